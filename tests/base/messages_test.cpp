@@ -1,0 +1,170 @@
+#include "base/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "base/messagerecorder.h"
+#include "base/settings.h"
+#include "base/streammessages.h"
+
+namespace korvel {
+namespace {
+
+KMessageBlock ModuleBlock() {
+    KMessageBlock block;
+    block.name = "Gain3";
+    block.typeName = "Gain";
+    block.pageText = "Plant";
+    block.fromModule = true;
+    block.moduleName = "Motor1";
+    block.moduleFile = "motor.kvc";
+    return block;
+}
+
+TEST(Messages, BoxHelpersUseTheirCaptionsAndButtons) {
+    KMessageRecorder recorder;
+    recorder.answer = KAnswer::Cancel;
+    recorder.NoteBox("n");
+    recorder.ErrorBox("e");
+    EXPECT_EQ(recorder.ErrorBoxOkCancel("eq"), KAnswer::Cancel);
+    recorder.WarningBox("w");
+    EXPECT_EQ(recorder.WarningBoxOkCancel("wq"), KAnswer::Cancel);
+
+    struct Expected {
+        const char* caption;
+        const char* text;
+        KButtons buttons;
+    };
+    constexpr Expected kExpected[] = {
+        {"Note", "n", KButtons::Ok},           {"Error", "e", KButtons::Ok},
+        {"Error", "eq", KButtons::OkCancel},   {"Warning", "w", KButtons::Ok},
+        {"Warning", "wq", KButtons::OkCancel},
+    };
+    ASSERT_EQ(recorder.boxes.size(), std::size(kExpected));
+    for (std::size_t i = 0; i < std::size(kExpected); ++i) {
+        SCOPED_TRACE(kExpected[i].text);
+        EXPECT_EQ(recorder.boxes[i].caption, kExpected[i].caption);
+        EXPECT_EQ(recorder.boxes[i].text, kExpected[i].text);
+        EXPECT_EQ(recorder.boxes[i].buttons, kExpected[i].buttons);
+    }
+}
+
+// The user must see the box before the program unwinds, so the box has to
+// be recorded by the time the exception arrives.
+TEST(Messages, FatalBoxShowsThenThrows) {
+    KMessageRecorder recorder;
+    try {
+        recorder.FatalBox("Fault in KElements :: Renumber");
+        FAIL() << "FatalBox returned";
+    } catch (const KFatalError& error) {
+        EXPECT_STREQ(error.what(), "Fault in KElements :: Renumber");
+        ASSERT_EQ(recorder.boxes.size(), 1u);
+        EXPECT_EQ(recorder.Last().caption, "Fatal Error");
+        EXPECT_EQ(recorder.Last().text, "Fault in KElements :: Renumber");
+        EXPECT_EQ(recorder.Last().buttons, KButtons::Ok);
+    }
+}
+
+TEST(Messages, TwoLineMessagesCarryCaptionAndBlock) {
+    KMessageRecorder recorder;
+    recorder.ErrorMessage(12, "Division by zero", "Check the divisor.");
+    const KMessageBlock block = ModuleBlock();
+    recorder.WarningMessage(7, "Input not wired", "Wire it.", &block);
+
+    ASSERT_EQ(recorder.messages.size(), 2u);
+    const KTwoLineMessage& error = recorder.messages[0];
+    EXPECT_EQ(error.caption, "Error");
+    EXPECT_EQ(error.number, 12);
+    EXPECT_EQ(error.description, "Division by zero");
+    EXPECT_EQ(error.advice, "Check the divisor.");
+    EXPECT_FALSE(error.hasBlock);
+
+    const KTwoLineMessage& warning = recorder.messages[1];
+    EXPECT_EQ(warning.caption, "Warning");
+    EXPECT_EQ(warning.number, 7);
+    ASSERT_TRUE(warning.hasBlock);
+    EXPECT_EQ(warning.block.name, "Gain3");
+    EXPECT_EQ(warning.block.moduleFile, "motor.kvc");
+    EXPECT_TRUE(recorder.boxes.empty());
+}
+
+TEST(PageFieldText, NameForValidPagesNumberOtherwise) {
+    EXPECT_EQ(PageFieldText(0, 3, "Main"), "Main");
+    EXPECT_EQ(PageFieldText(2, 3, "Plant"), "Plant");
+    EXPECT_EQ(PageFieldText(3, 3, "X"), "3 (Illegal Page Number)");
+    EXPECT_EQ(PageFieldText(-1, 3, "X"), "-1 (Illegal Page Number)");
+    EXPECT_EQ(PageFieldText(0, 0, "X"), "0 (Illegal Page Number)");
+}
+
+TEST(MessageRecorder, QueuedAnswersGoToQuestionsOnly) {
+    KMessageRecorder recorder;
+    recorder.answers = {KAnswer::Cancel, KAnswer::Ok};
+    recorder.answer = KAnswer::Cancel;
+    EXPECT_EQ(recorder.ErrorBoxOkCancel("first"), KAnswer::Cancel);
+    recorder.NoteBox("an OK box must not take a queued answer");
+    EXPECT_EQ(recorder.WarningBoxOkCancel("second"), KAnswer::Ok);
+    EXPECT_EQ(recorder.WarningBoxOkCancel("queue empty"), KAnswer::Cancel);
+    EXPECT_EQ(recorder.boxes[1].answer, KAnswer::Ok);
+    EXPECT_EQ(recorder.Count("Warning"), 2);
+    EXPECT_TRUE(recorder.HasText("queue"));
+    EXPECT_FALSE(recorder.HasText("absent"));
+    EXPECT_EQ(recorder.Last().text, "queue empty");
+
+    recorder.Clear();
+    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_TRUE(recorder.Texts().empty());
+    EXPECT_THROW(recorder.Last(), std::out_of_range);
+}
+
+TEST(StreamMessages, BoxesAreCaptionedLines) {
+    std::ostringstream out;
+    KStreamMessages messages(out);
+    messages.NoteBox("Model saved");
+    messages.ErrorBox("Line one\nLine two");
+    messages.WarningBox("Already ends\n");
+    EXPECT_EQ(messages.WarningBoxOkCancel("Overwrite?"), KAnswer::Ok);
+    EXPECT_EQ(out.str(),
+              "Note: Model saved\n"
+              "Error: Line one\nLine two\n"
+              "Warning: Already ends\n"
+              "Warning: Overwrite?\n");
+}
+
+TEST(StreamMessages, TwoLineMessagesNameTheBlock) {
+    std::ostringstream out;
+    KStreamMessages messages(out);
+    messages.ErrorMessage(12, "Division by zero", "");
+    KMessageBlock topLevel;
+    topLevel.name = "Sum1";
+    topLevel.typeName = "Summing Junction";
+    topLevel.pageText = "4 (Illegal Page Number)";
+    messages.WarningMessage(3, "Input not wired", "Wire the input.", &topLevel);
+    const KMessageBlock inModule = ModuleBlock();
+    messages.ErrorMessage(40, "Overflow", "Lower the gain.", &inModule);
+    EXPECT_EQ(out.str(),
+              "Error 12: Division by zero\n"
+              "Warning 3: Input not wired\n"
+              "  What to do: Wire the input.\n"
+              "  Block: Sum1 (type Summing Junction, sheet 4 (Illegal Page Number))\n"
+              "Error 40: Overflow\n"
+              "  What to do: Lower the gain.\n"
+              "  Block: Gain3 (type Gain, sheet Plant)\n"
+              "  Custom module: Motor1, file motor.kvc\n");
+}
+
+TEST(MemorySettings, KeepsOneValuePerKey) {
+    KMemorySettings settings;
+    EXPECT_FALSE(settings.Get("Left").has_value());
+    settings.Set("Left", "10");
+    settings.Set("Left", "20");
+    EXPECT_EQ(settings.Get("Left"), "20");
+    settings.Remove("Left");
+    settings.Remove("Left");  // removing a missing key is harmless
+    EXPECT_FALSE(settings.Get("Left").has_value());
+}
+
+}  // namespace
+}  // namespace korvel

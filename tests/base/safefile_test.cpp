@@ -1,0 +1,428 @@
+// Whole-file reading and the crash-safe save: whatever fails, the old file
+// stays whole and no temporary file is left behind.
+#include "base/safefile.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/messagerecorder.h"
+
+namespace korvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    ASSERT_TRUE(out.good()) << path;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+unsigned ModeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return static_cast<unsigned>(info.st_mode) & 07777u;
+}
+
+// Whether permission bits actually stop this process (they do not for root).
+bool PermissionsApply(const std::string& folder) {
+    const std::string probe = folder + "/probe";
+    WriteFile(probe, "x");
+    ::chmod(probe.c_str(), 0);
+    const int fd = ::open(probe.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    ::unlink(probe.c_str());
+    return fd < 0;
+}
+
+class SafeFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = testing::TempDir() + "korvel_safefile_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        target_ = dir_ + "/model.kvd";
+    }
+    void TearDown() override {
+        // Undo any read-only folder a test made, so removal works.
+        for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+            if (entry.is_directory() && !entry.is_symlink()) {
+                ::chmod(entry.path().c_str(), 0755);
+            }
+        }
+        ::chmod(dir_.c_str(), 0755);
+        fs::remove_all(dir_);
+    }
+
+    // The temporary files in `folder` (default: the test folder).
+    std::set<std::string> TempFiles(std::string folder = {}) const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder.empty() ? dir_ : folder)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("___Korvel__", 0) == 0) {
+                names.insert(name);
+            }
+        }
+        return names;
+    }
+
+    std::string dir_;
+    std::string target_;
+    KPosixFileSystem real_;
+    KMessageRecorder messages_;
+};
+
+TEST_F(SafeFileTest, ReadWholeFileKeepsEveryByte) {
+    const std::string bytes("1.2,Version\r\n\0\xff\r\nend", 20);
+    WriteFile(target_, bytes);
+    std::string out = "stale";
+    std::string error = "stale";
+    ASSERT_TRUE(ReadWholeFile(target_, out, error));
+    EXPECT_EQ(out, bytes);
+    EXPECT_EQ(error, "");
+    WriteFile(target_, "");
+    ASSERT_TRUE(ReadWholeFile(target_, out, error));
+    EXPECT_EQ(out, "");
+}
+
+TEST_F(SafeFileTest, ReadWholeFileErrors) {
+    std::string out;
+    std::string error;
+    EXPECT_FALSE(ReadWholeFile(dir_ + "/missing.kvd", out, error));
+    EXPECT_EQ(error, "Cannot open " + dir_ + "/missing.kvd: No such file or directory");
+    EXPECT_FALSE(ReadWholeFile(dir_, out, error));
+    EXPECT_EQ(error, dir_ + " is a folder");
+    // A FIFO would block a plain read forever.
+    const std::string fifo = dir_ + "/pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadWholeFile(fifo, out, error));
+    EXPECT_EQ(error, fifo + " is not a regular file");
+    WriteFile(target_, "12345");
+    EXPECT_FALSE(ReadWholeFile(target_, out, error, 4));
+    EXPECT_EQ(error, target_ + " is larger than 4 bytes");
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(ReadWholeFile(target_, out, error, 5));
+}
+
+TEST_F(SafeFileTest, ReadWholeFileUnreadable) {
+    if (!PermissionsApply(dir_)) {
+        GTEST_SKIP() << "permission bits do not stop this user";
+    }
+    WriteFile(target_, "secret");
+    ::chmod(target_.c_str(), 0200);
+    std::string out;
+    std::string error;
+    EXPECT_FALSE(ReadWholeFile(target_, out, error));
+    EXPECT_EQ(error, "Cannot open " + target_ + ": Permission denied");
+}
+
+TEST_F(SafeFileTest, SaveReplacesTheFile) {
+    WriteFile(target_, "old");
+    ASSERT_TRUE(SaveFileSafely(real_, target_, "new contents\r\n", messages_));
+    EXPECT_EQ(ReadFile(target_), "new contents\r\n");
+    EXPECT_TRUE(TempFiles().empty());
+    EXPECT_TRUE(messages_.messages.empty());
+    EXPECT_TRUE(messages_.boxes.empty());
+}
+
+// Fails each changing operation of the save in turn, N = 1, 2, ..., until the
+// save gets through. Without the temporary file and rename, an early failure
+// would leave the model cut short.
+TEST_F(SafeFileTest, FailingAnyOperationLeavesTheOriginalWhole) {
+    std::string original;
+    for (int i = 0; i < 200; ++i) {
+        original += "0.5,Scale\r\n";
+    }
+    const std::string replacement(10000, 'n');
+    for (const std::errc error : {std::errc::no_space_on_device, std::errc::io_error}) {
+        const std::string reason = std::make_error_code(error).message();
+        SCOPED_TRACE(reason);
+        WriteFile(target_, original);
+        ::chmod(target_.c_str(), 0640);
+        std::vector<int> numbers;
+        int n = 1;
+        for (;; ++n) {
+            SCOPED_TRACE(n);
+            KFaultyFileSystem faulty(real_);
+            faulty.failOperation = n;
+            faulty.failError = error;
+            faulty.maxWriteChunk = 1000;  // ten writes
+            messages_.Clear();
+            if (SaveFileSafely(faulty, target_, replacement, messages_)) {
+                EXPECT_TRUE(messages_.messages.empty());
+                break;
+            }
+            ASSERT_EQ(messages_.messages.size(), 1u);
+            const KTwoLineMessage& message = messages_.messages[0];
+            EXPECT_EQ(message.caption, kCaptionError);
+            EXPECT_NE(message.description.find(reason), std::string::npos) << message.description;
+            EXPECT_NE(message.advice.find("The original file was not changed."), std::string::npos);
+            numbers.push_back(message.number);
+            ASSERT_TRUE(ReadFile(target_) == original);
+            ASSERT_EQ(ModeOf(target_), 0640u);
+            ASSERT_TRUE(TempFiles().empty());
+            ASSERT_LT(n, 100) << "the save never succeeds";
+        }
+        // Create, ten writes, set mode, sync, close, rename.
+        EXPECT_EQ(n, 16);
+        const std::vector<int> expected = {6, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 9};
+        EXPECT_EQ(numbers, expected);
+        EXPECT_TRUE(ReadFile(target_) == replacement);
+        EXPECT_EQ(ModeOf(target_), 0640u);
+        EXPECT_TRUE(TempFiles().empty());
+    }
+}
+
+TEST_F(SafeFileTest, ShortWritesStillWriteEverything) {
+    WriteFile(target_, "old");
+    KFaultyFileSystem faulty(real_);
+    faulty.maxWriteChunk = 1;
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) {
+        bytes += static_cast<char>(i);
+    }
+    ASSERT_TRUE(SaveFileSafely(faulty, target_, bytes, messages_));
+    EXPECT_EQ(ReadFile(target_), bytes);
+    EXPECT_EQ(faulty.Operations(), 1 + 300 + 3 + 1);
+}
+
+TEST_F(SafeFileTest, MessagesNameTheFilesAndTheReason) {
+    WriteFile(target_, "old");
+    KFaultyFileSystem faulty(real_);
+    faulty.failOperation = 2;  // the first write
+    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    const std::string temp = dir_ + "/___Korvel__00000.tmp";
+    EXPECT_EQ(messages_.messages[0].number, 7);
+    EXPECT_EQ(messages_.messages[0].description,
+              "Cannot write to " + temp + ": No space left on device");
+    EXPECT_EQ(messages_.messages[0].advice,
+              "The disk may be full or no longer reachable. The original file was not changed.");
+
+    messages_.Clear();
+    KFaultyFileSystem failRename(real_);
+    failRename.failRename = true;
+    failRename.failError = std::errc::permission_denied;
+    ASSERT_FALSE(SaveFileSafely(failRename, target_, "new", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0].number, 9);
+    EXPECT_EQ(messages_.messages[0].description,
+              "File save encountered unexpected error: Permission denied");
+    EXPECT_EQ(messages_.messages[0].advice, "Could not replace " + target_ + " with " + temp +
+                                                ". The original file was not changed.");
+    EXPECT_EQ(ReadFile(target_), "old");
+}
+
+TEST_F(SafeFileTest, TempFileThatCannotBeRemovedIsNamed) {
+    WriteFile(target_, "old");
+    KFaultyFileSystem faulty(real_);
+    faulty.failRename = true;
+    faulty.failRemove = true;
+    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_NE(messages_.messages[0].advice.find("The temporary file " + dir_ +
+                                                "/___Korvel__00000.tmp could not be removed"),
+              std::string::npos);
+    EXPECT_EQ(ReadFile(target_), "old");
+}
+
+TEST_F(SafeFileTest, MissingTargetIsError5) {
+    ASSERT_FALSE(SaveFileSafely(real_, target_, "new", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0].number, 5);
+    EXPECT_EQ(messages_.messages[0].description,
+              "Cannot open " + target_ + ": No such file or directory");
+    EXPECT_EQ(messages_.messages[0].advice,
+              target_ + " may have been deleted or moved. If so, restore file and try again.");
+    EXPECT_FALSE(fs::exists(target_));
+    EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(SafeFileTest, FolderTargetIsError5) {
+    const std::string folder = dir_ + "/folder.kvd";
+    ASSERT_TRUE(fs::create_directory(folder));
+    ASSERT_FALSE(SaveFileSafely(real_, folder, "new", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0].number, 5);
+    EXPECT_EQ(messages_.messages[0].description, "Cannot open " + folder + ": Is a directory");
+    EXPECT_TRUE(fs::is_directory(folder));
+}
+
+TEST_F(SafeFileTest, TakenTempNameMovesToTheNextNumber) {
+    WriteFile(target_, "old");
+    const std::string taken = dir_ + "/___Korvel__00000.tmp";
+    WriteFile(taken, "left by a crash");
+    // A failing rename reports the temporary file's name.
+    KFaultyFileSystem faulty(real_);
+    faulty.failRename = true;
+    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_NE(messages_.messages[0].advice.find("/___Korvel__00001.tmp"), std::string::npos);
+    EXPECT_EQ(TempFiles(), std::set<std::string>{"___Korvel__00000.tmp"});
+
+    ASSERT_TRUE(SaveFileSafely(real_, target_, "new", messages_));
+    EXPECT_EQ(ReadFile(target_), "new");
+    EXPECT_EQ(ReadFile(taken), "left by a crash");
+    EXPECT_EQ(TempFiles(), std::set<std::string>{"___Korvel__00000.tmp"});
+}
+
+TEST_F(SafeFileTest, ReadOnlyFolderFailsWithError6) {
+    if (!PermissionsApply(dir_)) {
+        GTEST_SKIP() << "permission bits do not stop this user";
+    }
+    WriteFile(target_, "old");
+    ASSERT_EQ(::chmod(dir_.c_str(), 0555), 0);
+    ASSERT_FALSE(SaveFileSafely(real_, target_, "new", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0].number, 6);
+    EXPECT_EQ(messages_.messages[0].description,
+              "Cannot open " + dir_ + "/___Korvel__00000.tmp: Permission denied");
+    EXPECT_EQ(ReadFile(target_), "old");
+    EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(SafeFileTest, ReadOnlyFileIsNotReplaced) {
+    if (!PermissionsApply(dir_)) {
+        GTEST_SKIP() << "permission bits do not stop this user";
+    }
+    WriteFile(target_, "old");
+    ASSERT_EQ(::chmod(target_.c_str(), 0444), 0);
+    ASSERT_FALSE(SaveFileSafely(real_, target_, "new", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0].number, 5);
+    EXPECT_EQ(messages_.messages[0].description,
+              "Cannot write to " + target_ + ": Permission denied");
+    EXPECT_EQ(ReadFile(target_), "old");
+    EXPECT_EQ(ModeOf(target_), 0444u);
+}
+
+TEST_F(SafeFileTest, UnreadableFileIsError5) {
+    if (!PermissionsApply(dir_)) {
+        GTEST_SKIP() << "permission bits do not stop this user";
+    }
+    WriteFile(target_, "old");
+    ASSERT_EQ(::chmod(target_.c_str(), 0200), 0);
+    ASSERT_FALSE(SaveFileSafely(real_, target_, "new", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0].number, 5);
+    EXPECT_EQ(messages_.messages[0].description, "Cannot open " + target_ + ": Permission denied");
+}
+
+TEST_F(SafeFileTest, PermissionBitsAreKept) {
+    for (const unsigned mode : {0600u, 0640u, 0604u, 0755u}) {
+        SCOPED_TRACE(mode);
+        WriteFile(target_, "old");
+        ASSERT_EQ(::chmod(target_.c_str(), mode), 0);
+        ASSERT_TRUE(SaveFileSafely(real_, target_, "new", messages_));
+        EXPECT_EQ(ModeOf(target_), mode);
+    }
+}
+
+TEST_F(SafeFileTest, SymbolicLinkStaysALink) {
+    const std::string realFolder = dir_ + "/real";
+    ASSERT_TRUE(fs::create_directory(realFolder));
+    const std::string realFile = realFolder + "/model.kvd";
+    WriteFile(realFile, "old");
+    ASSERT_EQ(::chmod(realFile.c_str(), 0640), 0);
+    const std::string link = dir_ + "/link.kvd";
+    fs::create_symlink("real/model.kvd", link);
+
+    ASSERT_TRUE(SaveFileSafely(real_, link, "new", messages_));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), "real/model.kvd");
+    EXPECT_EQ(ReadFile(realFile), "new");
+    EXPECT_EQ(ModeOf(realFile), 0640u);
+    EXPECT_TRUE(TempFiles().empty());
+    EXPECT_TRUE(TempFiles(realFolder).empty());
+
+    // The temporary file goes beside the real file, where rename is atomic.
+    KFaultyFileSystem faulty(real_);
+    faulty.failRename = true;
+    ASSERT_FALSE(SaveFileSafely(faulty, link, "newer", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_NE(messages_.messages[0].advice.find(realFolder + "/___Korvel__00000.tmp"),
+              std::string::npos);
+    EXPECT_EQ(ReadFile(realFile), "new");
+}
+
+TEST_F(SafeFileTest, DanglingLinkIsError5) {
+    const std::string link = dir_ + "/link.kvd";
+    fs::create_symlink("gone.kvd", link);
+    ASSERT_FALSE(SaveFileSafely(real_, link, "new", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0].number, 5);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_FALSE(fs::exists(dir_ + "/gone.kvd"));
+}
+
+TEST_F(SafeFileTest, SaveNewFileCreatesWithTheUmask) {
+    const mode_t old = ::umask(027);
+    const bool saved = SaveNewFile(real_, target_, "fresh", messages_);
+    ::umask(old);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(ReadFile(target_), "fresh");
+    EXPECT_EQ(ModeOf(target_), 0640u);
+    EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(SafeFileTest, SaveNewFileOverAnExistingFileKeepsItsMode) {
+    WriteFile(target_, "old");
+    ASSERT_EQ(::chmod(target_.c_str(), 0604), 0);
+    ASSERT_TRUE(SaveNewFile(real_, target_, "replaced", messages_));
+    EXPECT_EQ(ReadFile(target_), "replaced");
+    EXPECT_EQ(ModeOf(target_), 0604u);
+}
+
+TEST_F(SafeFileTest, SaveNewFileIntoAMissingFolderIsError6) {
+    const std::string path = dir_ + "/no/such/model.kvd";
+    ASSERT_FALSE(SaveNewFile(real_, path, "x", messages_));
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0].number, 6);
+    EXPECT_EQ(messages_.messages[0].description,
+              "Cannot open " + dir_ + "/no/such/___Korvel__00000.tmp: No such file or directory");
+    EXPECT_EQ(messages_.messages[0].advice,
+              "Check that the folder exists, that you may write to it and that the disk is not "
+              "full. No file was written.");
+}
+
+TEST_F(SafeFileTest, SaveNewFileFaultLoop) {
+    for (int n = 1;; ++n) {
+        SCOPED_TRACE(n);
+        KFaultyFileSystem faulty(real_);
+        faulty.failOperation = n;
+        messages_.Clear();
+        if (SaveNewFile(faulty, target_, "fresh", messages_)) {
+            EXPECT_EQ(n, 6);  // after create, write, sync, close and rename failed
+            break;
+        }
+        ASSERT_FALSE(fs::exists(target_));
+        ASSERT_TRUE(TempFiles().empty());
+        ASSERT_LT(n, 50);
+    }
+    EXPECT_EQ(ReadFile(target_), "fresh");
+}
+
+TEST(TempFileName, FiveDigits) {
+    EXPECT_EQ(TempFileName(0), "___Korvel__00000.tmp");
+    EXPECT_EQ(TempFileName(42), "___Korvel__00042.tmp");
+    EXPECT_EQ(TempFileName(99999), "___Korvel__99999.tmp");
+}
+
+}  // namespace
+}  // namespace korvel

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Korvel with its tests (release) and runs
+# the whole suite. Pass "asan" to use the sanitizer build instead.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset="${1:-release}"
+tools/install-deps.sh
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j"$(nproc)"
+ctest --preset "$preset" -j"$(nproc)"
