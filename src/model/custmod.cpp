@@ -55,6 +55,7 @@ void KCustMod::RebuildDescriptors() {
 void KCustMod::CopyFrom(const KBlock& source, int newIDNumber) {
     if (const auto* module = dynamic_cast<const KCustMod*>(&source)) {
         fileName_ = module->fileName_;
+        resolvedPath_ = module->resolvedPath_;
         displayName_ = module->displayName_;
         moduleNodes_ = module->moduleNodes_;
         RebuildDescriptors();

@@ -29,7 +29,12 @@ public:
     std::span<const KNodeDescriptor> NodeDescriptors() const override { return descriptors_; }
     std::string_view GetTypeName() const override { return displayName_; }
 
+    // The module file name as the user gave it and files store it; the
+    // module is found by its bare name in the search folders.
     const std::string& FileName() const { return fileName_; }
+    // Where the last search found the module file (empty before a search).
+    const std::string& ResolvedPath() const { return resolvedPath_; }
+    void SetResolvedPath(std::string path) { resolvedPath_ = std::move(path); }
     // Stores the name and resets the block to the type's size with no nodes;
     // the display name is the file name without folders and extension.
     void SetFileName(std::string fileName);
@@ -42,11 +47,15 @@ public:
 
     int instanceIndex = -1;
     bool expanded = false;
+    // The node names in node order as the design file saved them, so wires
+    // (which name nodes by index) can follow a node the module moved.
+    std::vector<std::string> savedNodeNames;
 
 private:
     void RebuildDescriptors();
 
     std::string fileName_;
+    std::string resolvedPath_;
     std::string displayName_;
     std::vector<KModuleNode> moduleNodes_;
     std::vector<KNodeDescriptor> descriptors_;

@@ -352,6 +352,8 @@ void KElements::Clear() {
     RemoveIf([](const KElement&) { return true; });
     nets.clear();
     ordered.clear();
+    controllerOf.clear();
+    excelFileOf.clear();
     instanceCount = 0;
 }
 

@@ -126,6 +126,10 @@ public:
     int instanceCount = 0;
     std::vector<KNet> nets;
     std::vector<KBlock*> ordered;
+    // Reference binding: each digital block's Digital Controller and each
+    // spreadsheet block's Excel File block.
+    std::unordered_map<const KBlock*, KBlock*> controllerOf;
+    std::unordered_map<const KBlock*, KBlock*> excelFileOf;
 
 private:
     void RebuildIndex();

@@ -1,0 +1,40 @@
+// Finding custom module files. A module block stores its module's file name;
+// the file is looked up by its bare name in the module search folders, in
+// order, and the first folder that holds it wins.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvel {
+
+class Messages;
+class SettingsStore;
+
+inline constexpr int kMaxModuleFolders = 20;
+
+class KModuleFinder {
+public:
+    KModuleFinder() = default;
+    explicit KModuleFinder(std::vector<std::string> folders);
+
+    // The folders kept in the settings store (keys "CustomModuleDir0".."19").
+    static KModuleFinder FromSettings(const SettingsStore& settings);
+    void SaveToSettings(SettingsStore& settings) const;
+
+    const std::vector<std::string>& Folders() const { return folders_; }
+    // Adds a folder at the end of the list (at most 20 are kept).
+    void AddFolder(std::string folder);
+
+    // The full path of the module file, or nullopt after the message
+    // "Custom Module \"name\" not found.". With no folders nothing is
+    // searched and nothing is said.
+    std::optional<std::string> Find(std::string_view fileName, Messages& messages) const;
+
+private:
+    std::vector<std::string> folders_;
+};
+
+}  // namespace korvel

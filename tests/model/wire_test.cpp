@@ -1,0 +1,727 @@
+// Wires: attaching ends, routing, following moves, hit tests, stretching a
+// segment and reconnecting an end.
+#include "model/wire.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/messagerecorder.h"
+
+namespace korvel {
+namespace {
+
+// A 50x40 block with a node on each edge: Input L20, Output R20, Frequency
+// T30, Documentation B40. Its label is treated as 20x15, so the clearance
+// lines are X-10, X+60, Y-10 and Y+65.
+constexpr int kLpf1 = 0;
+constexpr int kIn = 0;
+constexpr int kOut = 1;
+constexpr int kTop = 2;
+constexpr int kBottom = 3;
+constexpr int kExtender = 43;        // 20x20, Connect L10
+constexpr int kExtenderOutput = 44;  // 20x20, Connect R10
+
+using Points = std::vector<KPoint>;
+
+std::unique_ptr<KBlock> MakeAt(int type, int id, int x, int y, bool hswap = false,
+                               bool vswap = false) {
+    auto b = std::make_unique<KBlock>(type, id, 0);
+    b->SetPosition(x, y);
+    b->horizSwap = hswap;
+    b->vertSwap = vswap;
+    return b;
+}
+
+std::unique_ptr<KBlock> Lpf(int id, int x, int y, bool hswap = false, bool vswap = false) {
+    return MakeAt(kLpf1, id, x, y, hswap, vswap);
+}
+
+std::string Show(const Points& points) {
+    std::ostringstream out;
+    for (const KPoint& p : points) out << "(" << p.x << "," << p.y << ")";
+    return out.str();
+}
+
+// A connected wire from a's node to b's node.
+std::unique_ptr<KWire> Wire(KBlock& a, int an, KBlock& b, int bn, int id = 100) {
+    KMessageRecorder messages;
+    auto w = std::make_unique<KWire>(id, 0, &a, an);
+    EXPECT_TRUE(w->ConnectEnd(&b, bn, messages));
+    EXPECT_TRUE(messages.boxes.empty());
+    return w;
+}
+
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+KPoint OutwardOf(KEdge edge) {
+    switch (edge) {
+        case KEdge::Top: return {0, -1};
+        case KEdge::Bottom: return {0, 1};
+        case KEdge::Left: return {-1, 0};
+        case KEdge::Right: return {1, 0};
+    }
+    return {};
+}
+
+KPoint Direction(const KPoint& from, const KPoint& to) {
+    return {Sign(to.x - from.x), Sign(to.y - from.y)};
+}
+
+// What every route must be: from node point to node point, each segment
+// horizontal or vertical and not empty, no straight-run middle points,
+// leaving the start outward and entering the end from outside. Answers the
+// first broken rule, or empty.
+std::string RouteFault(const Points& r, const KBlock& a, int an, const KBlock& b, int bn) {
+    if (r.size() < 2) return "fewer than two points";
+    if (!(r.front() == a.NodePoint(an))) return "does not start at the start node";
+    if (!(r.back() == b.NodePoint(bn))) return "does not end at the end node";
+    for (std::size_t i = 1; i < r.size(); ++i) {
+        if (r[i] == r[i - 1]) return "repeated point";
+        if (r[i].x != r[i - 1].x && r[i].y != r[i - 1].y) return "slanted segment";
+    }
+    for (std::size_t i = 1; i + 1 < r.size(); ++i) {
+        bool sameX = r[i - 1].x == r[i].x && r[i].x == r[i + 1].x;
+        bool sameY = r[i - 1].y == r[i].y && r[i].y == r[i + 1].y;
+        if (sameX || sameY) return "straight-run middle point";
+    }
+    if (!(Direction(r[0], r[1]) == OutwardOf(a.NodeEdge(an)))) return "first segment goes inward";
+    KPoint in = OutwardOf(b.NodeEdge(bn));
+    KPoint last = Direction(r[r.size() - 2], r.back());
+    if (last.x != -in.x || last.y != -in.y) return "last segment enters from inside";
+    return {};
+}
+
+// Whether a segment passes through the inside of the block's body.
+bool CutsBody(const KPoint& p, const KPoint& q, const KBlock& blk) {
+    int left = blk.X(), top = blk.Y(), right = blk.X() + blk.Width(), bottom = blk.Y() + blk.Height();
+    if (p.y == q.y) {
+        int lo = std::min(p.x, q.x), hi = std::max(p.x, q.x);
+        return top < p.y && p.y < bottom && std::max(lo, left) < std::min(hi, right);
+    }
+    int lo = std::min(p.y, q.y), hi = std::max(p.y, q.y);
+    return left < p.x && p.x < right && std::max(lo, top) < std::min(hi, bottom);
+}
+
+bool ClearancesApart(const KBlock& a, const KBlock& b) {
+    return a.BodyRight() <= b.BodyLeft() || b.BodyRight() <= a.BodyLeft() ||
+           a.ExtentBottom() <= b.ExtentTop() || b.ExtentBottom() <= a.ExtentTop();
+}
+
+// ---------------------------------------------------------------------------
+// Routing
+
+struct HandRoute {
+    const char* name;
+    int ax, ay;
+    bool aFlipH;
+    int an;
+    int bx, by;
+    int bn;
+    Points expected;
+};
+
+TEST(WireRoute, HandWorkedRoutes) {
+    const HandRoute kCases[] = {
+        {"facing on one horizontal line", 100, 100, false, kOut, 300, 100, kIn,
+         {{150, 120}, {300, 120}}},
+        {"facing on one vertical line", 100, 100, false, kBottom, 110, 300, kTop,
+         {{140, 140}, {140, 300}}},
+        // Halfway between the clearance lines 160 and 290 is 225, snapped to 230.
+        {"right to left, offset", 100, 100, false, kOut, 300, 200, kIn,
+         {{150, 120}, {230, 120}, {230, 220}, {300, 220}}},
+        // Halfway between 165 and 290 is 227.5, snapped to 230.
+        {"bottom to top, offset", 100, 100, false, kBottom, 300, 300, kTop,
+         {{140, 140}, {140, 230}, {330, 230}, {330, 300}}},
+        {"right to top, each in front of the other", 100, 100, false, kOut, 300, 200, kTop,
+         {{150, 120}, {330, 120}, {330, 200}}},
+        {"bottom to left, each in front of the other", 100, 100, false, kBottom, 300, 300, kIn,
+         {{140, 140}, {140, 320}, {300, 320}}},
+        // First corner halfway between 290 and 165; then up the end block's
+        // nearer side (x 290) to its top clearance line (y 90).
+        {"top to top, end block higher", 100, 300, false, kTop, 300, 100, kTop,
+         {{130, 300}, {130, 230}, {290, 230}, {290, 90}, {330, 90}, {330, 100}}},
+        // Behind on the same row: out to 360, over both tops at 90, down at 90.
+        {"right to left, end block behind", 300, 100, false, kOut, 100, 100, kIn,
+         {{350, 120}, {360, 120}, {360, 90}, {90, 90}, {90, 120}, {100, 120}}},
+        // The end block sits beside the start: below the start's label line
+        // (165), across to the gap (halfway between 160 and 190 is 175 -> 180),
+        // up to the end's top clearance line (140) and over.
+        {"bottom to top, end block beside", 100, 100, false, kBottom, 200, 150, kTop,
+         {{140, 140}, {140, 165}, {180, 165}, {180, 140}, {230, 140}, {230, 150}}},
+        // Flipped output on the left, into a left input further right: over
+        // the start block and down through the gap (halfway 160..290 -> 230).
+        {"flipped start, left to left", 100, 100, true, kOut, 300, 100, kIn,
+         {{100, 120}, {90, 120}, {90, 90}, {230, 90}, {230, 120}, {300, 120}}},
+    };
+    for (const HandRoute& c : kCases) {
+        SCOPED_TRACE(c.name);
+        auto a = Lpf(1, c.ax, c.ay, c.aFlipH);
+        auto b = Lpf(2, c.bx, c.by);
+        auto w = Wire(*a, c.an, *b, c.bn);
+        EXPECT_EQ(Show(w->route), Show(c.expected));
+        EXPECT_EQ(RouteFault(w->route, *a, c.an, *b, c.bn), "");
+    }
+}
+
+TEST(WireRoute, FeedbackRoundTheSameBlock) {
+    auto a = Lpf(1, 100, 100);
+    auto w = Wire(*a, kOut, *a, kIn);
+    Points expected{{150, 120}, {160, 120}, {160, 90}, {90, 90}, {90, 120}, {100, 120}};
+    EXPECT_EQ(Show(w->route), Show(expected));
+}
+
+struct Placement {
+    const char* name;
+    int ax, ay;
+    bool aFlipH, aFlipV;
+    int bx, by;
+    bool bFlipH, bFlipV;
+};
+
+// Every pair of edges between blocks in these placements keeps the rules.
+TEST(WireRoute, EveryEdgePairInEveryPlacementKeepsTheRules) {
+    const Placement kPlacements[] = {
+        {"end to the right", 100, 100, false, false, 300, 100, false, false},
+        {"end below right", 100, 100, false, false, 300, 300, false, false},
+        {"end above right", 100, 300, false, false, 300, 100, false, false},
+        {"end straight below", 100, 100, false, false, 100, 300, false, false},
+        {"end straight above", 100, 300, false, false, 100, 100, false, false},
+        {"end behind", 300, 100, false, false, 100, 100, false, false},
+        {"end behind and below", 300, 100, false, false, 100, 250, false, false},
+        {"end close beside", 100, 100, false, false, 170, 100, false, false},
+        {"end close below", 100, 100, false, false, 100, 170, false, false},
+        {"overlapping", 100, 100, false, false, 120, 110, false, false},
+        {"overlapping, both flipped", 100, 100, true, true, 130, 120, true, true},
+        {"start flipped both ways", 100, 100, true, true, 300, 200, false, false},
+        {"end flipped left-right", 100, 100, false, false, 300, 200, true, false},
+        {"end flipped top-bottom", 100, 100, false, false, 300, 200, false, true},
+        {"far apart", 0, 0, false, false, 900, 700, false, false},
+    };
+    for (const Placement& p : kPlacements) {
+        auto a = Lpf(1, p.ax, p.ay, p.aFlipH, p.aFlipV);
+        auto b = Lpf(2, p.bx, p.by, p.bFlipH, p.bFlipV);
+        for (int an = 0; an < 4; ++an) {
+            for (int bn = 0; bn < 4; ++bn) {
+                SCOPED_TRACE(std::string(p.name) + " nodes " + std::to_string(an) + "->" +
+                             std::to_string(bn));
+                Points r = RouteBetween(*a, an, *b, bn);
+                EXPECT_EQ(RouteFault(r, *a, an, *b, bn), "") << Show(r);
+            }
+        }
+    }
+}
+
+// A sweep of the end block round the start block, in every flip: the rules
+// always hold, and blocks whose clearance lines do not overlap are never cut.
+TEST(WireRoute, SweepRoundTheStartBlock) {
+    int faults = 0;
+    for (int flips = 0; flips < 16; ++flips) {
+        auto a = Lpf(1, 300, 300, flips & 1, flips & 2);
+        for (int dy = -200; dy <= 200; dy += 20) {
+            for (int dx = -200; dx <= 200; dx += 20) {
+                auto b = Lpf(2, 300 + dx, 300 + dy, flips & 4, flips & 8);
+                for (int an = 0; an < 4; ++an) {
+                    for (int bn = 0; bn < 4; ++bn) {
+                        if (a->NodePoint(an) == b->NodePoint(bn)) continue;
+                        Points r = RouteBetween(*a, an, *b, bn);
+                        std::string fault = RouteFault(r, *a, an, *b, bn);
+                        if (fault.empty() && ClearancesApart(*a, *b)) {
+                            for (std::size_t i = 1; i < r.size(); ++i)
+                                if (CutsBody(r[i - 1], r[i], *a) || CutsBody(r[i - 1], r[i], *b))
+                                    fault = "cuts through a block";
+                        }
+                        if (!fault.empty() && ++faults <= 10) {
+                            ADD_FAILURE() << fault << ": flips " << flips << " offset " << dx
+                                          << "," << dy << " nodes " << an << "->" << bn << " "
+                                          << Show(r);
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(faults, 0);
+}
+
+TEST(WireRoute, SameBlockEveryNodePairKeepsTheRules) {
+    for (int flips = 0; flips < 4; ++flips) {
+        auto a = Lpf(1, 200, 200, flips & 1, flips & 2);
+        for (int an = 0; an < 4; ++an) {
+            for (int bn = 0; bn < 4; ++bn) {
+                if (an == bn) continue;
+                SCOPED_TRACE(std::to_string(flips) + ": " + std::to_string(an) + "->" +
+                             std::to_string(bn));
+                Points r = RouteBetween(*a, an, *a, bn);
+                EXPECT_EQ(RouteFault(r, *a, an, *a, bn), "") << Show(r);
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Creating and attaching
+
+TEST(Wire, StartsSelectedOpenAndUnrouted) {
+    auto a = Lpf(7, 100, 100);
+    KWire w(100, 3, a.get(), kOut);
+    EXPECT_TRUE(w.IsWire());
+    EXPECT_FALSE(w.IsBlock());
+    EXPECT_EQ(w.Type(), kWireType);
+    EXPECT_EQ(w.IDNumber(), 100);
+    EXPECT_EQ(w.Page(), 3);
+    EXPECT_TRUE(w.selected);
+    EXPECT_TRUE(w.IsOpen());
+    EXPECT_TRUE(w.route.empty());
+    EXPECT_EQ(w.StartBlock(), 7);
+    EXPECT_EQ(w.StartBlockNode(), kOut);
+    EXPECT_EQ(w.StartBlockPtr(), a.get());
+    EXPECT_EQ(w.StartNode(), &a->Node(kOut));
+    EXPECT_EQ(w.EndBlock(), -1);
+    EXPECT_EQ(w.EndNode(), nullptr);
+    EXPECT_EQ(w.EndBlockPtr(), nullptr);
+    EXPECT_EQ(w.net, -1);
+    EXPECT_FALSE(w.visited);
+    EXPECT_FALSE(w.reconnecting);
+}
+
+TEST(Wire, StartWithoutBlockHasNumberMinusOne) {
+    KWire w(100, 0, nullptr, 0);
+    EXPECT_EQ(w.StartBlock(), -1);
+    EXPECT_EQ(w.StartNode(), nullptr);
+}
+
+TEST(Wire, ConnectEndFinishesTheWire) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 100);
+    a->Node(kOut).netLink = 4;
+    b->Node(kIn).netLink = 5;
+    KWire w(100, 0, a.get(), kOut);
+    KMessageRecorder messages;
+    EXPECT_TRUE(w.ConnectEnd(b.get(), kIn, messages));
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_FALSE(w.IsOpen());
+    EXPECT_EQ(w.EndNode(), &b->Node(kIn));
+    EXPECT_EQ(w.EndBlock(), 2);
+    EXPECT_EQ(w.EndBlockNode(), kIn);
+    EXPECT_TRUE(a->Node(kOut).connected);
+    EXPECT_TRUE(b->Node(kIn).connected);
+    EXPECT_EQ(a->Node(kOut).netLink, -1);
+    EXPECT_EQ(b->Node(kIn).netLink, -1);
+    EXPECT_FALSE(w.selected);
+    EXPECT_EQ(Show(w.route), Show({{150, 120}, {300, 120}}));
+}
+
+TEST(Wire, WiringBackToTheSameNodeIsRefusedAndStaysOpen) {
+    auto a = Lpf(1, 100, 100);
+    KWire w(100, 0, a.get(), kOut);
+    KMessageRecorder messages;
+    EXPECT_FALSE(w.ConnectEnd(a.get(), kOut, messages));
+    ASSERT_EQ(messages.boxes.size(), 1u);
+    EXPECT_EQ(messages.boxes[0].caption, "Error");
+    EXPECT_EQ(messages.boxes[0].text, "Cannot wire back to the same node");
+    EXPECT_TRUE(w.IsOpen());
+    EXPECT_TRUE(w.selected);
+    EXPECT_TRUE(w.route.empty());
+    EXPECT_FALSE(a->Node(kOut).connected);
+    // Another node of the same block is fine.
+    EXPECT_TRUE(w.ConnectEnd(a.get(), kIn, messages));
+}
+
+TEST(Wire, ConnectEndOnABadNodeIndexIsRefused) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 100);
+    KWire w(100, 0, a.get(), kOut);
+    KMessageRecorder messages;
+    EXPECT_FALSE(w.ConnectEnd(b.get(), 9, messages));
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Bad node number in GetNodeP"});
+    EXPECT_TRUE(w.IsOpen());
+    EXPECT_FALSE(a->Node(kOut).connected);
+}
+
+TEST(Wire, ConnectAttachesALoadedWireByItsNumbers) {
+    auto a = Lpf(11, 100, 100);
+    auto b = Lpf(12, 300, 200);
+    KWire w(100, 0);
+    EXPECT_TRUE(w.IsOpen());
+    EXPECT_EQ(w.StartNode(), nullptr);
+    w.SetStartBlock(11);
+    w.SetStartBlockNode(kOut);
+    w.SetEndBlock(12);
+    w.SetEndBlockNode(kIn);
+    w.route = {{150, 120}, {200, 120}, {200, 220}, {300, 220}};
+    KMessageRecorder messages;
+    EXPECT_TRUE(w.Connect(a.get(), b.get(), messages));
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_EQ(w.StartNode(), &a->Node(kOut));
+    EXPECT_EQ(w.EndNode(), &b->Node(kIn));
+    EXPECT_EQ(w.StartBlock(), 11);
+    EXPECT_EQ(w.EndBlock(), 12);
+    EXPECT_TRUE(a->Node(kOut).connected);
+    EXPECT_TRUE(b->Node(kIn).connected);
+    // Loaded bend points are kept exactly.
+    EXPECT_EQ(Show(w.route), "(150,120)(200,120)(200,220)(300,220)");
+}
+
+TEST(Wire, ConnectReportsMissingNodes) {
+    struct Case {
+        const char* name;
+        int startNode;
+        int endNode;
+        bool nullStart;
+        bool nullEnd;
+        std::vector<std::string> texts;
+    };
+    const Case kCases[] = {
+        {"bad start index", 9, kIn, false, false,
+         {"Bad node number in GetNodeP", "Logic error:  Start node not found in Connect"}},
+        {"bad end index", kOut, -1, false, false,
+         {"Bad node number in GetNodeP", "Logic error:  End node not found in Connect"}},
+        {"no start block", kOut, kIn, true, false,
+         {"Logic error:  Start node not found in Connect"}},
+        {"no end block", kOut, kIn, false, true, {"Logic error:  End node not found in Connect"}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        auto a = Lpf(11, 100, 100);
+        auto b = Lpf(12, 300, 200);
+        KWire w(100, 0);
+        w.SetStartBlockNode(c.startNode);
+        w.SetEndBlockNode(c.endNode);
+        KMessageRecorder messages;
+        EXPECT_FALSE(w.Connect(c.nullStart ? nullptr : a.get(), c.nullEnd ? nullptr : b.get(),
+                               messages));
+        EXPECT_EQ(messages.Texts(), c.texts);
+        EXPECT_EQ(w.StartBlockPtr(), nullptr);
+        EXPECT_EQ(w.EndBlockPtr(), nullptr);
+        EXPECT_EQ(w.StartBlock(), -1);
+        EXPECT_FALSE(a->Node(kOut).connected);
+        EXPECT_FALSE(b->Node(kIn).connected);
+    }
+}
+
+TEST(Wire, RouteOfAnOpenWireIsEmpty) {
+    auto a = Lpf(1, 100, 100);
+    KWire w(100, 0, a.get(), kOut);
+    w.route = {{1, 2}};
+    w.Route();
+    EXPECT_TRUE(w.route.empty());
+}
+
+TEST(Wire, AttachedToEitherEndBlockOnly) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 100);
+    auto c = Lpf(3, 500, 100);
+    auto w = Wire(*a, kOut, *b, kIn);
+    EXPECT_TRUE(w->AttachedTo(*a));
+    EXPECT_TRUE(w->AttachedTo(*b));
+    EXPECT_FALSE(w->AttachedTo(*c));
+}
+
+TEST(Wire, BoundsAreTheRouteBoxAndSelectByRectangle) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 200);
+    auto w = Wire(*a, kOut, *b, kIn);
+    KRect r = w->Bounds();
+    EXPECT_EQ(r.left, 150);
+    EXPECT_EQ(r.top, 120);
+    EXPECT_EQ(r.right, 300);
+    EXPECT_EQ(r.bottom, 220);
+    w->SelectInRect(0, {140, 110, 299, 230});
+    EXPECT_FALSE(w->selected);
+    w->SelectInRect(0, {140, 110, 300, 230});
+    EXPECT_TRUE(w->selected);
+}
+
+// Reversing an extender: both wires follow the node to the other side.
+TEST(Wire, ReplaceBlockMovesEndsToTheReplacement) {
+    auto a = Lpf(1, 0, 100);
+    auto c = Lpf(3, 0, 300);
+    auto ext = MakeAt(kExtender, 5, 200, 100);
+    auto w1 = Wire(*a, kOut, *ext, 0, 101);
+    auto w2 = Wire(*c, kOut, *ext, 0, 102);
+    EXPECT_EQ(w1->route.back(), (KPoint{200, 110}));
+    auto out = MakeAt(kExtenderOutput, 5, 200, 100);
+    w1->ReplaceBlock(ext.get(), out.get());
+    w2->ReplaceBlock(ext.get(), out.get());
+    for (KWire* w : {w1.get(), w2.get()}) {
+        EXPECT_EQ(w->EndBlockPtr(), out.get());
+        EXPECT_EQ(w->EndNode(), &out->Node(0));
+        EXPECT_EQ(w->EndBlock(), 5);
+        EXPECT_TRUE(w->AttachedTo(*out));
+        EXPECT_FALSE(w->AttachedTo(*ext));
+        EXPECT_EQ(RouteFault(w->route, *w->StartBlockPtr(), kOut, *out, 0), "");
+    }
+    EXPECT_EQ(w1->route.back(), (KPoint{220, 110}));
+    EXPECT_TRUE(out->Node(0).connected);
+    // A block the wire is not on changes nothing.
+    Points before = w1->route;
+    w1->ReplaceBlock(c.get(), ext.get());
+    EXPECT_EQ(w1->StartBlockPtr(), a.get());
+    EXPECT_EQ(Show(w1->route), Show(before));
+}
+
+// ---------------------------------------------------------------------------
+// Moving with the selection
+
+TEST(Wire, MoveByShiftsOrReroutes) {
+    struct Case {
+        const char* name;
+        int dx, dy;
+        bool clampStart, clampEnd;
+        bool rerouted;
+        Points shifted;
+    };
+    // Wire routed straight (150,120)-(300,120); the end block has since been
+    // moved down to (300,200), so a reroute gives the offset route instead.
+    const Points kFresh{{150, 120}, {230, 120}, {230, 220}, {300, 220}};
+    const Case kCases[] = {
+        {"inside the page", 10, 20, false, false, false, {{160, 140}, {310, 140}}},
+        {"distance snapped to the grid", 13, -4, false, false, false, {{160, 120}, {310, 120}}},
+        {"to the left border", -150, 0, false, false, false, {{0, 120}, {150, 120}}},
+        {"to the right border", 700, 0, false, false, false, {{850, 120}, {1000, 120}}},
+        {"to the bottom border", 0, 680, false, false, false, {{150, 800}, {300, 800}}},
+        {"past the left border", -160, 0, false, false, true, {}},
+        {"past the top border", 0, -130, false, false, true, {}},
+        {"past the right border", 710, 0, false, false, true, {}},
+        {"past the bottom border", 0, 690, false, false, true, {}},
+        {"start block clamped", 10, 0, true, false, true, {}},
+        {"end block clamped", 10, 0, false, true, true, {}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        auto a = Lpf(1, 100, 100);
+        auto b = Lpf(2, 300, 100);
+        auto w = Wire(*a, kOut, *b, kIn);
+        b->SetPosition(300, 200);
+        a->clamped = c.clampStart;
+        b->clamped = c.clampEnd;
+        w->MoveBy(c.dx, c.dy, 1000, 800);
+        EXPECT_EQ(Show(w->route), Show(c.rerouted ? kFresh : c.shifted));
+        EXPECT_FALSE(a->clamped);
+        EXPECT_FALSE(b->clamped);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Hit tests and stretching
+
+struct Hit {
+    int page, x, y;
+    bool end, segment;
+    int dragged;
+};
+
+TEST(Wire, HitTestsHaveAFivePixelTolerance) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 200);
+    auto w = Wire(*a, kOut, *b, kIn);  // (150,120)(230,120)(230,220)(300,220)
+    w->selected = true;
+    const Hit kHits[] = {
+        {0, 150, 120, true, false, -1},  {0, 154, 124, true, false, -1},
+        {0, 146, 116, true, false, -1},  {0, 155, 120, false, false, -1},
+        {0, 150, 125, false, false, -1}, {0, 300, 220, true, false, -1},
+        {0, 296, 224, true, false, -1},  {0, 230, 170, false, true, 2},
+        {0, 234, 174, false, true, 2},   {0, 235, 170, false, false, -1},
+        {0, 190, 120, false, false, -1},  // first segment: not draggable
+        {0, 265, 220, false, false, -1},  // last segment: not draggable
+        {1, 150, 120, false, false, -1},  {1, 230, 170, false, false, -1},
+    };
+    for (const Hit& h : kHits) {
+        SCOPED_TRACE(std::to_string(h.page) + ":" + std::to_string(h.x) + "," +
+                     std::to_string(h.y));
+        auto fresh = Wire(*a, kOut, *b, kIn);
+        fresh->selected = true;
+        EXPECT_EQ(fresh->HitEnd(h.page, h.x, h.y), h.end);
+        EXPECT_EQ(fresh->HitSegment(h.page, h.x, h.y), h.segment);
+        EXPECT_EQ(fresh->DraggedSegment(), h.dragged);
+    }
+    w->selected = false;
+    EXPECT_FALSE(w->HitEnd(0, 150, 120));
+    EXPECT_FALSE(w->HitSegment(0, 230, 170));
+}
+
+TEST(Wire, SegmentHitRecordsThePointEndingTheSegment) {
+    auto a = Lpf(1, 100, 300);
+    auto b = Lpf(2, 300, 100);
+    // (130,300)(130,230)(290,230)(290,90)(330,90)(330,100)
+    auto w = Wire(*a, kTop, *b, kTop);
+    w->selected = true;
+    EXPECT_TRUE(w->HitSegment(0, 210, 230));
+    EXPECT_EQ(w->DraggedSegment(), 2);
+    EXPECT_TRUE(w->HitSegment(0, 290, 160));
+    EXPECT_EQ(w->DraggedSegment(), 3);
+    EXPECT_TRUE(w->HitSegment(0, 310, 90));
+    EXPECT_EQ(w->DraggedSegment(), 4);
+    EXPECT_FALSE(w->HitSegment(0, 330, 95));
+    EXPECT_EQ(w->DraggedSegment(), 4);
+}
+
+TEST(Wire, EndHitNeedsBothEnds) {
+    auto a = Lpf(1, 100, 100);
+    KWire w(100, 0, a.get(), kOut);
+    w.route = {{150, 120}, {200, 120}};
+    EXPECT_FALSE(w.HitEnd(0, 150, 120));
+}
+
+TEST(Wire, StretchMovesAVerticalSegmentSideways) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 200);
+    auto w = Wire(*a, kOut, *b, kIn);
+    w->selected = true;
+    ASSERT_TRUE(w->HitSegment(0, 230, 170));
+    KMessageRecorder messages;
+    EXPECT_TRUE(w->Stretch(0, 250, 999, messages));
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_EQ(Show(w->route), "(150,120)(250,120)(250,220)(300,220)");
+}
+
+TEST(Wire, StretchMovesAHorizontalSegmentUpOrDown) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 300);
+    auto w = Wire(*a, kBottom, *b, kTop);  // (140,140)(140,230)(330,230)(330,300)
+    w->selected = true;
+    ASSERT_TRUE(w->HitSegment(0, 235, 230));
+    KMessageRecorder messages;
+    EXPECT_TRUE(w->Stretch(0, 999, 250, messages));
+    EXPECT_EQ(Show(w->route), "(140,140)(140,250)(330,250)(330,300)");
+}
+
+TEST(Wire, StretchRefusals) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 200);
+    auto w = Wire(*a, kOut, *b, kIn);
+    const Points before = w->route;
+    KMessageRecorder messages;
+    w->selected = false;
+    EXPECT_FALSE(w->Stretch(0, 250, 170, messages));
+    w->selected = true;
+    EXPECT_FALSE(w->Stretch(1, 250, 170, messages));
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Internal Error #1 in KWire :: Stretch",
+                                                          "Internal Error #2 in KWire :: Stretch"}));
+    EXPECT_EQ(messages.Count("Error"), 2);
+    // No segment hit yet: nothing to drag, nothing said.
+    messages.Clear();
+    EXPECT_FALSE(w->Stretch(0, 250, 170, messages));
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_EQ(Show(w->route), Show(before));
+}
+
+// ---------------------------------------------------------------------------
+// Reconnecting
+
+TEST(Wire, ReconnectFromTheEndThenRestore) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 100);
+    auto w = Wire(*a, kOut, *b, kIn);
+    const Points route = w->route;
+    w->BeginReconnect(302, 121);
+    EXPECT_TRUE(w->reconnecting);
+    EXPECT_EQ(w->StartNode(), &a->Node(kOut));
+    EXPECT_EQ(w->EndNode(), nullptr);
+    EXPECT_EQ(w->EndBlock(), -1);
+    EXPECT_TRUE(w->AttachedTo(*b));  // may still come back
+    KMessageRecorder messages;
+    EXPECT_TRUE(w->RestoreReconnectingWire(messages));
+    EXPECT_TRUE(messages.boxes.empty());
+    EXPECT_FALSE(w->reconnecting);
+    EXPECT_EQ(w->StartNode(), &a->Node(kOut));
+    EXPECT_EQ(w->EndNode(), &b->Node(kIn));
+    EXPECT_EQ(w->StartBlock(), 1);
+    EXPECT_EQ(w->EndBlock(), 2);
+    EXPECT_EQ(w->EndBlockNode(), kIn);
+    EXPECT_EQ(Show(w->route), Show(route));
+}
+
+TEST(Wire, ReconnectFromTheStartTurnsTheWireRound) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 100);
+    auto c = Lpf(3, 100, 300);
+    auto w = Wire(*a, kOut, *b, kIn);
+    b->Node(kIn).netLink = 6;
+    w->BeginReconnect(148, 118);
+    EXPECT_TRUE(w->reconnecting);
+    EXPECT_EQ(w->StartBlockPtr(), b.get());
+    EXPECT_EQ(w->StartNode(), &b->Node(kIn));
+    EXPECT_EQ(w->StartBlock(), 2);
+    EXPECT_EQ(w->StartBlockNode(), kIn);
+    EXPECT_EQ(b->Node(kIn).netLink, -1);
+    EXPECT_EQ(w->EndNode(), nullptr);
+    EXPECT_EQ(w->EndBlock(), -1);
+
+    // Finished on another block's node: the kept end is the start.
+    KMessageRecorder messages;
+    EXPECT_TRUE(w->ConnectEnd(c.get(), kOut, messages));
+    EXPECT_FALSE(w->reconnecting);
+    EXPECT_EQ(w->StartNode(), &b->Node(kIn));
+    EXPECT_EQ(w->EndNode(), &c->Node(kOut));
+    EXPECT_EQ(w->EndBlock(), 3);
+    EXPECT_EQ(RouteFault(w->route, *b, kIn, *c, kOut), "");
+    EXPECT_FALSE(w->AttachedTo(*a));
+}
+
+TEST(Wire, RestoreAfterReconnectFromTheStartPutsTheOriginalStartBack) {
+    auto a = Lpf(1, 100, 100);
+    auto b = Lpf(2, 300, 100);
+    auto w = Wire(*a, kOut, *b, kIn);
+    w->BeginReconnect(150, 120);
+    KMessageRecorder messages;
+    EXPECT_TRUE(w->RestoreReconnectingWire(messages));
+    EXPECT_EQ(w->StartNode(), &a->Node(kOut));
+    EXPECT_EQ(w->EndNode(), &b->Node(kIn));
+    EXPECT_EQ(w->StartBlock(), 1);
+    EXPECT_EQ(w->EndBlock(), 2);
+    EXPECT_EQ(w->StartBlockNode(), kOut);
+    EXPECT_EQ(w->EndBlockNode(), kIn);
+}
+
+TEST(Wire, RestoreRefusals) {
+    struct Case {
+        const char* name;
+        int startId, endId;
+        bool loadedWithoutEnds;
+        bool neverConnected;
+        const char* text;
+    };
+    const Case kCases[] = {
+        {"no start node", 1, 2, true, false,
+         "Logic Error #1 in KWire :: RestoreReconnectingWire()"},
+        {"no end node saved", 1, 2, false, true,
+         "Logic Error #2 in KWire :: RestoreReconnectingWire()"},
+        {"saved start block unnumbered", -1, 2, false, false,
+         "Logic Error #3 in KWire :: RestoreReconnectingWire()"},
+        {"saved end block unnumbered", 1, -1, false, false,
+         "Logic Error #4 in KWire :: RestoreReconnectingWire()"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        auto a = Lpf(c.startId, 100, 100);
+        auto b = Lpf(c.endId, 300, 100);
+        std::unique_ptr<KWire> w;
+        if (c.loadedWithoutEnds) {
+            w = std::make_unique<KWire>(100, 0);
+        } else if (c.neverConnected) {
+            w = std::make_unique<KWire>(100, 0, a.get(), kOut);
+        } else {
+            w = Wire(*a, kOut, *b, kIn);
+        }
+        w->BeginReconnect(300, 120);
+        KBlock* start = w->StartBlockPtr();
+        KMessageRecorder messages;
+        EXPECT_FALSE(w->RestoreReconnectingWire(messages));
+        ASSERT_EQ(messages.boxes.size(), 1u);
+        EXPECT_EQ(messages.boxes[0].caption, "Error");
+        EXPECT_EQ(messages.boxes[0].text, c.text);
+        // Left as it was: still reconnecting, end still open.
+        EXPECT_TRUE(w->reconnecting);
+        EXPECT_EQ(w->StartBlockPtr(), start);
+        EXPECT_EQ(w->EndNode(), nullptr);
+    }
+}
+
+}  // namespace
+}  // namespace korvel
