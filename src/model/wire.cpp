@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 #include "base/messages.h"
 
@@ -35,10 +36,14 @@ struct Box {
 // The direction a node faces: straight out of its edge.
 P Outward(KEdge edge) {
     switch (edge) {
-        case KEdge::Top: return {0, -1};
-        case KEdge::Bottom: return {0, 1};
-        case KEdge::Left: return {-1, 0};
-        case KEdge::Right: return {1, 0};
+        case KEdge::Top:
+            return {0, -1};
+        case KEdge::Bottom:
+            return {0, 1};
+        case KEdge::Left:
+            return {-1, 0};
+        case KEdge::Right:
+            return {1, 0};
     }
     return {0, -1};
 }
@@ -80,9 +85,9 @@ struct Frame {
 
 Frame FrameFor(P startOut, P endOut) {
     Frame f;
-    if (endOut.x != 0) f.swap = true;             // left or right: make it vertical
-    if (f.To(endOut).y > 0) f.negY = true;        // now facing down: turn it up
-    if (f.To(startOut).x < 0) f.negX = true;      // start facing left: face it right
+    if (endOut.x != 0) f.swap = true;         // left or right: make it vertical
+    if (f.To(endOut).y > 0) f.negY = true;    // now facing down: turn it up
+    if (f.To(startOut).x < 0) f.negX = true;  // start facing left: face it right
     return f;
 }
 
@@ -92,15 +97,17 @@ Box ClearanceBox(const KBlock& b) {
     return {b.BodyLeft(), b.ExtentTop(), b.BodyRight(), b.ExtentBottom()};
 }
 
-Box BodyBox(const KBlock& b) { return {b.X(), b.Y(), b.X() + b.Width(), b.Y() + b.Height()}; }
+Box BodyBox(const KBlock& b) {
+    return {b.X(), b.Y(), b.X() + b.Width(), b.Y() + b.Height()};
+}
 
 // Both ends in the working frame: the end node faces up.
 struct Ends {
-    P s;       // start node point
-    P e;       // end node point
-    Box a;     // start block clearance
-    Box b;     // end block clearance
-    Box aBody; // start block body
+    P s;        // start node point
+    P e;        // end node point
+    Box a;      // start block clearance
+    Box b;      // end block clearance
+    Box aBody;  // start block body
 };
 
 // Of two vertical lanes, the one the wire reaches with less travel from the
@@ -132,8 +139,7 @@ std::vector<P> RouteFacing(const Ends& r) {
         Coord lane = std::clamp(SnapMid(lo, hi), lo, hi);
         return {s, {s.x, y1}, {lane, y1}, {lane, r.b.top}, {e.x, r.b.top}, e};
     }
-    Coord lane = NearerLane(s.x, e.x, std::min(r.a.left, r.b.left),
-                            std::max(r.a.right, r.b.right));
+    Coord lane = NearerLane(s.x, e.x, std::min(r.a.left, r.b.left), std::max(r.a.right, r.b.right));
     Coord yRun = std::min(r.a.top, r.b.top);
     return {s, {s.x, y1}, {lane, y1}, {lane, yRun}, {e.x, yRun}, e};
 }
@@ -148,7 +154,8 @@ std::vector<P> RouteSameWay(const Ends& r) {
         Coord lane = NearerLane(s.x, e.x, r.b.left, r.b.right);
         return {s, {s.x, y1}, {lane, y1}, {lane, r.b.top}, {e.x, r.b.top}, e};
     }
-    if (!BlocksDrop(r.aBody, e.x, e.y)) return {s, {s.x, y1}, {e.x, y1}, e};
+    // Straight up and back down the same line would fold onto itself.
+    if (e.x != s.x && !BlocksDrop(r.aBody, e.x, e.y)) return {s, {s.x, y1}, {e.x, y1}, e};
     // The start block lies over the end node: pass beside it and drop in
     // below it.
     Coord lane = NearerLane(s.x, e.x, r.a.left, r.a.right);
@@ -184,8 +191,8 @@ std::vector<P> RouteAcross(const Ends& r) {
 }
 
 int ToInt(Coord v) {
-    return static_cast<int>(std::clamp<Coord>(v, std::numeric_limits<int>::min(),
-                                              std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<Coord>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 bool RemoveRepeats(std::vector<KPoint>& points) {

@@ -56,14 +56,20 @@ std::unique_ptr<KWire> Wire(KBlock& a, int an, KBlock& b, int bn, int id = 100) 
     return w;
 }
 
-int Sign(int v) { return (v > 0) - (v < 0); }
+int Sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
 KPoint OutwardOf(KEdge edge) {
     switch (edge) {
-        case KEdge::Top: return {0, -1};
-        case KEdge::Bottom: return {0, 1};
-        case KEdge::Left: return {-1, 0};
-        case KEdge::Right: return {1, 0};
+        case KEdge::Top:
+            return {0, -1};
+        case KEdge::Bottom:
+            return {0, 1};
+        case KEdge::Left:
+            return {-1, 0};
+        case KEdge::Right:
+            return {1, 0};
     }
     return {};
 }
@@ -98,7 +104,8 @@ std::string RouteFault(const Points& r, const KBlock& a, int an, const KBlock& b
 
 // Whether a segment passes through the inside of the block's body.
 bool CutsBody(const KPoint& p, const KPoint& q, const KBlock& blk) {
-    int left = blk.X(), top = blk.Y(), right = blk.X() + blk.Width(), bottom = blk.Y() + blk.Height();
+    KRect body = blk.Bounds();
+    int left = body.left, top = body.top, right = body.right, bottom = body.bottom;
     if (p.y == q.y) {
         int lo = std::min(p.x, q.x), hi = std::max(p.x, q.x);
         return top < p.y && p.y < bottom && std::max(lo, left) < std::min(hi, right);
@@ -115,56 +122,61 @@ bool ClearancesApart(const KBlock& a, const KBlock& b) {
 // ---------------------------------------------------------------------------
 // Routing
 
+// One end of a hand-worked wire: an Lpf block placed at x, y and a node.
+struct At {
+    int x, y;
+    int node;
+    bool flipH = false;
+};
+
 struct HandRoute {
     const char* name;
-    int ax, ay;
-    bool aFlipH;
-    int an;
-    int bx, by;
-    int bn;
+    At a, b;
     Points expected;
 };
 
 TEST(WireRoute, HandWorkedRoutes) {
+    // clang-format off
     const HandRoute kCases[] = {
-        {"facing on one horizontal line", 100, 100, false, kOut, 300, 100, kIn,
+        {"facing on one horizontal line", {100, 100, kOut}, {300, 100, kIn},
          {{150, 120}, {300, 120}}},
-        {"facing on one vertical line", 100, 100, false, kBottom, 110, 300, kTop,
+        {"facing on one vertical line", {100, 100, kBottom}, {110, 300, kTop},
          {{140, 140}, {140, 300}}},
         // Halfway between the clearance lines 160 and 290 is 225, snapped to 230.
-        {"right to left, offset", 100, 100, false, kOut, 300, 200, kIn,
+        {"right to left, offset", {100, 100, kOut}, {300, 200, kIn},
          {{150, 120}, {230, 120}, {230, 220}, {300, 220}}},
         // Halfway between 165 and 290 is 227.5, snapped to 230.
-        {"bottom to top, offset", 100, 100, false, kBottom, 300, 300, kTop,
+        {"bottom to top, offset", {100, 100, kBottom}, {300, 300, kTop},
          {{140, 140}, {140, 230}, {330, 230}, {330, 300}}},
-        {"right to top, each in front of the other", 100, 100, false, kOut, 300, 200, kTop,
+        {"right to top, each in front of the other", {100, 100, kOut}, {300, 200, kTop},
          {{150, 120}, {330, 120}, {330, 200}}},
-        {"bottom to left, each in front of the other", 100, 100, false, kBottom, 300, 300, kIn,
+        {"bottom to left, each in front of the other", {100, 100, kBottom}, {300, 300, kIn},
          {{140, 140}, {140, 320}, {300, 320}}},
         // First corner halfway between 290 and 165; then up the end block's
         // nearer side (x 290) to its top clearance line (y 90).
-        {"top to top, end block higher", 100, 300, false, kTop, 300, 100, kTop,
+        {"top to top, end block higher", {100, 300, kTop}, {300, 100, kTop},
          {{130, 300}, {130, 230}, {290, 230}, {290, 90}, {330, 90}, {330, 100}}},
         // Behind on the same row: out to 360, over both tops at 90, down at 90.
-        {"right to left, end block behind", 300, 100, false, kOut, 100, 100, kIn,
+        {"right to left, end block behind", {300, 100, kOut}, {100, 100, kIn},
          {{350, 120}, {360, 120}, {360, 90}, {90, 90}, {90, 120}, {100, 120}}},
         // The end block sits beside the start: below the start's label line
         // (165), across to the gap (halfway between 160 and 190 is 175 -> 180),
         // up to the end's top clearance line (140) and over.
-        {"bottom to top, end block beside", 100, 100, false, kBottom, 200, 150, kTop,
+        {"bottom to top, end block beside", {100, 100, kBottom}, {200, 150, kTop},
          {{140, 140}, {140, 165}, {180, 165}, {180, 140}, {230, 140}, {230, 150}}},
         // Flipped output on the left, into a left input further right: over
         // the start block and down through the gap (halfway 160..290 -> 230).
-        {"flipped start, left to left", 100, 100, true, kOut, 300, 100, kIn,
+        {"flipped start, left to left", {100, 100, kOut, true}, {300, 100, kIn},
          {{100, 120}, {90, 120}, {90, 90}, {230, 90}, {230, 120}, {300, 120}}},
     };
+    // clang-format on
     for (const HandRoute& c : kCases) {
         SCOPED_TRACE(c.name);
-        auto a = Lpf(1, c.ax, c.ay, c.aFlipH);
-        auto b = Lpf(2, c.bx, c.by);
-        auto w = Wire(*a, c.an, *b, c.bn);
+        auto a = Lpf(1, c.a.x, c.a.y, c.a.flipH);
+        auto b = Lpf(2, c.b.x, c.b.y, c.b.flipH);
+        auto w = Wire(*a, c.a.node, *b, c.b.node);
         EXPECT_EQ(Show(w->route), Show(c.expected));
-        EXPECT_EQ(RouteFault(w->route, *a, c.an, *b, c.bn), "");
+        EXPECT_EQ(RouteFault(w->route, *a, c.a.node, *b, c.b.node), "");
     }
 }
 
@@ -216,12 +228,15 @@ TEST(WireRoute, EveryEdgePairInEveryPlacementKeepsTheRules) {
     }
 }
 
-// A sweep of the end block round the start block, in every flip: the rules
-// always hold, and blocks whose clearance lines do not overlap are never cut.
+// A sweep of the end block round the start block, in every flip and with a
+// plain or a wide, tall start label: the rules always hold, and blocks whose
+// clearance lines do not overlap are never cut.
 TEST(WireRoute, SweepRoundTheStartBlock) {
     int faults = 0;
-    for (int flips = 0; flips < 16; ++flips) {
+    for (int flips = 0; flips < 32; ++flips) {
         auto a = Lpf(1, 300, 300, flips & 1, flips & 2);
+        a->labelWidth = flips & 16 ? 150 : 0;
+        a->labelHeight = flips & 16 ? 30 : 0;
         for (int dy = -200; dy <= 200; dy += 20) {
             for (int dx = -200; dx <= 200; dx += 20) {
                 auto b = Lpf(2, 300 + dx, 300 + dy, flips & 4, flips & 8);
@@ -236,9 +251,8 @@ TEST(WireRoute, SweepRoundTheStartBlock) {
                                     fault = "cuts through a block";
                         }
                         if (!fault.empty() && ++faults <= 10) {
-                            ADD_FAILURE() << fault << ": flips " << flips << " offset " << dx
-                                          << "," << dy << " nodes " << an << "->" << bn << " "
-                                          << Show(r);
+                            ADD_FAILURE() << fault << ": flips " << flips << " offset " << dx << ","
+                                          << dy << " nodes " << an << "->" << bn << " " << Show(r);
                         }
                     }
                 }
@@ -246,6 +260,17 @@ TEST(WireRoute, SweepRoundTheStartBlock) {
         }
     }
     EXPECT_EQ(faults, 0);
+}
+
+// Nodes one above the other on blocks that overlap: going out and coming
+// back along one line would fold the route onto itself.
+TEST(WireRoute, OverlappingBlocksNeverFoldBack) {
+    auto a = Lpf(1, 400, 400);
+    a->labelWidth = 150;
+    a->labelHeight = 30;
+    auto b = Lpf(2, 400, 410);
+    Points r = RouteBetween(*a, kBottom, *b, kBottom);  // (440,440) to (440,450)
+    EXPECT_EQ(RouteFault(r, *a, kBottom, *b, kBottom), "") << Show(r);
 }
 
 TEST(WireRoute, SameBlockEveryNodePairKeepsTheRules) {
@@ -377,11 +402,23 @@ TEST(Wire, ConnectReportsMissingNodes) {
         std::vector<std::string> texts;
     };
     const Case kCases[] = {
-        {"bad start index", 9, kIn, false, false,
+        {"bad start index",
+         9,
+         kIn,
+         false,
+         false,
          {"Bad node number in GetNodeP", "Logic error:  Start node not found in Connect"}},
-        {"bad end index", kOut, -1, false, false,
+        {"bad end index",
+         kOut,
+         -1,
+         false,
+         false,
          {"Bad node number in GetNodeP", "Logic error:  End node not found in Connect"}},
-        {"no start block", kOut, kIn, true, false,
+        {"no start block",
+         kOut,
+         kIn,
+         true,
+         false,
          {"Logic error:  Start node not found in Connect"}},
         {"no end block", kOut, kIn, false, true, {"Logic error:  End node not found in Connect"}},
     };
@@ -393,8 +430,8 @@ TEST(Wire, ConnectReportsMissingNodes) {
         w.SetStartBlockNode(c.startNode);
         w.SetEndBlockNode(c.endNode);
         KMessageRecorder messages;
-        EXPECT_FALSE(w.Connect(c.nullStart ? nullptr : a.get(), c.nullEnd ? nullptr : b.get(),
-                               messages));
+        EXPECT_FALSE(
+            w.Connect(c.nullStart ? nullptr : a.get(), c.nullEnd ? nullptr : b.get(), messages));
         EXPECT_EQ(messages.Texts(), c.texts);
         EXPECT_EQ(w.StartBlockPtr(), nullptr);
         EXPECT_EQ(w.EndBlockPtr(), nullptr);
@@ -529,7 +566,7 @@ TEST(Wire, HitTestsHaveAFivePixelTolerance) {
         {0, 234, 174, false, true, 2},   {0, 235, 170, false, false, -1},
         {0, 190, 120, false, false, -1},  // first segment: not draggable
         {0, 265, 220, false, false, -1},  // last segment: not draggable
-        {1, 150, 120, false, false, -1},  {1, 230, 170, false, false, -1},
+        {1, 150, 120, false, false, -1}, {1, 230, 170, false, false, -1},
     };
     for (const Hit& h : kHits) {
         SCOPED_TRACE(std::to_string(h.page) + ":" + std::to_string(h.x) + "," +
@@ -601,8 +638,9 @@ TEST(Wire, StretchRefusals) {
     EXPECT_FALSE(w->Stretch(0, 250, 170, messages));
     w->selected = true;
     EXPECT_FALSE(w->Stretch(1, 250, 170, messages));
-    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Internal Error #1 in KWire :: Stretch",
-                                                          "Internal Error #2 in KWire :: Stretch"}));
+    const std::vector<std::string> expected{"Internal Error #1 in KWire :: Stretch",
+                                            "Internal Error #2 in KWire :: Stretch"};
+    EXPECT_EQ(messages.Texts(), expected);
     EXPECT_EQ(messages.Count("Error"), 2);
     // No segment hit yet: nothing to drag, nothing said.
     messages.Clear();
