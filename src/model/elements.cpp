@@ -274,6 +274,34 @@ void KElements::SendToBack() {
     indexValid_ = false;
 }
 
+void KElements::MoveSelected(int page, int dx, int dy, int pageWidth, int pageHeight) {
+    std::unordered_set<const KBlock*> moved;
+    for (auto& e : elements_) {
+        KBlock* b = AsBlock(e.get());
+        if (!b || !b->selected || b->Page() != page) continue;
+        b->clamped = false;
+        b->MoveBy(dx, dy, pageWidth, pageHeight);
+        moved.insert(b);
+    }
+    // Every wire is decided before any clamped flag is cleared, so that the
+    // second wire of a stopped block is rerouted like the first.
+    for (auto& e : elements_) {
+        if (!e->IsWire()) continue;
+        auto* w = static_cast<KWire*>(e.get());
+        bool startMoved = moved.contains(w->StartBlockPtr());
+        bool endMoved = moved.contains(w->EndBlockPtr());
+        if (!startMoved && !endMoved) continue;
+        bool stopped = (w->StartBlockPtr() && w->StartBlockPtr()->clamped) ||
+                       (w->EndBlockPtr() && w->EndBlockPtr()->clamped);
+        if (startMoved && endMoved && !stopped) {
+            w->MoveBy(dx, dy, pageWidth, pageHeight);
+        } else {
+            w->Route();
+        }
+    }
+    for (const KBlock* b : moved) const_cast<KBlock*>(b)->clamped = false;
+}
+
 template <class Pred>
 void KElements::RemoveIf(Pred doomed) {
     // Wires first, so that no wire is left pointing at a destroyed block.

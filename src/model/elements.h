@@ -93,6 +93,10 @@ public:
     void ToggleSelectInRect(int page, const KRect& r);
     void BringToFront();
     void SendToBack();
+    // Moves the selected blocks of a page by the grid-snapped distance. A wire
+    // between two moved blocks moves with them; a wire with one end left
+    // behind, or on a block that the page border stopped, is routed afresh.
+    void MoveSelected(int page, int dx, int dy, int pageWidth, int pageHeight);
 
     // --- Deleting ------------------------------------------------------------
     // A block takes its wires with it.

@@ -206,6 +206,31 @@ TEST_F(ElementsTest, CopyAndPasteAcrossPagesKeepsNumbersUniqueAndWiresAttached) 
     EXPECT_EQ(std::adjacent_find(numbers.begin(), numbers.end()), numbers.end());
 }
 
+// A block stopped by the page border reroutes every one of its wires, not
+// only the first (a wire clearing the shared clamped flag would leave the
+// second one shifted off its node).
+TEST_F(ElementsTest, MovingAClampedBlockReroutesAllItsWires) {
+    KBlock& a = AddBlock(kAdd, 0, 0, 20, 100);
+    KBlock& b = AddBlock(kAdd, 1, 0, 200, 100);
+    KBlock& c = AddBlock(kAdd, 2, 0, 200, 200);
+    KWire& w1 = AddWire(3, a, 2, b, 0);
+    KWire& w2 = AddWire(4, a, 2, c, 0);
+    a.selected = b.selected = c.selected = true;
+    elements.MoveSelected(0, -50, 0, 1000, 800);  // a stops at x = 0
+    EXPECT_EQ(a.X(), 0);
+    EXPECT_EQ(b.X(), 150);
+    for (KWire* w : {&w1, &w2}) {
+        EXPECT_EQ(w->route.front(), a.NodePoint(2));
+        EXPECT_EQ(w->route.back(), w->EndBlockPtr()->NodePoint(w->EndBlockNode()));
+    }
+    EXPECT_FALSE(a.clamped);
+    // A free move shifts the wires with the blocks.
+    std::vector<KPoint> before = w1.route;
+    elements.MoveSelected(0, 30, 10, 1000, 800);
+    ASSERT_EQ(w1.route.size(), before.size());
+    EXPECT_EQ(w1.route.front(), (KPoint{before.front().x + 30, before.front().y + 10}));
+}
+
 TEST_F(ElementsTest, ReversingAnExtenderKeepsItsWires) {
     KBlock& a = AddBlock(kAdd, 0, 0, 100, 100);
     KBlock& b = AddBlock(kAdd, 1, 0, 100, 200);
