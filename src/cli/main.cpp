@@ -8,6 +8,9 @@
 #include "base/streammessages.h"
 #include "cli/listtypes.h"
 #include "cli/runner.h"
+#include "cli/runsession.h"
+
+#include <fstream>
 
 int main(int argc, char** argv) {
     using namespace korvel;
@@ -20,11 +23,19 @@ int main(int argc, char** argv) {
     app.add_option("model", opts.model, "Model design (.kvd) or custom module (.kvc) file");
     app.add_option("--save-as", opts.saveAs,
                    "Read the model and write it back to this file, without compiling");
+    app.add_option("--until", opts.until, "Run until the model time reaches T seconds");
+    app.add_option("--every", opts.every,
+                   "Write a row every DT seconds of model time (default: every solver step)");
+    auto* vars = app.add_option("--vars", opts.vars, "Variables to write, in this order")
+                     ->delimiter(',');
+    app.add_option("--out", opts.out, "CSV file to write (default: standard output)");
+    app.add_flag("--check", opts.check, "Compile only and print the compile messages");
     app.add_option("--module-dir", opts.moduleFolders,
                    "Folder searched for custom module files (repeatable); the model's own "
                    "folder is searched last");
     try {
         app.parse(argc, argv);
+        opts.varsGiven = vars->count() > 0;
     } catch (const CLI::ParseError& e) {
         // Bad arguments are exit status 3, like an unreadable model.
         int code = app.exit(e);
@@ -41,8 +52,30 @@ int main(int argc, char** argv) {
             return kExitInput;
         }
         if (!opts.saveAs.empty()) return SaveAs(opts, messages);
-        std::cerr << "korvel-run: running models is not available yet; use --save-as\n";
-        return kExitInput;
+        if (opts.out.empty()) return RunModel(opts, messages, std::cout);
+        // Rows go to a file beside the target first, so a failed run never
+        // leaves half a table under the name the user asked for.
+        std::string partial = opts.out + ".partial";
+        int status;
+        {
+            std::ofstream csv(partial, std::ios::binary | std::ios::trunc);
+            if (!csv) {
+                messages.ErrorBox("Cannot write " + partial);
+                return kExitInput;
+            }
+            status = RunModel(opts, messages, csv);
+            csv.close();
+            if (!csv) {
+                messages.ErrorBox("Cannot write " + partial);
+                status = kExitInput;
+            }
+        }
+        if (std::rename(partial.c_str(), opts.out.c_str()) != 0) {
+            messages.ErrorBox("Cannot write " + opts.out);
+            std::remove(partial.c_str());
+            return kExitInput;
+        }
+        return status;
     } catch (const KFatalError&) {
         // The sink has shown the message already.
         return kExitRun;

@@ -28,6 +28,14 @@ KEdge EdgeOfChoice(int choice) {
     }
 }
 
+// The edge choice a node holds; a value no choice has (only a program, never
+// a file or a dialog, can put one there) counts as the node's default.
+int EdgeChoiceOf(const KNode& edge) {
+    double v = edge.value;
+    if (!(v >= 0 && v <= 3) || v != std::floor(v)) v = edge.DefaultValue();
+    return static_cast<int>(v);
+}
+
 struct InterfaceKind {
     std::string_view tag;
     KRole role;
@@ -50,9 +58,33 @@ const InterfaceKind* FindInterfaceKind(std::string_view tag) {
     return nullptr;
 }
 
+// Skips to the next line that is exactly a value and the keyword. A line of
+// more fields never counts: a string list holding the entries "KCustInput"
+// and "Start" must not read as the start of an interface block.
+bool FindKeywordLine(KLineReader& reader, std::string_view keyword, std::string& value,
+                     Messages& messages) {
+    std::vector<std::string> fields;
+    std::string raw;
+    for (;;) {
+        switch (reader.ReadLineFields(fields, raw)) {
+            case KLineStatus::Line:
+                if (fields.size() == 2 && fields[1] == keyword) {
+                    value = std::move(fields[0]);
+                    return true;
+                }
+                break;
+            case KLineStatus::EndOfFile:
+                return false;
+            case KLineStatus::Failed:
+                messages.ErrorBox(reader.ErrorText());
+                return false;
+        }
+    }
+}
+
 bool SkipTo(KLineReader& reader, std::string_view keyword, std::string& value,
             std::string_view missing, Messages& messages) {
-    if (reader.FindLineWithParameter1(keyword, value, messages)) return true;
+    if (FindKeywordLine(reader, keyword, value, messages)) return true;
     messages.ErrorBox(missing);
     return false;
 }
@@ -106,7 +138,8 @@ std::string NameProblem(const std::string& name, std::set<std::string>& seen) {
 }  // namespace
 
 int ModulePositionPixels(double position) {
-    double grid = Clamp(Round(position), 1.0, 20.0);
+    // No number at all counts as the lowest place, not as undefined behaviour.
+    double grid = std::isnan(position) ? 1.0 : Clamp(Round(position), 1.0, 20.0);
     return static_cast<int>(grid) * 10;
 }
 
@@ -116,7 +149,7 @@ bool ReadModuleInterface(std::string text, const std::string& fileName,
     nodes.clear();
     std::set<std::string> seen;
     std::string tag;
-    while (reader.FindLineWithParameter1("Start", tag, messages)) {
+    while (FindKeywordLine(reader, "Start", tag, messages)) {
         const InterfaceKind* kind = FindInterfaceKind(tag);
         if (!kind) continue;
         KModuleNode node;
@@ -175,7 +208,7 @@ bool CheckCustomModule(const KElements& elements, Messages& messages) {
         if (!b.IsCustomInterface()) continue;
         const KNode* edge = b.FindNode("Edge");
         const KNode* position = b.FindNode("Position");
-        int choice = edge ? static_cast<int>(edge->value) : 0;
+        int choice = edge ? EdgeChoiceOf(*edge) : 0;
         int grid = ModulePositionPixels(position ? position->value : 0.0) / 10;
         if (!places.try_emplace({choice, grid}, &b).second) {
             messages.ErrorBox("Multiple Custom I/O on the " + std::string(EdgeChoiceName(choice)) +

@@ -42,7 +42,8 @@ struct Loader {
 
 bool ReadFrame(Loader& l, double& version) {
     if (!l.reader.GetDouble(version, "Version", l.messages)) return false;
-    if (version < l.options.lowestVersion) {
+    // Written so that a version that is no number ("nan") is refused too.
+    if (!(version >= l.options.lowestVersion)) {
         l.messages.ErrorBox("This file is too old for this program to read.");
         return false;
     }
@@ -56,6 +57,13 @@ bool ReadFrame(Loader& l, double& version) {
     if (l.header.pages < 1) {
         l.messages.ErrorBox("The file has " + std::to_string(l.header.pages) +
                             " pages; a model has at least one.");
+        return false;
+    }
+    // Saving writes one name line per page, so a damaged count must not get
+    // past here even when the file holds no page names.
+    if (l.header.pages > kMaxPages) {
+        l.messages.ErrorBox("The file has " + std::to_string(l.header.pages) +
+                            " pages; a model has at most " + std::to_string(kMaxPages) + ".");
         return false;
     }
     l.header.hasFontSize = version >= 1.11;
@@ -268,6 +276,16 @@ bool FollowModuleNode(Loader& l, const KWire& w, KBlock* block, int& index) {
     return false;
 }
 
+// A module's nodes move when its interface is edited after the design was
+// saved; a saved route that no longer ends on its module node is redrawn.
+bool RouteMissesModuleNode(const KWire& w) {
+    auto misses = [](const KBlock* b, int node, const KPoint& end) {
+        return b && b->IsCustomModule() && b->NodePoint(node) != end;
+    };
+    return misses(w.StartBlockPtr(), w.StartBlockNode(), w.route.front()) ||
+           misses(w.EndBlockPtr(), w.EndBlockNode(), w.route.back());
+}
+
 bool LoadWire(Loader& l) {
     auto w = std::make_unique<KWire>(-1, 0);
     w->SetParentModule(l.options.parentModule);
@@ -295,7 +313,7 @@ bool LoadWire(Loader& l) {
     w->SetEndBlockNode(endNode);
     if (l.ForEditor()) {
         if (!w->Connect(from->second, to->second, l.messages)) return false;
-        if (w->route.empty()) w->Route();
+        if (w->route.empty() || RouteMissesModuleNode(*w)) w->Route();
     }
     l.elements.Add(std::move(w));
     return true;

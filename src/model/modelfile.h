@@ -23,6 +23,8 @@ class Messages;
 inline constexpr double kFileVersion = 1.2;
 inline constexpr double kLowestVersion = 1.0;
 inline constexpr double kHighestVersion = 2.999;
+// The most pages a model has; the editor adds no page beyond it.
+inline constexpr int kMaxPages = 99;
 
 // What the frame of a model file says besides its elements.
 struct KModelHeader {

@@ -1,7 +1,9 @@
 // korvel-run end to end: the executable is run as a user would run it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -91,6 +93,102 @@ TEST(SaveAs, ATruncatedModelIsStatusThreeAndWritesNothing) {
     EXPECT_EQ(RunCli(in.string() + " --save-as " + out.string(), err.string()).status, 3);
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_NE(ReadFile(err).find("Unexpected file end"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::vector<double>> Rows(const std::string& csv, std::string& header) {
+    std::istringstream lines(csv);
+    std::getline(lines, header);
+    std::vector<std::vector<double>> rows;
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::vector<double> row;
+        std::istringstream fields(line);
+        std::string f;
+        while (std::getline(fields, f, ',')) row.push_back(std::stod(f));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The oscillator example with one line of its text replaced.
+std::filesystem::path EditedOscillator(const std::string& from, const std::string& to) {
+    std::string text = ReadFile(std::filesystem::path(KORVEL_EXAMPLES) / "oscillator.kvd");
+    auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    static int edits = 0;
+    auto path = TempDir() / ("edited" + std::to_string(++edits) + ".kvd");
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+TEST(RunModel, OscillatorFollowsCosineAndSine) {
+    std::string osc = (std::filesystem::path(KORVEL_EXAMPLES) / "oscillator.kvd").string();
+    Result r = RunCli(osc + " --until 1 --every 0.25");
+    ASSERT_EQ(r.status, 0);
+    std::string header;
+    auto rows = Rows(r.out, header);
+    EXPECT_EQ(header, "Time,x,v");
+    ASSERT_EQ(rows.size(), 4u);
+    for (const auto& row : rows) {
+        // RK4 at h = 1e-3: the error over a second is far below 1e-9.
+        EXPECT_NEAR(row[1], std::cos(row[0]), 1e-9);
+        EXPECT_NEAR(row[2], -std::sin(row[0]), 1e-9);
+    }
+    // Without --every, one row per solver step, none at time 0.
+    Result steps = RunCli(osc + " --until 0.01 --vars v");
+    auto stepRows = Rows(steps.out, header);
+    EXPECT_EQ(header, "Time,v");
+    ASSERT_EQ(stepRows.size(), 10u);
+    EXPECT_NEAR(stepRows.front()[0], 0.001, 1e-15);
+}
+
+TEST(RunModel, AModuleLoopRunsExactlyLikeTheSameLoopDrawnFlat) {
+    std::string dir = KORVEL_EXAMPLES;
+    Result flat = RunCli(dir + "/pi_loop.kvd --until 0.5 --every 0.1 --vars y");
+    Result module = RunCli(dir + "/module_loop.kvd --until 0.5 --every 0.1 --vars y");
+    ASSERT_EQ(flat.status, 0);
+    ASSERT_EQ(module.status, 0);
+    EXPECT_EQ(flat.out, module.out);
+    EXPECT_EQ(std::count(flat.out.begin(), flat.out.end(), '\n'), 6);
+}
+
+TEST(RunModel, ExitStatusTellsHowTheRunEnded) {
+    auto err = TempDir() / "err.txt";
+    std::string osc = (std::filesystem::path(KORVEL_EXAMPLES) / "oscillator.kvd").string();
+    struct Case {
+        const char* name;
+        std::string args;
+        int status;
+        const char* says;
+    };
+    const Case kCases[] = {
+        {"check only", osc + " --check", 0, "Compile Successful!"},
+        {"Time Increment ends the run", osc, 0, "Time Increment"},
+        {"unknown variable", osc + " --until 1 --vars x,nope", 3, "no variable named \"nope\""},
+        {"bad --every", osc + " --until 1 --every 0", 3, "--every"},
+        {"nothing ends the run",
+         EditedOscillator("10,Time Increment", "0,Time Increment").string(), 3, "--until"},
+        {"no scope", EditedOscillator("KScope,Start", "KLabel,Start").string() + " --until 1", 1,
+         "at least one scope"},
+        {"h of zero", EditedOscillator("0.001,h", "0,h").string() + " --until 1", 2,
+         "node \"h\" must be a finite number greater than 0"},
+        {"h not a number", EditedOscillator("0.001,h", "nan,h").string() + " --until 1", 2,
+         "node \"h\""},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        Result r = RunCli(c.args, err.string());
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_NE(ReadFile(err).find(c.says), std::string::npos) << ReadFile(err);
+        if (c.status == 2) {
+            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);  // the header only
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,264 @@
+#include "engine/benchtop.h"
+
+#include <string>
+#include <unordered_map>
+
+#include "base/messages.h"
+#include "engine/libraryclass.h"
+#include "engine/runerror.h"
+#include "engine/solver.h"
+#include "model/block.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr int kWarningNamedTime = 47;
+constexpr int kWarningDuplicateName = 48;
+constexpr std::string_view kRenameAdvice =
+    "Model will run, but variable may not display properly in main scope or DSA.  Rename "
+    "variable.";
+// The horizon NextRunTime starts from when no instrument asks for a sample.
+constexpr double kFarHorizon = 1000000.0;
+
+}  // namespace
+
+KBenchTop::KBenchTop(Messages& messages, KElements* owner) : messages_(messages), owner_(owner) {}
+
+KBenchTop::~KBenchTop() = default;
+
+void KBenchTop::AddCompute(KLibraryClass& object) {
+    compute_.push_back(&object);
+    planValid_ = false;
+}
+
+void KBenchTop::AddDisplay(KLibraryClass& object) {
+    display_.push_back(&object);
+}
+
+void KBenchTop::AddComputeAndLive(KLibraryClass& object) {
+    AddCompute(object);
+    live_.push_back(&object);
+}
+
+void KBenchTop::SetTimeVar(std::unique_ptr<KLibraryVar> var) {
+    if (timeVar_) messages_.ErrorBox("Error: TimeVar already initialized");
+    timeVar_ = std::move(var);
+}
+
+void KBenchTop::WarnVariableName(int code, const std::string& text) {
+    compileMessages_.push_back({code, text, std::string(kRenameAdvice), true});
+}
+
+void KBenchTop::AddVariable(KLibraryVar& var) {
+    if (!timeVar_) messages_.FatalBox("Error:  TimeVar must be initialized before other vars.");
+    const std::string& name = var.Name();
+    if (name == "Time") {
+        WarnVariableName(kWarningNamedTime,
+                         "Variable name \"" + name + "\" has the same as \"Time\"");
+    }
+    if (!var.IsHidden()) {
+        // One warning per registered variable of the same name. Counting names
+        // as they register keeps a large model's build linear.
+        const auto it = nameCounts_.find(name);
+        const int clashes = it == nameCounts_.end() ? 0 : it->second;
+        for (int i = 0; i < clashes; ++i) {
+            WarnVariableName(kWarningDuplicateName,
+                             "Variable name \"" + name + "\" has the same as another variable name.");
+        }
+    }
+    ++nameCounts_[name];
+    variables_.Add(var);
+}
+
+int KBenchTop::VisibleVariableCount() const {
+    int count = 0;
+    for (const KLibraryVar* var : variables_.All()) {
+        if (!var->IsHidden()) ++count;
+    }
+    return count;
+}
+
+void KBenchTop::AddSolver(std::unique_ptr<KSolver> solver) {
+    if (solver_) messages_.FatalBox("Attempt to add solver when one already is present");
+    solver_ = std::move(solver);
+}
+
+void KBenchTop::RestartSolver() {
+    if (!solver_) messages_.FatalBox("Attempt to restart solver when no solver is not present");
+    solver_->RestartStopTime();
+}
+
+bool KBenchTop::ComputeAll(double t) {
+    RefreshStateOutputs();
+    return batched_ ? EvaluatePlan(t) : EvaluatePlain(t);
+}
+
+bool KBenchTop::EvaluatePlain(double t) {
+    bool stopRequested = false;
+    std::size_t i = 0;
+    // One handler around the whole loop, resumed after a stop request, keeps
+    // the loop itself free of exception bookkeeping.
+    for (;;) {
+        try {
+            for (; i < compute_.size(); ++i) compute_[i]->Compute(t);
+            return !stopRequested;
+        } catch (const KRunError& error) {
+            if (!ReportRunError(*compute_[i], error.what(), stopRequested)) return false;
+            ++i;
+        }
+    }
+}
+
+bool KBenchTop::EvaluatePlan(double t) {
+    const KEvaluationPlan& plan = Plan();
+    const auto& ops = plan.Ops();
+    KKernelContext context;
+    context.values = arena_.Data();
+    if (solver_) {
+        context.states = solver_->States();
+        context.derivatives = solver_->Derivatives();
+        context.solver = solver_.get();
+    }
+    context.time = t;
+    const KKernelRecord* records = plan.Records();
+
+    bool stopRequested = false;
+    std::size_t i = 0;
+    for (;;) {
+        try {
+            for (; i < ops.size(); ++i) {
+                const KEvaluationPlan::Op& op = ops[i];
+                if (op.object != nullptr) {
+                    op.object->Compute(t);
+                } else {
+                    op.run(context, records + op.first, op.count);
+                }
+            }
+            return !stopRequested;
+        } catch (const KRunError& error) {
+            // Kernels never throw; only an object's Compute can get here.
+            if (!ReportRunError(*ops[i].object, error.what(), stopRequested)) return false;
+            ++i;
+        }
+    }
+}
+
+bool KBenchTop::ReportRunError(KLibraryClass& object, std::string_view message,
+                               bool& stopRequested) {
+    KBlock& block = object.Block();
+    const std::string tag(block.GetTypeTag());
+    const std::string& name = block.userString;
+    if (message == kStopRequest) {
+        std::string text = "stop() executed from " + tag + " block";
+        if (!name.empty()) text += " named \"" + name + "\"";
+        text += " on sheet " + std::to_string(block.Page() + 1);
+        messages_.NoteBox(text);
+        stopRequested = true;
+        return true;
+    }
+    std::string text = "Run time error:  " + std::string(message) + " in ";
+    if (name.empty()) {
+        text += "a " + tag + " block";
+    } else {
+        text += tag + " block named \"" + name + "\"";
+    }
+    block.runFailed = true;
+    messages_.ErrorBox(text);
+    return false;
+}
+
+double KBenchTop::NextRunTime() const {
+    double candidate = time + kFarHorizon;
+    for (const auto* list : {&scopes_, &analyzers_}) {
+        for (const KSampledInstrument* instrument : *list) {
+            const double next = instrument->NextSampleTime();
+            if (next >= 0 && next < candidate) candidate = next;
+        }
+    }
+    return candidate;
+}
+
+bool KBenchTop::SampleInstruments() {
+    bool ok = true;
+    for (KSampledInstrument* scope : scopes_) ok = scope->Sample(time) && ok;
+    for (KLibraryClass* object : live_) ok = object->SampleLive(time) && ok;
+    for (KSampledInstrument* analyzer : analyzers_) ok = analyzer->Sample(time) && ok;
+    return ok;
+}
+
+void KBenchTop::PrepareScopes() {
+    for (KSampledInstrument* scope : scopes_) scope->PrepareForRun();
+}
+
+bool KBenchTop::AnyScopeWantsStop() const {
+    for (const KSampledInstrument* scope : scopes_) {
+        if (scope->WantsStop()) return true;
+    }
+    return false;
+}
+
+bool KBenchTop::AnyAnalyzerRunning() const {
+    for (const KSampledInstrument* analyzer : analyzers_) {
+        if (analyzer->IsRunning()) return true;
+    }
+    return false;
+}
+
+void KBenchTop::ZeroStoredOutputs() {
+    for (KLibraryClass* object : compute_) object->ZeroStoredOutputs();
+    for (KLibraryVar* var : variables_.All()) var->ResetForZero();
+}
+
+KLibraryClass* KBenchTop::FindDigitalController(std::string_view name) const {
+    for (KLibraryClass* object : compute_) {
+        if (object->IsDigitalController() && object->Name() == name) return object;
+    }
+    return nullptr;
+}
+
+KLibraryClass* KBenchTop::FindSpreadsheetFile(std::string_view name) const {
+    for (KLibraryClass* object : compute_) {
+        if (object->IsSpreadsheetFile() && object->Name() == name) return object;
+    }
+    return nullptr;
+}
+
+void KBenchTop::SyncNodeValues() {
+    RefreshStateOutputs();
+    arena_.SyncNodeValues();
+}
+
+void KBenchTop::AddStateOutput(std::uint32_t slot, int stateIndex) {
+    stateOutputs_.push_back({slot, stateIndex});
+    if (isStateOutputSlot_.size() <= slot) isStateOutputSlot_.resize(slot + 1, 0);
+    isStateOutputSlot_[slot] = 1;
+    planValid_ = false;
+}
+
+bool KBenchTop::IsStateOutputSlot(std::uint32_t slot) const {
+    return slot < isStateOutputSlot_.size() && isStateOutputSlot_[slot] != 0;
+}
+
+void KBenchTop::RefreshStateOutputs() {
+    if (solver_ && !stateOutputs_.empty()) {
+        double* values = arena_.Data();
+        const double* states = solver_->States();
+        for (const StateOutput& output : stateOutputs_) values[output.slot] = states[output.state];
+    }
+    for (KLibraryClass* object : refresh_) object->RefreshStateOutputs();
+}
+
+void KBenchTop::SetBatchedEvaluation(bool batched) {
+    batched_ = batched;
+}
+
+const KEvaluationPlan& KBenchTop::Plan() {
+    if (!planValid_) {
+        plan_.Build(compute_, *this, arena_.Size());
+        planValid_ = true;
+    }
+    return plan_;
+}
+
+}  // namespace korvel

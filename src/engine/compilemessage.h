@@ -1,0 +1,17 @@
+// A numbered message found while a model is compiled and its run-time model
+// built. The caller shows the list once the build is over (two-line messages
+// in the error display), so a build never stops half-way to ask the user.
+#pragma once
+
+#include <string>
+
+namespace korvel {
+
+struct KCompileMessage {
+    int code = 0;
+    std::string text;    // what happened
+    std::string advice;  // what to do about it
+    bool warning = true;  // warnings let the model run
+};
+
+}  // namespace korvel

@@ -1,0 +1,53 @@
+// KEvaluationPlan: the order in which one evaluation of the model runs.
+//
+// The compile order is mostly depth-first (subtract, gain, integrator,
+// subtract, ...), so calling one object after another jumps between kinds of
+// block at every call. The plan instead gives each compute-list object a
+// level by data flow over the value arena: an object comes after the writers
+// of the slots it reads, and after the earlier readers of the slots it writes
+// (they must still see the old value). Slots that always equal a state are
+// written before the evaluation starts, so they order nothing. Objects that
+// describe themselves as kernels are then run per level as one loop per kind
+// over compact records; every other object keeps its relative compile order
+// (levels of such objects never decrease), so side effects - messages, stop
+// requests, instruments, digital sampling - happen in the order the model
+// defines. Within a level no object reads what another writes, so the values
+// are bit-identical to the plain compile order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/kernel.h"
+
+namespace korvel {
+
+class KBenchTop;
+class KLibraryClass;
+
+class KEvaluationPlan {
+public:
+    // One step of the plan: a batch of kernel records, or one object's Compute.
+    struct Op {
+        KKernelRunner run = nullptr;
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
+        KLibraryClass* object = nullptr;
+    };
+
+    void Build(const std::vector<KLibraryClass*>& compute, const KBenchTop& benchTop,
+               std::size_t slotCount);
+
+    const std::vector<Op>& Ops() const { return ops_; }
+    const KKernelRecord* Records() const { return records_.data(); }
+    int LevelCount() const { return levelCount_; }
+    std::size_t KernelObjectCount() const { return records_.size(); }
+
+private:
+    std::vector<Op> ops_;
+    std::vector<KKernelRecord> records_;
+    int levelCount_ = 0;
+};
+
+}  // namespace korvel

@@ -1,0 +1,81 @@
+// KLibraryClass: the run-time object of one block.
+//
+// Building the run-time model makes one object per block that does something
+// at run time (through the factory, see libraryfactory.h). The constructor
+// resolves the block's nodes to value slots of the arena once: In for values
+// it reads, Out for values it writes; Compute then reads and writes plain
+// doubles. Parameters that only matter when the model is built are read with
+// NodeValue. Errors during Compute are thrown as KRunError and reported by
+// KBenchTop::ComputeAll.
+//
+// The slots an object reads and writes are recorded as it resolves them, so
+// the bench top can order evaluations by data flow (see evaluationplan.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/kernel.h"
+#include "engine/runobject.h"
+
+namespace korvel {
+
+class KBenchTop;
+class KBlock;
+class KStateVar;
+
+class KLibraryClass : public KRunObject {
+public:
+    KLibraryClass(KBenchTop& benchTop, KBlock& block);
+
+    // One evaluation of the block at the given time.
+    virtual void Compute(double time);
+    virtual bool IsDigitalController() const { return false; }
+    virtual bool IsSpreadsheetFile() const { return false; }
+    // Clears stored outputs and internal histories ("Zero All Stored Outputs").
+    virtual void ZeroStoredOutputs() {}
+    // Brings state outputs up to date from the block's states; called before
+    // every evaluation for objects that asked with RefreshBeforeEachEvaluation.
+    virtual void RefreshStateOutputs() {}
+    // The sample a live-list object takes after the solver has run.
+    virtual bool SampleLive(double time);
+    // Describes the object as a kernel when its evaluation allows it.
+    virtual bool DescribeKernel(KKernel& kernel) const;
+
+    KBlock& Block() const { return block_; }
+    const std::string& Name() const;
+    std::string_view Tag() const;
+    KBenchTop& BenchTop() const { return benchTop_; }
+
+    // Slots resolved with In and Out (not those of StateOut).
+    const std::vector<std::uint32_t>& ReadSlots() const { return reads_; }
+    const std::vector<std::uint32_t>& WrittenSlots() const { return writes_; }
+
+protected:
+    const double* In(std::string_view node);
+    double* Out(std::string_view node);
+    // An output that always equals one state. The bench top refreshes it from
+    // the state before every evaluation, so Compute need not write it and a
+    // reader ordered before this block still sees the current stage's state.
+    double* StateOut(std::string_view node, KStateVar& state);
+    // The node's own value, for parameters read once when the model is built.
+    double NodeValue(std::string_view node) const;
+    // Asks for RefreshStateOutputs before every evaluation.
+    void RefreshBeforeEachEvaluation();
+    // The arena index of a slot this object resolved.
+    std::uint32_t SlotIndex(const double* slot) const;
+
+private:
+    KBenchTop& benchTop_;
+    KBlock& block_;
+    std::vector<std::uint32_t> reads_;
+    std::vector<std::uint32_t> writes_;
+};
+
+// The value slot of a block's node; a fatal "Fault in" error when the block
+// has no such node or the node was not laid out in the arena.
+double* NodeSlot(KBenchTop& benchTop, KBlock& block, std::string_view node);
+
+}  // namespace korvel

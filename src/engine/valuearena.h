@@ -1,0 +1,50 @@
+// KValueArena: the one block of doubles every signal of a running model lives
+// in.
+//
+// When the bench top is built, every net gets one slot, holding its source
+// node's value (an unwired custom-module input that sources a net therefore
+// feeds its own value), and every node of an ordered block that is on no net
+// gets a slot of its own, holding the node's value. Run-time objects keep
+// plain pointers into the arena for their inputs and outputs, so reading an
+// input during a step is one load: no node lookup, no net indirection. The
+// arena is sized once and never grows, which keeps those pointers valid for
+// the bench top's whole life.
+//
+// Node values are not touched while the model runs; SyncNodeValues copies the
+// outputs back when the editor wants to show them.
+#pragma once
+
+#include <cstddef>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace korvel {
+
+class KElements;
+class KNode;
+
+class KValueArena {
+public:
+    // Lays out the slots of a compiled model (nets, node net links and the
+    // ordered block list must be set). Replaces any earlier layout.
+    void Build(KElements& compiled);
+
+    // The slot of a node, or -1 when the node was not laid out.
+    int SlotOf(const KNode& node) const;
+
+    double* Data() { return values_.data(); }
+    const double* Data() const { return values_.data(); }
+    std::size_t Size() const { return values_.size(); }
+    double& operator[](std::size_t slot) { return values_[slot]; }
+
+    // Writes each output node's slot back into the node's value.
+    void SyncNodeValues() const;
+
+private:
+    std::vector<double> values_;
+    std::unordered_map<const KNode*, int> slotOf_;
+    std::vector<std::pair<KNode*, int>> outputs_;
+};
+
+}  // namespace korvel
