@@ -10,17 +10,12 @@
 
 namespace korvel {
 
-namespace {
-
-// Module files are looked for in the folders given, then beside the model.
 KModuleFinder FinderFor(const KRunnerOptions& opts) {
     KModuleFinder finder(opts.moduleFolders);
     std::filesystem::path folder = std::filesystem::path(opts.model).parent_path();
     finder.AddFolder(folder.empty() ? std::string(".") : folder.string());
     return finder;
 }
-
-}  // namespace
 
 int SaveAs(const KRunnerOptions& opts, Messages& messages) {
     KElements elements(messages);

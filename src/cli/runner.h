@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/modulefinder.h"
+
 namespace korvel {
 
 class Messages;
@@ -27,5 +29,9 @@ struct KRunnerOptions {
 
 // Reads the model and writes it back through the writer to opts.saveAs.
 int SaveAs(const KRunnerOptions& opts, Messages& messages);
+
+// Where the runner looks for module files: the folders given, then the
+// model's own folder.
+KModuleFinder FinderFor(const KRunnerOptions& opts);
 
 }  // namespace korvel

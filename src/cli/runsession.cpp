@@ -44,13 +44,6 @@ private:
     Messages& inner_;
 };
 
-KModuleFinder FinderFor(const KRunnerOptions& opts) {
-    KModuleFinder finder(opts.moduleFolders);
-    std::filesystem::path folder = std::filesystem::path(opts.model).parent_path();
-    finder.AddFolder(folder.empty() ? std::string(".") : folder.string());
-    return finder;
-}
-
 // Whether something in the model can end a run by itself.
 void ShowCompileMessages(const std::vector<KCompileMessage>& list, Messages& messages) {
     for (const KCompileMessage& m : list) {

@@ -1,7 +1,7 @@
 #include "model/compile.h"
 
-#include <cmath>
 #include <climits>
+#include <cmath>
 #include <string>
 #include <unordered_map>
 

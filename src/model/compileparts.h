@@ -10,8 +10,12 @@
 
 namespace korvel::compile_detail {
 
-inline KBlock* AsBlock(KElement& e) { return e.IsBlock() ? static_cast<KBlock*>(&e) : nullptr; }
-inline KWire* AsWire(KElement& e) { return e.IsWire() ? static_cast<KWire*>(&e) : nullptr; }
+inline KBlock* AsBlock(KElement& e) {
+    return e.IsBlock() ? static_cast<KBlock*>(&e) : nullptr;
+}
+inline KWire* AsWire(KElement& e) {
+    return e.IsWire() ? static_cast<KWire*>(&e) : nullptr;
+}
 
 // Calls visit(KBlock&) for every block, in collection order.
 template <class Visit>

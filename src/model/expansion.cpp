@@ -52,9 +52,21 @@ private:
 
 // --- Reading the instances --------------------------------------------------
 
+// Everything the previous compile built goes first: its nets, order and
+// bindings point at blocks of its expansion, which are about to be deleted.
+void ForgetPreviousCompile(KElements& elements) {
+    elements.nets.clear();
+    elements.ordered.clear();
+    elements.controllerOf.clear();
+    elements.excelFileOf.clear();
+    ForEachBlock(elements, [](KBlock& b) { b.ClearNetLinks(); });
+    ForEachWire(elements, [](KWire& w) { w.net = -1; });
+}
+
 // The elements of an earlier compile's expansion go, so that compiling twice
 // gives the same result; module blocks are then ready to expand again.
 void DiscardExpansion(KElements& elements) {
+    ForgetPreviousCompile(elements);
     elements.ClearSelection();
     bool any = false;
     for (const auto& e : elements.All()) {
@@ -95,7 +107,8 @@ bool ExpandOne(KElements& elements, KCustMod& module, const KCompileOptions& opt
     // A module that cannot be read fails the compile: running with part of
     // a module missing would simulate a different model without saying so.
     if (!LoadModelFile(elements, *path, load, header, counting).Ok()) {
-        if (counting.count == 0) messages.ErrorBox("Cannot load custom module " + module.FileName());
+        if (counting.count == 0)
+            messages.ErrorBox("Cannot load custom module " + module.FileName());
         return false;
     }
     module.expanded = true;
@@ -186,11 +199,14 @@ bool RenumberInstances(KElements& elements, Messages& messages) {
     const int count = elements.instanceCount;
     std::vector<std::vector<KElement*>> members(static_cast<std::size_t>(count));
     std::optional<long long> largest;
-    auto note = [&largest](int n) { largest = std::max(largest.value_or(LLONG_MIN), (long long)n); };
+    auto note = [&largest](int n) {
+        largest = std::max(largest.value_or(LLONG_MIN), (long long)n);
+    };
     for (const auto& e : elements.All()) {
         int parent = e->ParentModule();
         if (parent < 0) note(e->IDNumber());
-        if (parent >= 0 && parent < count) members[static_cast<std::size_t>(parent)].push_back(e.get());
+        if (parent >= 0 && parent < count)
+            members[static_cast<std::size_t>(parent)].push_back(e.get());
     }
     for (const std::vector<KElement*>& instance : members) {
         long long offset = largest ? *largest + 1 : 1;

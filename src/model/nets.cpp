@@ -136,8 +136,8 @@ void NetBuilder::IndexWires() {
     for (int i = 0; i < static_cast<int>(wires_.size()); ++i) {
         const KWire* w = wires_[static_cast<std::size_t>(i)];
         if (!w->StartNode() || !w->EndNode()) continue;
-        for (int id : {NodeId(w->StartBlockPtr(), w->StartNode()),
-                       NodeId(w->EndBlockPtr(), w->EndNode())})
+        for (int id :
+             {NodeId(w->StartBlockPtr(), w->StartNode()), NodeId(w->EndBlockPtr(), w->EndNode())})
             wiresAt_[static_cast<std::size_t>(fill[static_cast<std::size_t>(id)]++)] = i;
     }
 }
@@ -158,8 +158,9 @@ bool NetBuilder::StartNet(int position) {
     if (start->IsSource() && end->IsSource()) return Fail(w, "Wire connects two outputs", false);
     if (!start->IsSource() && !end->IsSource()) return true;
     if (start->netLink != -1 || end->netLink != -1)
-        return Fail(w, "Logic error in GenerateNetList or it may be that two wires connect two outputs",
-                    false);
+        return Fail(
+            w, "Logic error in GenerateNetList or it may be that two wires connect two outputs",
+            false);
     const bool startIsSource = start->IsSource();
     KBlock* sourceBlock = startIsSource ? w.StartBlockPtr() : w.EndBlockPtr();
     KNode* source = startIsSource ? start : end;
@@ -194,14 +195,17 @@ bool NetBuilder::Take(int net, Visit visit) {
     if (w.net != -1) return true;
     const bool startIsNear = w.StartNode()->netLink == net;
     KNode& near = startIsNear ? *w.StartNode() : *w.EndNode();
-    End far = startIsNear ? End{w.EndBlockPtr(), w.EndNode()} : End{w.StartBlockPtr(), w.StartNode()};
+    End far =
+        startIsNear ? End{w.EndBlockPtr(), w.EndNode()} : End{w.StartBlockPtr(), w.StartNode()};
     if (far.node->netLink == net) return Fail(w, "Wires connected in a circle.", true);
     if (far.node->IsSource()) {
-        return Fail(w, near.IsSource() ? "Two outputs connected through one wire"
-                                       : "Two outputs connected through more than one wire",
+        return Fail(w,
+                    near.IsSource() ? "Two outputs connected through one wire"
+                                    : "Two outputs connected through more than one wire",
                     true);
     }
-    if (far.node->netLink != -1) return Fail(w, "Logic error in KElement :: GenerateNetList()", true);
+    if (far.node->netLink != -1)
+        return Fail(w, "Logic error in KElement :: GenerateNetList()", true);
     w.net = net;
     Join(net, far, visit);
     return true;

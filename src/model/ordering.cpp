@@ -48,8 +48,8 @@ private:
     const std::vector<KNet>& nets_;
     std::vector<KBlock*> blocks_;  // the blocks to order, in collection order
     std::unordered_map<const KBlock*, int> index_;
-    std::vector<int> pending_;       // inputs still waiting for their source block
-    std::vector<char> never_;        // an input waits for a block that is never taken
+    std::vector<int> pending_;  // inputs still waiting for their source block
+    std::vector<char> never_;   // an input waits for a block that is never taken
     std::vector<std::vector<int>> dependents_;
 };
 
@@ -66,7 +66,8 @@ Scheduler::Scheduler(KElements& elements) : nets_(elements.nets) {
 }
 
 void Scheduler::AddDependencies(int waiter) {
-    for (const KNode& n : blocks_[static_cast<std::size_t>(waiter)]->Nodes()) AddDependency(waiter, n);
+    for (const KNode& n : blocks_[static_cast<std::size_t>(waiter)]->Nodes())
+        AddDependency(waiter, n);
 }
 
 // An input is available at once when it is unwired, or its net's source is a
@@ -93,11 +94,13 @@ std::vector<KBlock*> Scheduler::Taken() {
     std::vector<Visit> visit(count);
     std::vector<int> taken;
     auto take = [&](int i) {
-        visit[static_cast<std::size_t>(i)] = FirstVisitAfter(latest[static_cast<std::size_t>(i)], i);
+        visit[static_cast<std::size_t>(i)] =
+            FirstVisitAfter(latest[static_cast<std::size_t>(i)], i);
         taken.push_back(i);
     };
     for (int i = 0; i < static_cast<int>(count); ++i)
-        if (pending_[static_cast<std::size_t>(i)] == 0 && !never_[static_cast<std::size_t>(i)]) take(i);
+        if (pending_[static_cast<std::size_t>(i)] == 0 && !never_[static_cast<std::size_t>(i)])
+            take(i);
     // `taken` grows while it is read: it is the queue of the topological walk.
     for (std::size_t next = 0; next < taken.size(); ++next) {
         const int source = taken[next];
