@@ -1,5 +1,6 @@
 #include "engine/benchtop.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 
@@ -63,8 +64,9 @@ void KBenchTop::AddVariable(KLibraryVar& var) {
         const auto it = nameCounts_.find(name);
         const int clashes = it == nameCounts_.end() ? 0 : it->second;
         for (int i = 0; i < clashes; ++i) {
-            WarnVariableName(kWarningDuplicateName,
-                             "Variable name \"" + name + "\" has the same as another variable name.");
+            WarnVariableName(
+                kWarningDuplicateName,
+                "Variable name \"" + name + "\" has the same as another variable name.");
         }
     }
     ++nameCounts_[name];
@@ -90,8 +92,30 @@ void KBenchTop::RestartSolver() {
 }
 
 bool KBenchTop::ComputeAll(double t) {
+    if (batched_) {
+        RefreshForPlan(Plan());
+        return EvaluatePlan(t);
+    }
     RefreshStateOutputs();
-    return batched_ ? EvaluatePlan(t) : EvaluatePlain(t);
+    return EvaluatePlain(t);
+}
+
+void KBenchTop::RefreshForPlan(const KEvaluationPlan& plan) {
+    if (plan.NeedsFullRefresh()) {
+        RefreshStateOutputs();
+        return;
+    }
+    // Kernels read states in place; only objects reading through pointers
+    // need their state outputs written.
+    double* values = arena_.Data();
+    const double* states = solver_ ? solver_->States() : nullptr;
+    for (const auto& [slot, state] : plan.ObjectStateReads()) values[slot] = states[state];
+    for (KLibraryClass* object : refresh_) object->RefreshStateOutputs();
+}
+
+bool KBenchTop::StatesInArena() const {
+    return solver_ != nullptr && solver_->States() == arena_.Data() + arena_.Size() &&
+           arena_.StateCapacity() >= static_cast<std::size_t>(solver_->Count());
 }
 
 bool KBenchTop::EvaluatePlain(double t) {
@@ -112,7 +136,8 @@ bool KBenchTop::EvaluatePlain(double t) {
 
 bool KBenchTop::EvaluatePlan(double t) {
     const KEvaluationPlan& plan = Plan();
-    const auto& ops = plan.Ops();
+    const KEvaluationPlan::Op* ops = plan.Ops().data();
+    const std::size_t opCount = plan.Ops().size();
     KKernelContext context;
     context.values = arena_.Data();
     if (solver_) {
@@ -127,7 +152,7 @@ bool KBenchTop::EvaluatePlan(double t) {
     std::size_t i = 0;
     for (;;) {
         try {
-            for (; i < ops.size(); ++i) {
+            for (; i < opCount; ++i) {
                 const KEvaluationPlan::Op& op = ops[i];
                 if (op.object != nullptr) {
                     op.object->Compute(t);
@@ -230,7 +255,17 @@ void KBenchTop::SyncNodeValues() {
 }
 
 void KBenchTop::AddStateOutput(std::uint32_t slot, int stateIndex) {
-    stateOutputs_.push_back({slot, stateIndex});
+    if (!stateRuns_.empty()) {
+        StateRun& last = stateRuns_.back();
+        if (last.slot + static_cast<std::uint32_t>(last.count) == slot &&
+            last.state + last.count == stateIndex) {
+            ++last.count;
+        } else {
+            stateRuns_.push_back({slot, stateIndex, 1});
+        }
+    } else {
+        stateRuns_.push_back({slot, stateIndex, 1});
+    }
     if (isStateOutputSlot_.size() <= slot) isStateOutputSlot_.resize(slot + 1, 0);
     isStateOutputSlot_[slot] = 1;
     planValid_ = false;
@@ -241,10 +276,12 @@ bool KBenchTop::IsStateOutputSlot(std::uint32_t slot) const {
 }
 
 void KBenchTop::RefreshStateOutputs() {
-    if (solver_ && !stateOutputs_.empty()) {
+    if (solver_ && !stateRuns_.empty()) {
         double* values = arena_.Data();
         const double* states = solver_->States();
-        for (const StateOutput& output : stateOutputs_) values[output.slot] = states[output.state];
+        for (const StateRun& run : stateRuns_) {
+            std::copy_n(states + run.state, run.count, values + run.slot);
+        }
     }
     for (KLibraryClass* object : refresh_) object->RefreshStateOutputs();
 }

@@ -2,15 +2,17 @@
 //
 // It owns everything built from the compiled block list: the value arena, the
 // run-time object of every block, the time variable, the solver and the
-// instruments, and it lists them for the run: the compute list (evaluated in
-// compile order at every solver stage), the display list (drawn at display
-// ticks), the live list (computed and sampled), scopes, analyzers, windows,
-// and every registered variable.
+// instruments, and it lists them for the run: the compute list (evaluated at
+// every solver stage, in compile order or by the equivalent batched plan),
+// the display list (drawn at display ticks), the live list (computed and
+// sampled), scopes, analyzers, windows, and every registered variable.
 //
 // ComputeAll is the one place where run-time errors of blocks are caught and
 // turned into the user's messages. Before every evaluation the state outputs
-// are brought up to date from the states, so every block of an evaluation
-// sees the states of the current solver stage wherever it sits in the order.
+// are brought up to date from the states (kernels of the batched plan read the
+// states in place), so every block of an evaluation sees the states of the
+// current solver stage wherever it sits in the order; an integrator's reader
+// ordered before it no longer sees the previous stage.
 //
 // Fatal conditions (solver missing or doubled, time variable missing) show a
 // Fatal Error box and throw KFatalError; the core never ends the process.
@@ -20,8 +22,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/compilemessage.h"
@@ -108,12 +110,23 @@ public:
     void SyncNodeValues();
 
     // --- State outputs -----------------------------------------------------------
+    // State outputs as runs of consecutive slots mirroring consecutive states
+    // (how the arena and the solver lay out integrators), copied run by run.
+    struct StateRun {
+        std::uint32_t slot;
+        int state;
+        int count;
+    };
     // An arena slot that always equals a state (see KLibraryClass::StateOut).
     void AddStateOutput(std::uint32_t slot, int stateIndex);
+    const std::vector<StateRun>& StateRuns() const { return stateRuns_; }
     void AddRefresh(KLibraryClass& object) { refresh_.push_back(&object); }
     bool IsStateOutputSlot(std::uint32_t slot) const;
     // Writes every state output from the current states.
     void RefreshStateOutputs();
+    // Whether kernels can read the solver's states in place: the states live
+    // right behind the arena's value slots.
+    bool StatesInArena() const;
 
     // --- Evaluation order ------------------------------------------------------
     // Batched evaluation (the default) runs independent blocks of one kind as
@@ -127,6 +140,8 @@ public:
 private:
     bool EvaluatePlain(double time);
     bool EvaluatePlan(double time);
+    // The state outputs the plan's evaluation needs written beforehand.
+    void RefreshForPlan(const KEvaluationPlan& plan);
     // Reports a caught run-time error; true when the evaluation goes on (a stop request).
     bool ReportRunError(KLibraryClass& object, std::string_view message, bool& stopRequested);
     void WarnVariableName(int code, const std::string& text);
@@ -147,11 +162,7 @@ private:
     std::vector<KSampledInstrument*> scopes_;
     std::vector<KSampledInstrument*> analyzers_;
 
-    struct StateOutput {
-        std::uint32_t slot;
-        int state;
-    };
-    std::vector<StateOutput> stateOutputs_;
+    std::vector<StateRun> stateRuns_;
     std::vector<unsigned char> isStateOutputSlot_;
     std::vector<KLibraryClass*> refresh_;
 

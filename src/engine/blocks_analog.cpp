@@ -17,6 +17,27 @@ void RunIntegratorKernel(const KKernelContext& context, const KKernelRecord* rec
     }
 }
 
+// The same over consecutive slots and states: derivatives first, then the
+// resets, which do not depend on them. Resets are rare, so a branch-free
+// count (which vectorises like the derivatives) decides whether to look for them.
+void RunIntegratorDense(const KKernelContext& context, const KKernelRecord* first,
+                        std::size_t count) {
+    const double* in = context.values + first->a;
+    const double* gain = context.values + first->b;
+    const double* resetValue = context.values + first->c;
+    const double* reset = context.values + first->d;
+    double* __restrict derivative = context.derivatives + first->state;
+    for (std::size_t i = 0; i < count; ++i) derivative[i] = gain[i] * in[i];
+    int resets = 0;
+    for (std::size_t i = 0; i < count; ++i) resets += reset[i] > 0.5 ? 1 : 0;
+    if (resets == 0) return;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (reset[i] > 0.5) {
+            context.solver->ResetTo(first->state + static_cast<int>(i), resetValue[i]);
+        }
+    }
+}
+
 constexpr double kTwoPi = 2 * 3.1415926;
 
 }  // namespace
@@ -37,6 +58,8 @@ void KLibraryInt::Compute(double) {
 
 bool KLibraryInt::DescribeKernel(KKernel& kernel) const {
     kernel.run = &RunIntegratorKernel;
+    kernel.runDense = &RunIntegratorDense;
+    kernel.fields = kFieldA | kFieldB | kFieldC | kFieldD | kFieldState;
     kernel.record.a = SlotIndex(in_);
     kernel.record.b = SlotIndex(gain_);
     kernel.record.c = SlotIndex(resetValue_);

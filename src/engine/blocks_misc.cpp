@@ -30,8 +30,11 @@ KVarDisplay VariableDisplay(const KBlock& block) {
 void MakeSolverBlock(KBenchTop& benchTop, KBlock& block) {
     const double* step = NodeSlot(benchTop, block, "h");
     const double* limit = NodeSlot(benchTop, block, "Time Increment");
-    benchTop.AddSolver(
-        std::make_unique<KSolver>(benchTop, &block, step, limit, KSolver::kDefaultMaxOrder));
+    KValueArena& arena = benchTop.Arena();
+    const int maxOrder = KSolver::kDefaultMaxOrder;
+    double* states =
+        arena.StateCapacity() >= static_cast<std::size_t>(maxOrder) ? arena.StateRegion() : nullptr;
+    benchTop.AddSolver(std::make_unique<KSolver>(benchTop, &block, step, limit, maxOrder, states));
 }
 
 KLibraryVariable::KLibraryVariable(KBenchTop& benchTop, KBlock& block)

@@ -4,9 +4,13 @@ namespace korvel {
 
 namespace {
 
-void RunTimeKernel(const KKernelContext& context, const KKernelRecord* records,
-                   std::size_t count) {
+void RunTimeKernel(const KKernelContext& context, const KKernelRecord* records, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) context.values[records[i].out] = context.time;
+}
+
+void RunTimeDense(const KKernelContext& context, const KKernelRecord* first, std::size_t count) {
+    double* out = context.values + first->out;
+    for (std::size_t i = 0; i < count; ++i) out[i] = context.time;
 }
 
 }  // namespace
@@ -16,6 +20,8 @@ KLibraryTime::KLibraryTime(KBenchTop& benchTop, KBlock& block)
 
 bool KLibraryTime::DescribeKernel(KKernel& kernel) const {
     kernel.run = &RunTimeKernel;
+    kernel.runDense = &RunTimeDense;
+    kernel.fields = kFieldOut;
     kernel.record.out = SlotIndex(out_);
     return true;
 }

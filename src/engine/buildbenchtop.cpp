@@ -5,6 +5,7 @@
 #include "base/messages.h"
 #include "engine/benchtop.h"
 #include "engine/libraryfactory.h"
+#include "engine/solver.h"
 #include "engine/variables.h"
 #include "model/block.h"
 #include "model/elements.h"
@@ -40,7 +41,7 @@ std::unique_ptr<KBenchTop> BuildBenchTop(KElements& compiled, Messages& messages
     }
 
     auto benchTop = std::make_unique<KBenchTop>(messages, &compiled);
-    benchTop->Arena().Build(compiled);
+    benchTop->Arena().Build(compiled, KSolver::kDefaultMaxOrder);
     benchTop->SetTimeVar(MakeTimeVariable());
     for (KBlock* block : compiled.ordered) {
         if (IsPassiveType(block->GetTypeTag())) continue;

@@ -9,8 +9,8 @@ namespace korvel {
 
 struct KCompileMessage {
     int code = 0;
-    std::string text;    // what happened
-    std::string advice;  // what to do about it
+    std::string text;     // what happened
+    std::string advice;   // what to do about it
     bool warning = true;  // warnings let the model run
 };
 

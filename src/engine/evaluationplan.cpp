@@ -16,6 +16,38 @@ struct Placed {
     KKernel kernel;
 };
 
+// Whether every used field of the batch steps by one from the first record.
+bool IsDense(const KKernelRecord* records, std::size_t count, std::uint8_t fields) {
+    const KKernelRecord& first = records[0];
+    for (std::size_t i = 1; i < count; ++i) {
+        const KKernelRecord& r = records[i];
+        const auto step = static_cast<std::uint32_t>(i);
+        if ((fields & kFieldA) && r.a != first.a + step) return false;
+        if ((fields & kFieldB) && r.b != first.b + step) return false;
+        if ((fields & kFieldC) && r.c != first.c + step) return false;
+        if ((fields & kFieldD) && r.d != first.d + step) return false;
+        if ((fields & kFieldOut) && r.out != first.out + step) return false;
+        if ((fields & kFieldState) && r.state != first.state + static_cast<std::int32_t>(i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Points a kernel's inputs that mirror a state at the state itself, which
+// sits at `stateBase` + its index in the arena's address space.
+void ReadStatesInPlace(KKernel& kernel, const std::vector<int>& stateOf, std::uint32_t stateBase) {
+    auto redirect = [&](std::uint32_t& field, KKernelField bit) {
+        if ((kernel.fields & bit) == 0) return;
+        const int state = stateOf[field];
+        if (state >= 0) field = stateBase + static_cast<std::uint32_t>(state);
+    };
+    redirect(kernel.record.a, kFieldA);
+    redirect(kernel.record.b, kFieldB);
+    redirect(kernel.record.c, kFieldC);
+    redirect(kernel.record.d, kFieldD);
+}
+
 }  // namespace
 
 void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KBenchTop& benchTop,
@@ -23,6 +55,18 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
     ops_.clear();
     records_.clear();
     levelCount_ = 0;
+    denseBatches_ = 0;
+    objectStateReads_.clear();
+    fullRefresh_ = !benchTop.StatesInArena();
+
+    // The state each state-output slot mirrors (-1: none).
+    std::vector<int> stateOf(slotCount, -1);
+    for (const KBenchTop::StateRun& run : benchTop.StateRuns()) {
+        for (int i = 0; i < run.count; ++i) {
+            stateOf[run.slot + static_cast<std::uint32_t>(i)] = run.state + i;
+        }
+    }
+    std::vector<unsigned char> readByObject(slotCount, 0);
 
     // Per slot: the level of its writer and the highest level that read it,
     // both among the objects placed so far (-1: none).
@@ -35,6 +79,16 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
         const KLibraryClass& object = *compute[k];
         Placed& p = placed[k];
         p.isKernel = object.DescribeKernel(p.kernel);
+        if (p.isKernel && !fullRefresh_) {
+            ReadStatesInPlace(p.kernel, stateOf, static_cast<std::uint32_t>(slotCount));
+        } else if (!p.isKernel) {
+            for (std::uint32_t slot : object.ReadSlots()) {
+                if (stateOf[slot] >= 0 && !readByObject[slot]) {
+                    readByObject[slot] = 1;
+                    objectStateReads_.emplace_back(slot, stateOf[slot]);
+                }
+            }
+        }
         int level = 0;
         for (std::uint32_t slot : object.ReadSlots()) {
             if (benchTop.IsStateOutputSlot(slot)) continue;  // written before the evaluation
@@ -79,12 +133,19 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
             Op op;
             op.run = run;
             op.first = static_cast<std::uint32_t>(records_.size());
+            const KKernel* kind = nullptr;
             for (std::size_t k : members) {
                 if (placed[k].isKernel && placed[k].kernel.run == run) {
                     records_.push_back(placed[k].kernel.record);
+                    kind = &placed[k].kernel;
                 }
             }
             op.count = static_cast<std::uint32_t>(records_.size()) - op.first;
+            if (op.count > 1 && kind->runDense != nullptr &&
+                IsDense(&records_[op.first], op.count, kind->fields)) {
+                op.run = kind->runDense;
+                ++denseBatches_;
+            }
             ops_.push_back(op);
         }
         for (std::size_t k : members) {

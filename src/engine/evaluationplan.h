@@ -13,10 +13,15 @@
 // requests, instruments, digital sampling - happen in the order the model
 // defines. Within a level no object reads what another writes, so the values
 // are bit-identical to the plain compile order.
+//
+// After a run-time error the plan may have computed outputs of kernels that
+// the compile order would have left for later in that evaluation; a failed
+// evaluation's outputs mean nothing either way (the solver discards the step).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "engine/kernel.h"
@@ -43,11 +48,24 @@ public:
     const KKernelRecord* Records() const { return records_.data(); }
     int LevelCount() const { return levelCount_; }
     std::size_t KernelObjectCount() const { return records_.size(); }
+    // Batches that run as plain loops over consecutive slots.
+    int DenseBatchCount() const { return denseBatches_; }
+    // When the solver's states live in the arena, kernels read state outputs
+    // from the states themselves, and before an evaluation only the state
+    // outputs that other objects read need writing (these pairs of slot and
+    // state). Otherwise every state output is written.
+    bool NeedsFullRefresh() const { return fullRefresh_; }
+    const std::vector<std::pair<std::uint32_t, int>>& ObjectStateReads() const {
+        return objectStateReads_;
+    }
 
 private:
     std::vector<Op> ops_;
     std::vector<KKernelRecord> records_;
     int levelCount_ = 0;
+    int denseBatches_ = 0;
+    bool fullRefresh_ = true;
+    std::vector<std::pair<std::uint32_t, int>> objectStateReads_;
 };
 
 }  // namespace korvel

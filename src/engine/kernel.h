@@ -8,6 +8,12 @@
 // instead of one virtual call per block. Runners must compute exactly what
 // the class's Compute computes, operation for operation, so the two ways give
 // bit-identical values.
+//
+// The value arena puts one node of same-type blocks in consecutive slots, so a
+// batch is often dense: its records step through every slot by one. The plan
+// then uses the kind's dense runner, a loop over plain arrays that the
+// compiler can vectorise; each element is still computed by the same
+// operation, so dense and record-by-record runs agree to the bit.
 #pragma once
 
 #include <cstddef>
@@ -22,24 +28,40 @@ struct KKernelRecord {
     std::uint32_t b = 0;
     std::uint32_t c = 0;
     std::uint32_t d = 0;
-    std::uint32_t out = 0;  // output slot
+    std::uint32_t out = 0;    // output slot
     std::int32_t state = -1;  // state index, for kinds that own a state
 };
 
 // What a runner may touch during one evaluation.
 struct KKernelContext {
-    double* values = nullptr;       // the value arena
-    const double* states = nullptr; // the solver's state values
-    double* derivatives = nullptr;  // the solver's derivatives
-    KSolver* solver = nullptr;      // for resets
+    double* values = nullptr;        // the value arena
+    const double* states = nullptr;  // the solver's state values
+    double* derivatives = nullptr;   // the solver's derivatives
+    KSolver* solver = nullptr;       // for resets
     double time = 0.0;
 };
 
 using KKernelRunner = void (*)(const KKernelContext& context, const KKernelRecord* records,
                                std::size_t count);
 
+// The record fields a kind uses, for telling whether a batch is dense.
+enum KKernelField : std::uint8_t {
+    kFieldA = 1u << 0,
+    kFieldB = 1u << 1,
+    kFieldC = 1u << 2,
+    kFieldD = 1u << 3,
+    kFieldOut = 1u << 4,
+    kFieldState = 1u << 5,
+};
+
 struct KKernel {
+    // Runs records one by one, reading and writing slots anywhere.
     KKernelRunner run = nullptr;
+    // Runs a dense batch: every used field of record i is the first record's
+    // plus i, so the runner walks plain arrays from the first record alone.
+    // The slots a batch writes never overlap the slots it reads.
+    KKernelRunner runDense = nullptr;
+    std::uint8_t fields = 0;
     KKernelRecord record;
 };
 

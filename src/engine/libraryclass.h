@@ -10,6 +10,8 @@
 //
 // The slots an object reads and writes are recorded as it resolves them, so
 // the bench top can order evaluations by data flow (see evaluationplan.h).
+// An object must therefore reach the arena only through In, Out and StateOut,
+// and only from its constructor.
 #pragma once
 
 #include <cstdint>

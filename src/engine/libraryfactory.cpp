@@ -87,8 +87,15 @@ constexpr Entry kMakers[] = {
 };
 
 constexpr std::string_view kPassive[] = {
-    "KExtender", "KExtenderOutput", "KCustMod", "KCustInput", "KCustOutput",
-    "KCustDoc",  "KCustDctl",       "KLabel",   "KAnchor",
+    "KExtender",
+    "KExtenderOutput",
+    "KCustMod",
+    "KCustInput",
+    "KCustOutput",
+    "KCustDoc",
+    "KCustDctl",
+    "KLabel",
+    "KAnchor",
     // Every runnable model has an oscilloscope. Until scope acquisition
     // exists it watches nothing, so headless runs of such models work.
     "KScope",

@@ -25,7 +25,8 @@ struct KOpDefaults {
 };
 
 template <class Op>
-void RunUnaryKernel(const KKernelContext& context, const KKernelRecord* records, std::size_t count) {
+void RunUnaryKernel(const KKernelContext& context, const KKernelRecord* records,
+                    std::size_t count) {
     double* v = context.values;
     for (std::size_t i = 0; i < count; ++i) {
         const KKernelRecord& r = records[i];
@@ -53,6 +54,30 @@ void RunTernaryKernel(const KKernelContext& context, const KKernelRecord* record
     }
 }
 
+template <class Op>
+void RunUnaryDense(const KKernelContext& context, const KKernelRecord* first, std::size_t count) {
+    double* __restrict out = context.values + first->out;
+    const double* in = context.values + first->a;
+    for (std::size_t i = 0; i < count; ++i) out[i] = Op::Apply(in[i]);
+}
+
+template <class Op>
+void RunBinaryDense(const KKernelContext& context, const KKernelRecord* first, std::size_t count) {
+    double* __restrict out = context.values + first->out;
+    const double* a = context.values + first->a;
+    const double* b = context.values + first->b;
+    for (std::size_t i = 0; i < count; ++i) out[i] = Op::Apply(a[i], b[i]);
+}
+
+template <class Op>
+void RunTernaryDense(const KKernelContext& context, const KKernelRecord* first, std::size_t count) {
+    double* __restrict out = context.values + first->out;
+    const double* a = context.values + first->a;
+    const double* b = context.values + first->b;
+    const double* c = context.values + first->c;
+    for (std::size_t i = 0; i < count; ++i) out[i] = Op::Apply(a[i], b[i], c[i]);
+}
+
 // The single-input functions (sqrt, 1/x, waves, logic not, ...).
 template <class Op>
 class KLibraryUnary final : public KLibraryClass {
@@ -63,8 +88,12 @@ public:
     }
     void Compute(double) override { *out_ = Op::Apply(*in_); }
     bool DescribeKernel(KKernel& kernel) const override {
-        if constexpr (Op::kCanFail) return false;
+        if constexpr (Op::kCanFail) {
+            return false;
+        }
         kernel.run = &RunUnaryKernel<Op>;
+        kernel.runDense = &RunUnaryDense<Op>;
+        kernel.fields = kFieldA | kFieldOut;
         kernel.record.a = SlotIndex(in_);
         kernel.record.out = SlotIndex(out_);
         return true;
@@ -84,8 +113,12 @@ public:
     }
     void Compute(double) override { *out_ = Op::Apply(*a_, *b_); }
     bool DescribeKernel(KKernel& kernel) const override {
-        if constexpr (Op::kCanFail) return false;
+        if constexpr (Op::kCanFail) {
+            return false;
+        }
         kernel.run = &RunBinaryKernel<Op>;
+        kernel.runDense = &RunBinaryDense<Op>;
+        kernel.fields = kFieldA | kFieldB | kFieldOut;
         kernel.record.a = SlotIndex(a_);
         kernel.record.b = SlotIndex(b_);
         kernel.record.out = SlotIndex(out_);
@@ -111,8 +144,12 @@ public:
     }
     void Compute(double) override { *out_ = Op::Apply(*a_, *b_, *c_); }
     bool DescribeKernel(KKernel& kernel) const override {
-        if constexpr (Op::kCanFail) return false;
+        if constexpr (Op::kCanFail) {
+            return false;
+        }
         kernel.run = &RunTernaryKernel<Op>;
+        kernel.runDense = &RunTernaryDense<Op>;
+        kernel.fields = kFieldA | kFieldB | kFieldC | kFieldOut;
         kernel.record.a = SlotIndex(a_);
         kernel.record.b = SlotIndex(b_);
         kernel.record.c = SlotIndex(c_);

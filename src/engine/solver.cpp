@@ -25,12 +25,17 @@ inline double Combined(double start, double slope, double h) {
 
 }  // namespace
 
-KSolver::KSolver(KBenchTop& benchTop, const KBlock* block, const double* step,
-                 const double* limit, int maxOrder)
+KSolver::KSolver(KBenchTop& benchTop, const KBlock* block, const double* step, const double* limit,
+                 int maxOrder, double* stateStorage)
     : benchTop_(benchTop), block_(block), step_(step), limit_(limit), maxOrder_(maxOrder) {
     const auto size = static_cast<std::size_t>(std::max(maxOrder, 0));
     states_.reserve(size);
-    x_.assign(size, 0.0);
+    if (stateStorage == nullptr) {
+        ownStates_.assign(size, 0.0);
+        stateStorage = ownStates_.data();
+    }
+    x_ = stateStorage;
+    std::fill_n(x_, size, 0.0);
     dx_.assign(size, 0.0);
     start_.assign(size, 0.0);
     slope_.assign(size, 0.0);
@@ -93,8 +98,8 @@ bool KSolver::StepIsUsable(double h) {
     if (std::isfinite(h) && h > 0) return true;
     std::string text = "Solver block";
     if (block_ != nullptr) text += " \"" + block_->userString + "\"";
-    text += ": node \"h\" must be a finite number greater than 0 (it is " + FormatGeneral(h, 6) +
-            ").";
+    text +=
+        ": node \"h\" must be a finite number greater than 0 (it is " + FormatGeneral(h, 6) + ").";
     benchTop_.Sink().ErrorBox(text);
     return false;
 }
@@ -104,22 +109,15 @@ bool KSolver::Step(double t) {
     if (!StepIsUsable(h)) return false;
 
     const auto n = static_cast<std::size_t>(count_);
-    std::copy_n(x_.begin(), n, start_.begin());
+    std::copy_n(x_, n, start_.begin());
     ApplyPendingResets();
-
-    stage_ = 1;
-    if (!benchTop_.ComputeAll(t)) return DiscardStep();
-    stage_ = 2;
-    AdvanceToStage2(h);
-    if (!benchTop_.ComputeAll(t + 0.5 * h)) return DiscardStep();
-    stage_ = 3;
-    AdvanceToStage3(h);
-    if (!benchTop_.ComputeAll(t + 0.5 * h)) return DiscardStep();
-    stage_ = 4;
-    AdvanceToStage4(h);
-    lastStage_ = true;
-    if (!benchTop_.ComputeAll(t + h)) return DiscardStep();
-    lastStage_ = false;
+    try {
+        if (!EvaluateStages(t, h)) return DiscardStep();
+    } catch (...) {
+        // An error no block reported (the run loop will) leaves no half step behind.
+        DiscardStep();
+        throw;
+    }
     Combine(h);
     if (!StatesAreFinite()) {
         DiscardStep();
@@ -133,6 +131,23 @@ bool KSolver::Step(double t) {
     benchTop_.time += h;
     if (t <= stopTime_) return true;
     return ReportStopTime();
+}
+
+bool KSolver::EvaluateStages(double t, double h) {
+    stage_ = 1;
+    if (!benchTop_.ComputeAll(t)) return false;
+    stage_ = 2;
+    AdvanceToStage2(h);
+    if (!benchTop_.ComputeAll(t + 0.5 * h)) return false;
+    stage_ = 3;
+    AdvanceToStage3(h);
+    if (!benchTop_.ComputeAll(t + 0.5 * h)) return false;
+    stage_ = 4;
+    AdvanceToStage4(h);
+    lastStage_ = true;
+    if (!benchTop_.ComputeAll(t + h)) return false;
+    lastStage_ = false;
+    return true;
 }
 
 void KSolver::ApplyPendingResets() {
@@ -150,7 +165,7 @@ void KSolver::ApplyPendingResets() {
 
 void KSolver::AdvanceToStage2(double h) {
     const double half = 0.5 * h;
-    double* x = x_.data();
+    double* x = x_;
     double* dx = dx_.data();
     const double* start = start_.data();
     double* slope = slope_.data();
@@ -174,7 +189,7 @@ void KSolver::AdvanceToStage2(double h) {
 
 void KSolver::AdvanceToStage3(double h) {
     const double half = 0.5 * h;
-    double* x = x_.data();
+    double* x = x_;
     double* dx = dx_.data();
     const double* start = start_.data();
     double* slope = slope_.data();
@@ -197,7 +212,7 @@ void KSolver::AdvanceToStage3(double h) {
 }
 
 void KSolver::AdvanceToStage4(double h) {
-    double* x = x_.data();
+    double* x = x_;
     double* dx = dx_.data();
     const double* start = start_.data();
     double* slope = slope_.data();
@@ -220,7 +235,7 @@ void KSolver::AdvanceToStage4(double h) {
 }
 
 void KSolver::Combine(double h) {
-    double* x = x_.data();
+    double* x = x_;
     double* dx = dx_.data();
     const double* start = start_.data();
     double* slope = slope_.data();
@@ -246,7 +261,7 @@ bool KSolver::StatesAreFinite() const {
     // x - x is 0 for every finite x and not a number for infinities and NaN,
     // so one sum answers for all states without a branch per state.
     double probe = 0.0;
-    const double* x = x_.data();
+    const double* x = x_;
     for (int i = 0; i < count_; ++i) probe += x[i] - x[i];
     return probe == 0.0;
 }
@@ -258,7 +273,7 @@ void KSolver::ClearPendingResets() {
 }
 
 bool KSolver::DiscardStep() {
-    std::copy_n(start_.begin(), static_cast<std::size_t>(count_), x_.begin());
+    std::copy_n(start_.begin(), static_cast<std::size_t>(count_), x_);
     // Outputs that mirror states show the restored states again.
     benchTop_.RefreshStateOutputs();
     return false;
@@ -274,7 +289,7 @@ bool KSolver::ReportOverflow() {
 bool KSolver::ReportStopTime() {
     if (showStopMessage_) {
         const KAnswer answer = benchTop_.Sink().Box(kSimulationStoppedCaption,
-                                                     kSimulationStoppedText, KButtons::OkCancel);
+                                                    kSimulationStoppedText, KButtons::OkCancel);
         if (answer == KAnswer::Cancel) showStopMessage_ = false;
     }
     return false;

@@ -56,9 +56,12 @@ public:
     static constexpr double kNoStopTime = 1e200;
 
     // `step` and `limit` are the value slots of the Solver block's "h" and
-    // "Time Increment" nodes; `block` names the Solver in messages.
+    // "Time Increment" nodes; `block` names the Solver in messages. The state
+    // values live in `stateStorage` (maxOrder doubles, owned by the caller)
+    // when given: the bench top hands over the end of its value arena, so
+    // kernels read states as they read any other value.
     KSolver(KBenchTop& benchTop, const KBlock* block, const double* step, const double* limit,
-            int maxOrder = kDefaultMaxOrder);
+            int maxOrder = kDefaultMaxOrder, double* stateStorage = nullptr);
     KSolver(const KSolver&) = delete;
     KSolver& operator=(const KSolver&) = delete;
 
@@ -84,15 +87,18 @@ public:
     double StepSize() const { return *step_; }
 
     // The state arrays, indexed by KStateVar::Index().
-    double* States() { return x_.data(); }
+    double* States() { return x_; }
     double* Derivatives() { return dx_.data(); }
-    const double* States() const { return x_.data(); }
+    const double* States() const { return x_; }
     void ResetTo(int index, double value);
     bool IsResetPending(int index) const { return pending_[static_cast<std::size_t>(index)] != 0; }
 
 private:
     bool StepIsUsable(double h);
     void ApplyPendingResets();
+    // The four evaluations with the stage updates between them; false when
+    // one of them failed or asked to stop.
+    bool EvaluateStages(double t, double h);
     void AdvanceToStage2(double h);
     void AdvanceToStage3(double h);
     void AdvanceToStage4(double h);
@@ -118,7 +124,8 @@ private:
     int pendingCount_ = 0;
 
     std::vector<KStateVar*> states_;
-    std::vector<double> x_;
+    std::vector<double> ownStates_;  // unless the caller gave storage
+    double* x_;
     std::vector<double> dx_;
     std::vector<double> start_;
     std::vector<double> slope_;

@@ -1,0 +1,344 @@
+// The bench top: variables and their warnings, fatal conditions, the
+// evaluation with its stop and error reports, instruments and resets.
+#include "engine/benchtop.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/variables.h"
+#include "testmodel.h"
+
+namespace korvel::test {
+namespace {
+
+TEST(BenchTop, VariableNamedTimeWarnsAndRuns) {
+    KTestModel model;
+    model.AddSolver(0.01);
+    model.Add("KVariable", "Time");
+    KBenchTop& benchTop = model.Build();
+    ASSERT_EQ(benchTop.CompileMessages().size(), 1u);
+    const KCompileMessage& warning = benchTop.CompileMessages()[0];
+    EXPECT_EQ(warning.code, 47);
+    EXPECT_TRUE(warning.warning);
+    EXPECT_EQ(warning.text, "Variable name \"Time\" has the same as \"Time\"");
+    EXPECT_EQ(warning.advice,
+              "Model will run, but variable may not display properly in main scope or DSA.  "
+              "Rename variable.");
+    EXPECT_TRUE(benchTop.Solver()->RunUntil(0.1));
+}
+
+TEST(BenchTop, EachClashWithAnEarlierNameWarnsOnce) {
+    KTestModel model;
+    model.AddSolver(0.01);
+    model.Add("KVariable", "x");
+    model.Add("KVariable", "y");
+    model.Add("KVariable", "x");
+    model.Add("KVariable", "x");
+    KBenchTop& benchTop = model.Build();
+    // The second "x" clashes with one, the third with two.
+    ASSERT_EQ(benchTop.CompileMessages().size(), 3u);
+    for (const KCompileMessage& warning : benchTop.CompileMessages()) {
+        EXPECT_EQ(warning.code, 48);
+        EXPECT_EQ(warning.text, "Variable name \"x\" has the same as another variable name.");
+    }
+    EXPECT_EQ(benchTop.Variables().Count(), 4);
+}
+
+TEST(BenchTop, HiddenStatesCountForClashesButDoNotWarnThemselves) {
+    KTestModel model;
+    model.AddSolver(0.01);
+    model.Add("KVariable", "Int");
+    model.Add("KInt");  // hidden state "Int": no warning of its own
+    model.Add("KVariable", "Int");
+    KBenchTop& benchTop = model.Build();
+    ASSERT_EQ(benchTop.CompileMessages().size(), 2u);
+    EXPECT_EQ(benchTop.Variables().Count(), 3);
+    EXPECT_EQ(benchTop.VisibleVariableCount(), 2);
+}
+
+TEST(BenchTop, VarAtOutsideTheListIsAnInternalError) {
+    KTestModel model;
+    model.AddSolver(0.01);
+    model.Add("KVariable", "a");
+    KBenchTop& benchTop = model.Build();
+    ASSERT_NE(benchTop.VarAt(0), nullptr);
+    EXPECT_EQ(benchTop.VarAt(0)->Name(), "a");
+    EXPECT_EQ(benchTop.VarAt(1), nullptr);
+    EXPECT_EQ(benchTop.VarAt(-1), nullptr);
+    EXPECT_EQ(model.messages.Count("Error"), 2);
+    EXPECT_EQ(model.messages.Last().text, "Internal Error KVarVector.VarAt failed");
+}
+
+TEST(BenchTop, FatalConditionsThrowAfterTheirBox) {
+    KMessageRecorder messages;
+    struct Case {
+        const char* text;
+        void (*provoke)(KBenchTop&);
+    };
+    const Case cases[] = {
+        {"Error:  TimeVar must be initialized before other vars.",
+         [](KBenchTop& b) { KVar v(b, "x", {}); }},
+        {"Solver not initializated when statevar added",
+         [](KBenchTop& b) {
+             b.SetTimeVar(std::make_unique<KLibraryVar>("Time", KVarDisplay{}));
+             KStateVar s(b, "s", {}, 0.0);
+         }},
+        {"Attempt to add solver when one already is present",
+         [](KBenchTop& b) {
+             static const double zero = 0.0;
+             b.AddSolver(std::make_unique<KSolver>(b, nullptr, &zero, &zero));
+             b.AddSolver(std::make_unique<KSolver>(b, nullptr, &zero, &zero));
+         }},
+        {"Attempt to restart solver when no solver is not present",
+         [](KBenchTop& b) { b.RestartSolver(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        messages.Clear();
+        KBenchTop benchTop(messages);
+        EXPECT_THROW(c.provoke(benchTop), KFatalError);
+        ASSERT_FALSE(messages.boxes.empty());
+        EXPECT_EQ(messages.Last().caption, "Fatal Error");
+        EXPECT_EQ(messages.Last().text, c.text);
+        EXPECT_EQ(benchTop.Variables().Count(), 0);
+    }
+}
+
+TEST(BenchTop, SecondTimeVariableReplacesTheFirstAfterAnError) {
+    KMessageRecorder messages;
+    KBenchTop benchTop(messages);
+    benchTop.SetTimeVar(std::make_unique<KLibraryVar>("Time", KVarDisplay{}));
+    benchTop.SetTimeVar(std::make_unique<KLibraryVar>("Time2", KVarDisplay{}));
+    EXPECT_EQ(messages.Last().text, "Error: TimeVar already initialized");
+    EXPECT_EQ(benchTop.TimeVar()->Name(), "Time2");
+}
+
+TEST(BenchTop, BuildMakesTheTimeVariable) {
+    KTestModel model;
+    model.AddSolver(0.01);
+    KBenchTop& benchTop = model.Build();
+    const KLibraryVar* time = benchTop.TimeVar();
+    ASSERT_NE(time, nullptr);
+    EXPECT_EQ(time->Name(), "Time");
+    EXPECT_EQ(time->display.units, "");
+    EXPECT_EQ(time->display.scale, 0.02);
+    EXPECT_EQ(time->display.offset, 0.0);
+    EXPECT_EQ(time->display.mult, 1.0);
+    EXPECT_EQ(benchTop.Variables().Count(), 0);  // the time variable is not listed
+}
+
+// Stop blocks wired to a constant 1 are armed by a first evaluation at 0.
+struct TwoStops {
+    KTestModel model;
+    KBlock* level = nullptr;
+
+    TwoStops() {
+        model.AddSolver(0.01);
+        level = &model.Add("KSimpleConstant");
+        KTestModel::Set(*level, "Input", 0.0);
+        KBlock& named = model.Add("KStop", "Halt", 0);
+        KBlock& unnamed = model.Add("KStop", "", 2);
+        unnamed.userString.clear();
+        model.Wire(*level, "Output", named, "Stop");
+        model.Wire(*level, "Output", unnamed, "Stop");
+        model.Build();
+    }
+};
+
+TEST(BenchTop, TwoStopRequestsShowTwoNotesAndStopOnce) {
+    for (bool batched : {false, true}) {
+        TwoStops stops;
+        KBenchTop& benchTop = *stops.model.benchTop;
+        benchTop.SetBatchedEvaluation(batched);
+        EXPECT_TRUE(benchTop.ComputeAll(0.0));
+        *stops.model.Slot(*stops.level, "Input") = 1.0;
+        EXPECT_FALSE(benchTop.ComputeAll(0.0));
+        EXPECT_EQ(
+            stops.model.messages.Texts(),
+            (std::vector<std::string>{"stop() executed from KStop block named \"Halt\" on sheet 1",
+                                      "stop() executed from KStop block on sheet 3"}));
+        EXPECT_EQ(stops.model.messages.Count("Note"), 2);
+        // Each fired once: the next evaluation goes on.
+        EXPECT_TRUE(benchTop.ComputeAll(0.0));
+    }
+}
+
+TEST(BenchTop, ErrorInTheThirdObjectLeavesTheRestUncomputed) {
+    for (bool batched : {false, true}) {
+        SCOPED_TRACE(batched ? "batched" : "plain");
+        KTestModel model;
+        model.AddSolver(0.01);
+        std::vector<KBlock*> blocks;
+        for (const char* name : {"a", "b", "c", "d", "e"})
+            blocks.push_back(&model.Add("KAdd", name));
+        KBenchTop benchTop(model.messages);
+        model.Compile();
+        benchTop.Arena().Build(model.elements);
+        benchTop.SetBatchedEvaluation(batched);
+        std::vector<KProbe*> probes;
+        for (KBlock* block : blocks) {
+            probes.push_back(&benchTop.Adopt(std::make_unique<KProbe>(benchTop, *block)));
+            benchTop.AddCompute(*probes.back());
+        }
+        probes[2]->throwAt = 1;
+        probes[2]->throwMessage = "boom";
+        EXPECT_FALSE(benchTop.ComputeAll(0.0));
+        EXPECT_EQ(probes[0]->evaluations, 1);
+        EXPECT_EQ(probes[1]->evaluations, 1);
+        EXPECT_EQ(probes[2]->evaluations, 1);
+        EXPECT_EQ(probes[3]->evaluations, 0);
+        EXPECT_EQ(probes[4]->evaluations, 0);
+        ASSERT_EQ(model.messages.boxes.size(), 1u);
+        EXPECT_EQ(model.messages.Last().caption, "Error");
+        EXPECT_EQ(model.messages.Last().text, "Run time error:  boom in KAdd block named \"c\"");
+        EXPECT_TRUE(blocks[2]->runFailed);
+        EXPECT_FALSE(blocks[1]->runFailed);
+    }
+}
+
+TEST(BenchTop, ErrorInAnUnnamedBlockSaysWhichKind) {
+    KTestModel model;
+    model.AddSolver(0.01);
+    KBlock& divide = model.Add("KDivide");
+    divide.userString.clear();
+    KTestModel::Set(divide, "Input2", 0.0);
+    KBenchTop& benchTop = model.Build();
+    EXPECT_FALSE(benchTop.ComputeAll(0.0));
+    EXPECT_EQ(model.messages.Last().text, "Run time error:  division by zero in a KDivide block");
+    EXPECT_TRUE(divide.runFailed);
+}
+
+// An instrument that asks for samples every `period` and records them.
+class FakeScope : public KRunObject, public KSampledInstrument {
+public:
+    explicit FakeScope(double next, bool answer = true) : next_(next), answer_(answer) {}
+    double NextSampleTime() const override { return next_; }
+    bool Sample(double time) override {
+        samples.push_back(time);
+        return answer_;
+    }
+    void PrepareForRun() override { ++prepared; }
+    bool WantsStop() const override { return wantsStop; }
+    bool IsRunning() const override { return running; }
+
+    std::vector<double> samples;
+    int prepared = 0;
+    bool wantsStop = false;
+    bool running = false;
+    double next_;
+
+private:
+    bool answer_;
+};
+
+TEST(BenchTop, NextRunTimeIsTheEarliestSampleAsked) {
+    KMessageRecorder messages;
+    KBenchTop benchTop(messages);
+    benchTop.time = 2.0;
+    EXPECT_EQ(benchTop.NextRunTime(), 1000002.0);
+    auto& scope = benchTop.Adopt(std::make_unique<FakeScope>(5.0));
+    auto& none = benchTop.Adopt(std::make_unique<FakeScope>(-1.0));
+    auto& analyzer = benchTop.Adopt(std::make_unique<FakeScope>(3.0));
+    benchTop.AddScope(scope);
+    benchTop.AddScope(none);
+    benchTop.AddAnalyzer(analyzer);
+    EXPECT_EQ(benchTop.NextRunTime(), 3.0);
+    analyzer.next_ = 4e6;
+    EXPECT_EQ(benchTop.NextRunTime(), 5.0);
+}
+
+TEST(BenchTop, EveryInstrumentSamplesEvenAfterOneFails) {
+    KMessageRecorder messages;
+    KBenchTop benchTop(messages);
+    benchTop.time = 0.5;
+    auto& failing = benchTop.Adopt(std::make_unique<FakeScope>(1.0, false));
+    auto& other = benchTop.Adopt(std::make_unique<FakeScope>(1.0));
+    auto& analyzer = benchTop.Adopt(std::make_unique<FakeScope>(1.0));
+    benchTop.AddScope(failing);
+    benchTop.AddScope(other);
+    benchTop.AddAnalyzer(analyzer);
+    EXPECT_FALSE(benchTop.SampleInstruments());
+    EXPECT_EQ(other.samples, std::vector<double>{0.5});
+    EXPECT_EQ(analyzer.samples, std::vector<double>{0.5});
+
+    benchTop.PrepareScopes();
+    EXPECT_EQ(failing.prepared, 1);
+    EXPECT_EQ(analyzer.prepared, 0);
+    EXPECT_FALSE(benchTop.AnyScopeWantsStop());
+    other.wantsStop = true;
+    EXPECT_TRUE(benchTop.AnyScopeWantsStop());
+    EXPECT_FALSE(benchTop.AnyAnalyzerRunning());
+    analyzer.running = true;
+    EXPECT_TRUE(benchTop.AnyAnalyzerRunning());
+}
+
+TEST(BenchTop, ZeroStoredOutputsClearsObjectsThenResetsStates) {
+    KTestModel model;
+    model.AddSolver(0.1);
+    KBlock& integrator = model.Add("KInt");
+    KTestModel::Set(integrator, "Initial Value", 5.0);
+    KBlock& other = model.Add("KLabel");
+    KBenchTop& benchTop = model.Build();
+    auto& probe = benchTop.Adopt(std::make_unique<KProbe>(benchTop, other));
+    benchTop.AddCompute(probe);
+    benchTop.ZeroStoredOutputs();
+    EXPECT_EQ(probe.zeroed, 1);
+    EXPECT_TRUE(benchTop.Solver()->IsResetPending(0));
+    ASSERT_TRUE(benchTop.Solver()->Step(0.0));
+    EXPECT_EQ(benchTop.Solver()->States()[0], 0.0);
+}
+
+TEST(BenchTop, FindDigitalControllerByName) {
+    KTestModel model;
+    model.AddSolver(0.1);
+    KBlock& first = model.Add("KLabel", "ctl");
+    KBlock& second = model.Add("KLabel", "ctl2");
+    KBenchTop& benchTop = model.Build();
+    auto& plain = benchTop.Adopt(std::make_unique<KProbe>(benchTop, first));
+    auto& controller = benchTop.Adopt(std::make_unique<KProbe>(benchTop, second));
+    controller.digitalController = true;
+    benchTop.AddCompute(plain);
+    benchTop.AddCompute(controller);
+    EXPECT_EQ(benchTop.FindDigitalController("ctl"), nullptr);
+    EXPECT_EQ(benchTop.FindDigitalController("ctl2"), &controller);
+    EXPECT_EQ(benchTop.FindSpreadsheetFile("ctl2"), nullptr);
+}
+
+TEST(BenchTop, ArenaGivesNetsAndUnwiredNodesTheirValues) {
+    KTestModel model;
+    model.AddSolver(0.1);
+    KBlock& source = model.Add("KTime");
+    KBlock& add = model.Add("KAdd");
+    KTestModel::Set(add, "Input2", 4.0);
+    model.Wire(source, "Time", add, "Input1");
+    KBlock& module = model.Add("KCustMod");
+    KBenchTop& benchTop = model.Build();
+    (void)module;
+    // Wired input and its source share one slot.
+    EXPECT_EQ(model.Slot(source, "Time"), model.Slot(add, "Input1"));
+    EXPECT_EQ(model.Value(add, "Input2"), 4.0);
+    EXPECT_TRUE(benchTop.ComputeAll(1.5));
+    EXPECT_EQ(model.Value(add, "Output"), 5.5);
+    // Node values change only when the editor asks.
+    EXPECT_EQ(add.FindNode("Output")->value, 0.0);
+    benchTop.SyncNodeValues();
+    EXPECT_EQ(add.FindNode("Output")->value, 5.5);
+    EXPECT_EQ(add.FindNode("Input2")->value, 4.0);
+}
+
+// A net sourced by an unwired custom-module input feeds that node's value.
+TEST(BenchTop, SourceFlagNetHoldsTheSourceNodeValue) {
+    KTestModel model;
+    model.AddSolver(0.1);
+    KBlock& input = model.Add("KCustOutput");  // its "Output" node is an input
+    KBlock& minus = model.Add("KMinusX");
+    KNode& source = *input.FindNode("Output");
+    source.sourceFlag = true;
+    source.value = 2.5;
+    model.Wire(input, "Output", minus, "Input");
+    KBenchTop& benchTop = model.Build();
+    EXPECT_TRUE(benchTop.ComputeAll(0.0));
+    EXPECT_EQ(model.Value(minus, "Output"), -2.5);
+}
+
+}  // namespace
+}  // namespace korvel::test

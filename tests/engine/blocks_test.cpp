@@ -1,0 +1,313 @@
+// Memoryless blocks against hand-worked values: arithmetic, functions,
+// powers, comparisons, logic, waves and constants. Every case is evaluated in
+// plain and in batched order, which must agree to the bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+#include <limits>
+#include <utility>
+
+#include "testmodel.h"
+
+namespace korvel::test {
+namespace {
+
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+
+using NodeValues = std::initializer_list<std::pair<const char*, double>>;
+
+// One block with its unwired inputs set, evaluated once at time t.
+double Evaluate(const char* tag, NodeValues inputs, double t = 0.0, const char* output = "Output") {
+    double results[2] = {0, 0};
+    for (bool batched : {false, true}) {
+        KTestModel model;
+        model.AddSolver(1e-3);
+        KBlock& block = model.Add(tag);
+        for (const auto& [node, value] : inputs) KTestModel::Set(block, node, value);
+        KBenchTop& benchTop = model.Build();
+        benchTop.SetBatchedEvaluation(batched);
+        EXPECT_TRUE(benchTop.ComputeAll(t)) << tag;
+        results[batched] = model.Value(block, output);
+    }
+    EXPECT_EQ(std::memcmp(&results[0], &results[1], sizeof(double)), 0) << tag;
+    return results[0];
+}
+
+struct Case {
+    const char* name;
+    const char* tag;
+    NodeValues inputs;
+    double expected;
+};
+
+void Check(std::initializer_list<Case> cases, double tolerance = 0.0) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double got = Evaluate(c.tag, c.inputs);
+        if (std::isnan(c.expected)) {
+            EXPECT_TRUE(std::isnan(got)) << got;
+        } else if (tolerance == 0.0) {
+            EXPECT_EQ(got, c.expected);
+        } else {
+            EXPECT_NEAR(got, c.expected, tolerance);
+        }
+    }
+}
+
+TEST(Blocks, Arithmetic) {
+    Check(
+        {
+            {"add", "KAdd", {{"Input1", 1.5}, {"Input2", 2.25}}, 3.75},
+            {"add3", "KAdd3", {{"Input1", 1}, {"Input2", 2}, {"Input3", 4}}, 7},
+            {"sub", "KSub", {{"Input1", 1}, {"Input2", 4}}, -3},
+            {"mult", "KMult", {{"Input1", 3}, {"Input2", -2}}, -6},
+            {"mult defaults", "KMult", {}, 1},
+            {"mult3", "KMult3", {{"Input1", 2}, {"Input2", 3}, {"Input3", 4}}, 24},
+            {"divide", "KDivide", {{"Input1", 3}, {"Input2", 4}}, 0.75},
+            {"scale-by", "KScale", {{"Input", 3}, {"Scale by", 2.5}}, 7.5},
+            {"inverse scale-by", "KIScale", {{"Input", 3}, {"Scale by", 4}}, 0.75},
+            {"simple constant", "KSimpleConstant", {{"Input", 3}, {"Mult", 0.5}}, 1.5},
+            {"simple constant default", "KSimpleConstant", {}, 1},
+            {"scale-by simple", "KScaleBySimple", {{"Input", 3}, {"Scale by", 2}, {"Mult", 5}}, 30},
+            {"sqrt", "KSqrt", {{"Input", 6.25}}, 2.5},
+            {"sqrt of negative", "KSqrt", {{"Input", -1}}, kNan},
+            {"1/x", "KOneOverX", {{"Input", 4}}, 0.25},
+            {"abs", "KAbsValue", {{"Input", -3}}, 3},
+            {"minus x", "KMinusX", {{"Input", 3}}, -3},
+            {"exp of 0", "KExp", {{"Input", 0}}, 1},
+            {"modulo of negative", "KModulo", {{"Input", -1}, {"Modulo", 3}, {"Mult", 1}}, 2},
+            {"modulo takes sign of m",
+             "KModulo",
+             {{"Input", 7}, {"Modulo", -1.5}, {"Mult", 2}},
+             -2},
+            {"quantize round",
+             "KQuantize",
+             {{"Input", 0.74}, {"Type", 1}, {"Resolution", 0.5}},
+             0.5},
+            {"quantize truncate",
+             "KQuantize",
+             {{"Input", 0.74}, {"Type", 2}, {"Resolution", 0.5}},
+             0.5},
+            {"quantize round up",
+             "KQuantize",
+             {{"Input", 0.75}, {"Type", 1}, {"Resolution", 0.5}},
+             1.0},
+            {"quantize none",
+             "KQuantize",
+             {{"Input", 0.74}, {"Type", 0}, {"Resolution", 0.5}},
+             0.74},
+            {"quantize zero resolution",
+             "KQuantize",
+             {{"Input", 0.74}, {"Type", 1}, {"Resolution", 0}},
+             0.74},
+            {"Y^N negative odd", "KExpNLnY", {{"Y", -2}, {"N", 3}}, -8},
+            {"Y^N negative even", "KExpNLnY", {{"Y", -2}, {"N", 2}}, 4},
+            {"Y^N zero to zero", "KExpNLnY", {{"Y", 0}, {"N", 0}}, 1},
+            {"Y^N zero to two", "KExpNLnY", {{"Y", 0}, {"N", 2}}, 0},
+            {"Y^N rounds N", "KExpNLnY", {{"Y", 3}, {"N", 1.6}}, 9},
+        },
+        1e-12);
+    Check(
+        {
+            {"exp", "KExp", {{"Input", 1}}, std::exp(1.0)},
+            {"Y^x", "KExpLnY", {{"Y", 2}, {"x", 0.5}}, std::sqrt(2.0)},
+        },
+        1e-14);
+}
+
+TEST(Blocks, ZeroDivisorsAreRunTimeErrors) {
+    struct Zero {
+        const char* tag;
+        NodeValues inputs;
+    };
+    for (const Zero& z :
+         {Zero{"KDivide", {{"Input2", 0}}}, Zero{"KIScale", {{"Scale by", 0}}},
+          Zero{"KOneOverX", {{"Input", 0}}}, Zero{"KModulo", {{"Modulo", 2}, {"Mult", 0}}}}) {
+        SCOPED_TRACE(z.tag);
+        KTestModel model;
+        model.AddSolver(1e-3);
+        KBlock& block = model.Add(z.tag, "q");
+        for (const auto& [node, value] : z.inputs) KTestModel::Set(block, node, value);
+        KBenchTop& benchTop = model.Build();
+        EXPECT_FALSE(benchTop.ComputeAll(0.0));
+        EXPECT_EQ(model.messages.Last().text, "Run time error:  division by zero in " +
+                                                  std::string(z.tag) + " block named \"q\"");
+    }
+}
+
+TEST(Blocks, OutputPresets) {
+    struct Preset {
+        const char* tag;
+        double value;
+    };
+    for (const Preset& p :
+         {Preset{"KExp", 1.0}, Preset{"KExpLnY", 1.0}, Preset{"KExpNLnY", 1.0}, Preset{"KCos", 1.0},
+          Preset{"KSquareWave", 1.0}, Preset{"KSin", 0.0}, Preset{"KTriangleWave", 0.0}}) {
+        KTestModel model;
+        model.AddSolver(1e-3);
+        KBlock& block = model.Add(p.tag);
+        block.FindNode("Output")->value = 42.0;
+        model.Build();
+        EXPECT_EQ(model.Value(block, "Output"), p.value) << p.tag;
+    }
+}
+
+TEST(Blocks, Comparisons) {
+    Check({
+        {"EQ equal", "KCompareEQ", {{"Input1", 2}, {"Input2", 2}}, 1},
+        {"EQ unequal", "KCompareEQ", {{"Input1", 2}, {"Input2", 3}}, 0},
+        {"NE", "KCompareNE", {{"Input1", 2}, {"Input2", 3}}, 1},
+        {"NE with nan", "KCompareNE", {{"Input1", kNan}, {"Input2", 3}}, 1},
+        {"GT", "KCompareGT", {{"Input1", 3}, {"Input2", 2}}, 1},
+        {"GT equal", "KCompareGT", {{"Input1", 2}, {"Input2", 2}}, 0},
+        {"GE equal", "KCompareGE", {{"Input1", 2}, {"Input2", 2}}, 1},
+        {"comparator is GE", "KComparator", {{"Input1", 2}, {"Input2", 2}}, 1},
+        {"comparator below", "KComparator", {{"Input1", 1}, {"Input2", 2}}, 0},
+        {"LT", "KCompareLT", {{"Input1", 1}, {"Input2", 2}}, 1},
+        {"LT with nan", "KCompareLT", {{"Input1", kNan}, {"Input2", 2}}, 0},
+        {"LE equal", "KCompareLE", {{"Input1", 2}, {"Input2", 2}}, 1},
+        {"LE with nan", "KCompareLE", {{"Input1", 1}, {"Input2", kNan}}, 0},
+    });
+}
+
+TEST(Blocks, LogicGates) {
+    Check({
+        {"and at 0.5", "KLogicAnd", {{"Input1", 0.5}, {"Input2", 1}}, 0},
+        {"and above 0.5", "KLogicAnd", {{"Input1", 0.51}, {"Input2", 1}}, 1},
+        {"nand", "KLogicNand", {{"Input1", 1}, {"Input2", 1}}, 0},
+        {"nand one low", "KLogicNand", {{"Input1", 1}, {"Input2", 0}}, 1},
+        {"or", "KLogicOr", {{"Input1", 0}, {"Input2", 0.7}}, 1},
+        {"or both low", "KLogicOr", {{"Input1", 0}, {"Input2", 0.5}}, 0},
+        {"nor", "KLogicNor", {{"Input1", 0}, {"Input2", 0}}, 1},
+        {"nor one high", "KLogicNor", {{"Input1", 0}, {"Input2", 1}}, 0},
+        {"xor", "KLogicXor", {{"Input1", 1}, {"Input2", 0}}, 1},
+        {"xor both", "KLogicXor", {{"Input1", 1}, {"Input2", 1}}, 0},
+        {"nxor", "KLogicNXor", {{"Input1", 1}, {"Input2", 1}}, 1},
+        {"nxor differ", "KLogicNXor", {{"Input1", 0}, {"Input2", 1}}, 0},
+        {"not", "KLogicNot", {{"Input", 0.5}}, 1},
+        {"not nan", "KLogicNot", {{"Input", kNan}}, 1},
+        {"not high", "KLogicNot", {{"Input", 0.6}}, 0},
+        {"buffer", "KLogicBuffer", {{"Input", 0.6}}, 1},
+        {"buffer nan", "KLogicBuffer", {{"Input", kNan}}, 0},
+    });
+}
+
+TEST(Blocks, Waves) {
+    Check(
+        {
+            {"sin", "KSin", {{"Input", 0.5}}, std::sin(0.5)},
+            {"cos", "KCos", {{"Input", 0.5}}, std::cos(0.5)},
+            {"square first quarter", "KSquareWave", {{"Input", 1.0}}, 1},
+            {"square middle", "KSquareWave", {{"Input", 3.0}}, -1},
+            {"square at quarter", "KSquareWave", {{"Input", 1.5707963}}, 1},
+            {"square last quarter", "KSquareWave", {{"Input", 5.0}}, 1},
+            {"square second period", "KSquareWave", {{"Input", 6.2831852 + 3.0}}, -1},
+            {"square negative", "KSquareWave", {{"Input", -3.0}}, 1},
+            {"triangle rising", "KTriangleWave", {{"Input", 1.0}}, 2 * 1.0 / 3.1415926},
+            {"triangle falling", "KTriangleWave", {{"Input", 3.0}}, 2 - 2 * 3.0 / 3.1415926},
+            {"triangle last", "KTriangleWave", {{"Input", 5.0}}, 2 * 5.0 / 3.1415926 - 4},
+            {"sawtooth", "KSawtoothWave", {{"Input", 1.0}}, 1.0 / 3.1415926 - 1},
+            {"sawtooth negative", "KSawtoothWave", {{"Input", -1.0}}, -1.0 / 3.1415926 - 1},
+        },
+        1e-15);
+    EXPECT_EQ(Evaluate("KTime", {}, 2.5, "Time"), 2.5);
+}
+
+TEST(Blocks, RandomRestartsItsSequenceAtEveryBuild) {
+    // seed1 = 54743, seed2 = (7141 x 54743 + 54743) mod 259200 = 100906
+    const double first = 2.0 * (54743 / 259200.0 - 0.5) + 1.0;
+    const double second = 2.0 * (100906 / 259200.0 - 0.5) + 1.0;
+    for (int build = 0; build < 2; ++build) {
+        KTestModel model;
+        model.AddSolver(1e-3);
+        KBlock& random = model.Add("KRandom");
+        KTestModel::Set(random, "Amplitude", 2.0);
+        KTestModel::Set(random, "Offset", 1.0);
+        KBenchTop& benchTop = model.Build();
+        ASSERT_TRUE(benchTop.ComputeAll(0.0));
+        EXPECT_DOUBLE_EQ(model.Value(random, "Output"), first);
+        ASSERT_TRUE(benchTop.ComputeAll(0.0));  // same time: no new number
+        EXPECT_DOUBLE_EQ(model.Value(random, "Output"), first);
+        ASSERT_TRUE(benchTop.ComputeAll(0.5));
+        EXPECT_DOUBLE_EQ(model.Value(random, "Output"), second);
+    }
+}
+
+TEST(Blocks, TimedBufferChangesOnlyAfterTheDelay) {
+    KTestModel model;
+    model.AddSolver(0.01);
+    KBlock& buffer = model.Add("KLogicTimedBuffer");
+    KTestModel::Set(buffer, "Delay Time", 0.1);
+    KBenchTop& benchTop = model.Build();
+    double* input = model.Slot(buffer, "Input");
+    struct Event {
+        double t;
+        double input;
+        double expected;
+    };
+    const Event events[] = {
+        {0.0, 0, 0},  {0.5, 0, 0},  {1.0, 1, 0},  {1.05, 1, 0}, {1.1, 1, 0},
+        {1.11, 1, 1}, {2.0, 0, 1},  {2.05, 1, 1}, {2.2, 1, 1},  // a short dip changes nothing
+        {3.0, 0, 1},  {3.05, 1, 1}, {3.08, 0, 1}, {3.15, 0, 1}, {3.19, 0, 0},
+    };
+    for (const Event& e : events) {
+        SCOPED_TRACE(e.t);
+        *input = e.input;
+        ASSERT_TRUE(benchTop.ComputeAll(e.t));
+        EXPECT_EQ(model.Value(buffer, "Output"), e.expected);
+    }
+}
+
+TEST(Blocks, StopFiresOnceOnARisingInput) {
+    KTestModel model;
+    model.AddSolver(0.01);
+    KBlock& stop = model.Add("KStop");
+    KTestModel::Set(stop, "Stop", 1.0);
+    KBenchTop& benchTop = model.Build();
+    double* input = model.Slot(stop, "Stop");
+    // High from the start: not armed.
+    EXPECT_TRUE(benchTop.ComputeAll(0.0));
+    *input = std::numeric_limits<double>::quiet_NaN();  // arms, as any value not above 0.5
+    EXPECT_TRUE(benchTop.ComputeAll(0.0));
+    *input = 0.51;
+    EXPECT_FALSE(benchTop.ComputeAll(0.0));
+    EXPECT_EQ(model.messages.Last().text,
+              "stop() executed from KStop block named \"Stop\" on sheet 1");
+    EXPECT_TRUE(benchTop.ComputeAll(0.0));  // still high: no second request
+    *input = 0.5;
+    EXPECT_TRUE(benchTop.ComputeAll(0.0));
+    *input = 1.0;
+    EXPECT_FALSE(benchTop.ComputeAll(0.0));
+    EXPECT_EQ(model.messages.Count("Note"), 2);
+}
+
+TEST(Blocks, VariableFollowsItsInputWithItsDisplaySettings) {
+    KTestModel model;
+    model.AddSolver(0.01);
+    KBlock& time = model.Add("KTime");
+    KBlock& variable = model.Add("KVariable", "Speed");
+    KTestModel::Set(variable, "Scale", 0.5);
+    KTestModel::Set(variable, "Offset", -1.0);
+    KTestModel::Set(variable, "Mult", 3.0);
+    KTestModel::Set(variable, "Show", 0.0);
+    KTestModel::Set(variable, "AC Couple", 1.0);
+    model.Wire(time, "Time", variable, "Input");
+    KBenchTop& benchTop = model.Build();
+    KLibraryVar* var = benchTop.VarAt(0);
+    ASSERT_NE(var, nullptr);
+    EXPECT_EQ(var->Name(), "Speed");
+    EXPECT_FALSE(var->IsHidden());
+    EXPECT_EQ(var->display.units, "");
+    EXPECT_EQ(var->display.scale, 0.5);
+    EXPECT_EQ(var->display.offset, -1.0);
+    EXPECT_EQ(var->display.mult, 3.0);
+    EXPECT_FALSE(var->display.show);
+    EXPECT_TRUE(var->display.acCouple);
+    ASSERT_TRUE(benchTop.ComputeAll(1.25));
+    EXPECT_EQ(var->Value(), 1.25);
+}
+
+}  // namespace
+}  // namespace korvel::test

@@ -1,0 +1,176 @@
+// The idle-time run loop: passes, sampling, the stop reasons and the errors
+// that escape a pass.
+#include "engine/runloop.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "testmodel.h"
+
+namespace korvel::test {
+namespace {
+
+// A scope that wants a sample every `period` seconds.
+class PeriodicScope : public KRunObject, public KSampledInstrument {
+public:
+    explicit PeriodicScope(double period) : period_(period), next_(period) {}
+    double NextSampleTime() const override { return next_; }
+    bool Sample(double time) override {
+        samples.push_back(time);
+        if (time >= next_ - 1e-12) next_ += period_;
+        return samples.size() != failAt;
+    }
+    void PrepareForRun() override { ++prepared; }
+    bool WantsStop() const override { return wantsStop; }
+    bool IsRunning() const override { return analyzing; }
+
+    std::vector<double> samples;
+    std::size_t failAt = 0;
+    int prepared = 0;
+    bool wantsStop = false;
+    bool analyzing = false;
+
+private:
+    double period_;
+    double next_;
+};
+
+struct LoopModel {
+    KTestModel model;
+    PeriodicScope* scope = nullptr;
+    KRunLoop loop{model.messages};
+    std::vector<bool> runningChanges;
+    std::string timeText;
+
+    explicit LoopModel(double limit = 0.0) {
+        model.AddSolver(1e-3, limit);
+        model.Add("KTime");
+        KBenchTop& benchTop = model.Build();
+        scope = &benchTop.Adopt(std::make_unique<PeriodicScope>(0.01));
+        benchTop.AddScope(*scope);
+        loop.onRunningChanged = [this](bool running) { runningChanges.push_back(running); };
+        loop.onTimeText = [this](std::string_view text) { timeText = std::string(text); };
+        loop.SetBenchTop(&benchTop);
+    }
+    double Time() const { return model.benchTop->time; }
+};
+
+TEST(RunLoop, NothingToDoWithoutACompiledModel) {
+    KMessageRecorder messages;
+    KRunLoop loop(messages);
+    EXPECT_FALSE(loop.Pass());
+    EXPECT_FALSE(loop.PressRun());
+    EXPECT_FALSE(loop.IsRunning());
+}
+
+TEST(RunLoop, APassRunsTwentyFiveSampleIntervals) {
+    LoopModel m;
+    ASSERT_TRUE(m.loop.PressRun());
+    EXPECT_EQ(m.scope->prepared, 1);
+    EXPECT_EQ(m.runningChanges, std::vector<bool>{true});
+    EXPECT_TRUE(m.loop.Pass());
+    EXPECT_EQ(m.scope->samples.size(), 25u);
+    EXPECT_NEAR(m.Time(), 0.25, 1e-9);
+    EXPECT_EQ(m.timeText, "0.25");
+    EXPECT_TRUE(m.loop.IsRunning());
+}
+
+TEST(RunLoop, StoppedModelDoesNotAdvanceButKeepsTheLoopAlive) {
+    LoopModel m;
+    EXPECT_TRUE(m.loop.Pass());
+    EXPECT_EQ(m.Time(), 0.0);
+    EXPECT_TRUE(m.scope->samples.empty());
+    EXPECT_EQ(m.timeText, "0");
+}
+
+TEST(RunLoop, ScopeHoldingTheModelStopsAdvancing) {
+    LoopModel m;
+    m.loop.PressRun();
+    m.scope->wantsStop = true;
+    EXPECT_TRUE(m.loop.Pass());
+    EXPECT_EQ(m.Time(), 0.0);
+    EXPECT_TRUE(m.loop.IsRunning());
+}
+
+TEST(RunLoop, TimeIncrementStopsTheRunAndRunContinues) {
+    LoopModel m(0.05);
+    m.loop.PressRun();
+    m.loop.Pass();
+    EXPECT_FALSE(m.loop.IsRunning());
+    EXPECT_EQ(m.runningChanges, (std::vector<bool>{true, false}));
+    EXPECT_GT(m.Time(), 0.05);
+    EXPECT_LT(m.Time(), 0.053);
+    EXPECT_EQ(m.model.messages.Last().caption, "Simulation Stopped");
+    // Run again counts the limit from where the model stopped.
+    const double stoppedAt = m.Time();
+    m.loop.PressRun();
+    m.loop.Pass();
+    EXPECT_GT(m.Time(), stoppedAt + 0.05);
+    EXPECT_FALSE(m.loop.IsRunning());
+}
+
+TEST(RunLoop, FailedSampleStopsTheRun) {
+    LoopModel m;
+    m.scope->failAt = 3;
+    m.loop.PressRun();
+    m.loop.Pass();
+    EXPECT_FALSE(m.loop.IsRunning());
+    EXPECT_EQ(m.scope->samples.size(), 3u);
+    EXPECT_NEAR(m.Time(), 0.03, 1e-9);
+}
+
+TEST(RunLoop, ErrorEscapingAPassIsReportedAndStopsTheRun) {
+    LoopModel m;
+    struct Throwing : KProbe {
+        using KProbe::KProbe;
+        void Compute(double) override { throw std::runtime_error("bad allocation of a buffer"); }
+    };
+    KBenchTop& benchTop = *m.model.benchTop;
+    benchTop.AddCompute(
+        benchTop.Adopt(std::make_unique<Throwing>(benchTop, *m.model.elements.ordered.back())));
+    m.loop.PressRun();
+    EXPECT_TRUE(m.loop.Pass());
+    EXPECT_FALSE(m.loop.IsRunning());
+    EXPECT_EQ(m.Time(), 0.0);  // the step it broke was discarded
+    EXPECT_EQ(m.model.messages.Last().caption, "Error");
+    EXPECT_EQ(m.model.messages.Last().text,
+              "The following run-time error occurred:   bad allocation of a buffer.\n"
+              "The model will be automatically stopped.");
+}
+
+TEST(RunLoop, FatalErrorsReachTheFrontEnd) {
+    LoopModel m;
+    struct Fatal : KProbe {
+        using KProbe::KProbe;
+        void Compute(double) override { BenchTop().Sink().FatalBox("Fault in a test"); }
+    };
+    KBenchTop& benchTop = *m.model.benchTop;
+    benchTop.AddCompute(
+        benchTop.Adopt(std::make_unique<Fatal>(benchTop, *m.model.elements.ordered.back())));
+    m.loop.PressRun();
+    EXPECT_THROW(m.loop.Pass(), KFatalError);
+}
+
+TEST(RunLoop, RunningAnalyzerEndsThePassesOfAStoppedModel) {
+    LoopModel m;
+    m.scope->analyzing = true;
+    EXPECT_TRUE(m.loop.Pass());
+    EXPECT_EQ(m.Time(), 0.0);
+}
+
+TEST(RunLoop, DisplayTickOnlyWithACompiledModel) {
+    KMessageRecorder messages;
+    KRunLoop loop(messages);
+    int ticks = 0;
+    loop.onDisplayTick = [&ticks] { ++ticks; };
+    loop.DisplayTick();
+    EXPECT_EQ(ticks, 0);
+    LoopModel m;
+    loop.SetBenchTop(m.model.benchTop.get());
+    loop.DisplayTick();
+    EXPECT_EQ(ticks, 1);
+}
+
+}  // namespace
+}  // namespace korvel::test

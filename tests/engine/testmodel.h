@@ -1,0 +1,162 @@
+// A hand-compiled model for engine tests.
+//
+// Blocks are added in execution order; Compile nets every wire's source to
+// the inputs it reaches, sets the nodes' net links and the ordered list
+// (Solver first, then the other blocks in the order they were added), as the
+// model's compile would. Build then makes the bench top through the factory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/messagerecorder.h"
+#include "engine/benchtop.h"
+#include "engine/buildbenchtop.h"
+#include "engine/libraryclass.h"
+#include "engine/runerror.h"
+#include "engine/solver.h"
+#include "model/block.h"
+#include "model/blocktype.h"
+#include "model/elements.h"
+#include "model/wire.h"
+
+namespace korvel::test {
+
+class KTestModel {
+public:
+    KTestModel() = default;
+    KTestModel(const KTestModel&) = delete;
+    KTestModel& operator=(const KTestModel&) = delete;
+
+    // A block of the tag, named `name` (the type's default name when empty).
+    KBlock& Add(std::string_view tag, std::string name = {}, int page = 0) {
+        const auto type = FindBlockTypeByTag(tag);
+        EXPECT_TRUE(type.has_value()) << tag;
+        auto block = MakeBlock(*type);
+        block->SetIDNumber(nextNumber_++);
+        block->SetPage(page);
+        if (!name.empty()) block->userString = std::move(name);
+        return static_cast<KBlock&>(elements.Add(std::move(block)));
+    }
+
+    // The Solver block with its step and time limit.
+    KBlock& AddSolver(double h, double limit = 0.0) {
+        KBlock& solver = Add("KSolver", "Solver");
+        Set(solver, "h", h);
+        Set(solver, "Time Increment", limit);
+        return solver;
+    }
+
+    static void Set(KBlock& block, std::string_view node, double value) {
+        KNode* n = block.FindNode(node);
+        ASSERT_NE(n, nullptr) << node;
+        n->value = value;
+    }
+
+    void Wire(KBlock& from, std::string_view fromNode, KBlock& to, std::string_view toNode) {
+        auto wire = std::make_unique<KWire>(nextNumber_++, from.Page());
+        wire->SetStartBlockNode(from.NodeIndex(fromNode));
+        wire->SetEndBlockNode(to.NodeIndex(toNode));
+        ASSERT_GE(wire->StartBlockNode(), 0) << fromNode;
+        ASSERT_GE(wire->EndBlockNode(), 0) << toNode;
+        EXPECT_TRUE(wire->Connect(&from, &to, messages));
+        elements.Add(std::move(wire));
+    }
+
+    void Compile() {
+        elements.nets.clear();
+        elements.ordered.clear();
+        std::map<std::pair<KBlock*, int>, int> netOf;
+        for (const auto& element : elements.All()) {
+            if (!element->IsWire()) continue;
+            auto& wire = static_cast<KWire&>(*element);
+            KBlock* a = wire.StartBlockPtr();
+            KBlock* b = wire.EndBlockPtr();
+            int ai = wire.StartBlockNode();
+            int bi = wire.EndBlockNode();
+            if (!a->Node(ai).IsSource()) {
+                std::swap(a, b);
+                std::swap(ai, bi);
+            }
+            ASSERT_TRUE(a->Node(ai).IsSource());
+            auto [it, added] = netOf.emplace(std::make_pair(a, ai), int(elements.nets.size()));
+            if (added) elements.nets.push_back({a, ai});
+            a->Node(ai).netLink = it->second;
+            b->Node(bi).netLink = it->second;
+        }
+        for (const auto& element : elements.All()) {
+            if (!element->IsBlock()) continue;
+            auto* block = static_cast<KBlock*>(element.get());
+            if (block->IsSolver()) elements.ordered.insert(elements.ordered.begin(), block);
+        }
+        for (const auto& element : elements.All()) {
+            if (!element->IsBlock()) continue;
+            auto* block = static_cast<KBlock*>(element.get());
+            if (!block->IsSolver()) elements.ordered.push_back(block);
+        }
+    }
+
+    KBenchTop& Build() {
+        Compile();
+        benchTop = BuildBenchTop(elements, messages);
+        EXPECT_NE(benchTop, nullptr) << (messages.boxes.empty() ? "" : messages.Last().text);
+        return *benchTop;
+    }
+
+    // The arena value of a block's node.
+    double Value(KBlock& block, std::string_view node) {
+        const KNode* n = block.FindNode(node);
+        EXPECT_NE(n, nullptr) << node;
+        const int slot = benchTop->Arena().SlotOf(*n);
+        EXPECT_GE(slot, 0) << node;
+        return benchTop->Arena()[static_cast<std::size_t>(slot)];
+    }
+    double* Slot(KBlock& block, std::string_view node) { return NodeSlot(*benchTop, block, node); }
+
+    KSolver& Solver() { return *benchTop->Solver(); }
+
+    KMessageRecorder messages;
+    KElements elements{messages};
+    std::unique_ptr<KBenchTop> benchTop;
+
+private:
+    int nextNumber_ = 1;
+};
+
+// A run-time object for tests: counts its evaluations, records the value it
+// watches, and throws a chosen message at a chosen evaluation.
+class KProbe : public KLibraryClass {
+public:
+    // Watches a node of its own block, resolved like any input.
+    KProbe(KBenchTop& benchTop, KBlock& block, std::string_view watchedNode = {})
+        : KLibraryClass(benchTop, block),
+          watched_(watchedNode.empty() ? nullptr : In(watchedNode)) {}
+
+    void Compute(double time) override {
+        ++evaluations;
+        times.push_back(time);
+        if (watched_ != nullptr) seen.push_back(*watched_);
+        if (evaluations == throwAt) throw KRunError(throwMessage);
+    }
+    void ZeroStoredOutputs() override { ++zeroed; }
+    bool IsDigitalController() const override { return digitalController; }
+
+    int evaluations = 0;
+    int zeroed = 0;
+    int throwAt = -1;
+    std::string throwMessage = "stop()";
+    bool digitalController = false;
+    std::vector<double> times;
+    std::vector<double> seen;
+
+private:
+    const double* watched_;
+};
+
+}  // namespace korvel::test
