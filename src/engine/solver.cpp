@@ -94,19 +94,32 @@ void KSolver::ResetTo(int index, double value) {
     }
 }
 
-bool KSolver::StepIsUsable(double h) {
-    if (std::isfinite(h) && h > 0) return true;
+bool KSolver::StepIsUsable(double h, double t) {
+    // A step too small to move the clock (t + h == t, late in a long run)
+    // would repeat forever without reaching any target.
+    if (std::isfinite(h) && h > 0 && t + h > t) return true;
     std::string text = "Solver block";
     if (block_ != nullptr) text += " \"" + block_->userString + "\"";
-    text +=
-        ": node \"h\" must be a finite number greater than 0 (it is " + FormatGeneral(h, 6) + ").";
+    if (std::isfinite(h) && h > 0) {
+        text += ": node \"h\" (" + FormatGeneral(h, 6) + ") is too small to advance the time " +
+                FormatGeneral(t, 15) + ".";
+    } else {
+        text += ": node \"h\" must be a finite number greater than 0 (it is " +
+                FormatGeneral(h, 6) + ").";
+    }
     benchTop_.Sink().ErrorBox(text);
     return false;
 }
 
 bool KSolver::Step(double t) {
+    // A step wired from the model is an output that no evaluation has written
+    // before the first step; it still holds 0 there. Let the model compute
+    // once at t so the step holds the value its source gives at the start.
+    if (!evaluated_ && !(std::isfinite(*step_) && *step_ > 0) && !benchTop_.ComputeAll(t))
+        return false;
+    evaluated_ = true;
     const double h = *step_;
-    if (!StepIsUsable(h)) return false;
+    if (!StepIsUsable(h, t)) return false;
 
     const auto n = static_cast<std::size_t>(count_);
     std::copy_n(x_, n, start_.begin());

@@ -94,7 +94,7 @@ public:
     bool IsResetPending(int index) const { return pending_[static_cast<std::size_t>(index)] != 0; }
 
 private:
-    bool StepIsUsable(double h);
+    bool StepIsUsable(double h, double t);
     void ApplyPendingResets();
     // The four evaluations with the stage updates between them; false when
     // one of them failed or asked to stop.
@@ -118,6 +118,8 @@ private:
     double stopTime_ = kNoStopTime;
     double lastLimit_ = 0.0;
     bool lastStage_ = true;
+    // Whether any step has been tried since the model was built.
+    bool evaluated_ = false;
     int stage_ = 1;
     int count_ = 0;
     int maxOrder_;

@@ -280,6 +280,21 @@ TEST(Solver, UnusableStepFailsBeforeAnythingChanges) {
     }
 }
 
+// Late in a long run a small h no longer moves the clock (t + h == t); without
+// the check RunUntil would repeat the same step forever.
+TEST(Solver, StepTooSmallToMoveTheClockFailsInsteadOfHanging) {
+    RampProbe ramp(1e-3);
+    KBlock& solverBlock = *ramp.model.elements.ordered.front();
+    ramp.model.benchTop->time = 1e6;
+    *ramp.model.Slot(solverBlock, "h") = 1e-12;
+    EXPECT_FALSE(ramp.model.Solver().RunUntil(2e6));
+    EXPECT_EQ(ramp.model.benchTop->time, 1e6);
+    ASSERT_EQ(ramp.model.messages.boxes.size(), 1u);
+    EXPECT_EQ(ramp.model.messages.Last().text,
+              "Solver block \"Solver\": node \"h\" (1e-12) is too small to advance the time "
+              "1000000.");
+}
+
 // Without discarding, a failed evaluation would leave the states half advanced
 // and the clock moved by h/2 or h, and Run would continue from a step that
 // never was.
@@ -357,3 +372,35 @@ TEST(Solver, ResetStateVarsReturnsToInitialValues) {
 
 }  // namespace
 }  // namespace korvel::test
+
+namespace korvel {
+namespace {
+
+// A step wired from the model can drop to zero during a run; the run must
+// stop there with the step's message instead of repeating the same time.
+TEST(Solver, AStepWiredToDropToZeroStopsTheRunThere) {
+    test::KTestModel m;
+    KBlock& solver = m.AddSolver(1e-3);
+    KBlock& time = m.Add("KTime");
+    KBlock& half = m.Add("KSimpleConstant");
+    test::KTestModel::Set(half, "Input", 0.5);
+    KBlock& early = m.Add("KCompareLT");
+    KBlock& step = m.Add("KScale");
+    test::KTestModel::Set(step, "Scale by", 1e-3);
+    m.Wire(time, "Time", early, "Input1");
+    m.Wire(half, "Output", early, "Input2");
+    m.Wire(early, "Output", step, "Input");
+    m.Wire(step, "Output", solver, "h");
+    m.Compile();
+    m.Build();
+    // The wired step holds its value from the last evaluation; before any,
+    // it is the node's own.
+    EXPECT_FALSE(m.Solver().RunUntil(2.0));
+    EXPECT_NEAR(m.benchTop->time, 0.5, 1.5e-3);
+    ASSERT_FALSE(m.messages.boxes.empty());
+    EXPECT_NE(m.messages.Last().text.find("node \"h\" must be a finite number greater than 0 (it is 0)"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvel
