@@ -231,7 +231,14 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& csv) 
     KCompileOptions compile;
     compile.modules = &finder;
     if (!CompileModel(elements, compile, watch)) return kExitCompile;
-    std::unique_ptr<KBenchTop> bench = BuildBenchTop(elements, watch);
+    std::unique_ptr<KBenchTop> bench;
+    try {
+        bench = BuildBenchTop(elements, watch);
+    } catch (const KFatalError&) {
+        // Too many states and the like: the model cannot be built, which is
+        // a compile failure for the caller (the message has been shown).
+        return kExitCompile;
+    }
     if (bench) ShowCompileMessages(bench->CompileMessages(), watch);
     if (!bench || watch.errorShown) return kExitCompile;
     if (opts.check) {

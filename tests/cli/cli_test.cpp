@@ -191,4 +191,19 @@ TEST(RunModel, ExitStatusTellsHowTheRunEnded) {
     }
 }
 
+// Every bundled design compiles and runs headless.
+TEST(RunModel, EveryBundledExampleRuns) {
+    int designs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(KORVEL_EXAMPLES)) {
+        if (entry.path().extension() != ".kvd") continue;
+        SCOPED_TRACE(entry.path().string());
+        ++designs;
+        Result r = RunCli(entry.path().string() + " --until 0.01");
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.rfind("Time,", 0), 0u);
+        EXPECT_GT(std::count(r.out.begin(), r.out.end(), '\n'), 1);
+    }
+    EXPECT_GE(designs, 4);
+}
+
 }  // namespace
