@@ -23,6 +23,9 @@ namespace {
 constexpr int kMaxNodeLines = 50;
 // Numbers above this could overflow when module instances are renumbered.
 constexpr int kMaxIDNumber = 1 << 30;
+// Block coordinates beyond this could overflow where a block adds its size,
+// a node's place or its label's to them; no page reaches near it.
+constexpr int kMaxCoordinate = 1 << 30;
 
 struct Loader {
     KElements& elements;
@@ -40,6 +43,35 @@ struct Loader {
     bool ForEditor() const { return options.parentModule < 0; }
 };
 
+// Passes messages on and counts them, to tell a silent failure from a told one.
+class KCountingMessages final : public Messages {
+public:
+    explicit KCountingMessages(Messages& inner) : inner_(inner) {}
+    KAnswer Box(std::string_view caption, std::string_view text, KButtons buttons) override {
+        ++count;
+        return inner_.Box(caption, text, buttons);
+    }
+    void ShowMessage(const KTwoLineMessage& message) override {
+        ++count;
+        inner_.ShowMessage(message);
+    }
+    int count = 0;
+
+private:
+    Messages& inner_;
+};
+
+// The flag reader fails without a word on a value other than True or False;
+// in the header that would fail the open without telling the user why.
+bool ReadCustModFlag(Loader& l) {
+    KCountingMessages counting(l.messages);
+    if (l.reader.LoadBool(l.header.custMod, "CustMod", counting)) return true;
+    if (counting.count == 0)
+        l.messages.ErrorBox("The CustMod line (line " + std::to_string(l.reader.LineNumber()) +
+                            ") must say True or False.");
+    return false;
+}
+
 bool ReadFrame(Loader& l, double& version) {
     if (!l.reader.GetDouble(version, "Version", l.messages)) return false;
     // Written so that a version that is no number ("nan") is refused too.
@@ -52,7 +84,7 @@ bool ReadFrame(Loader& l, double& version) {
         return false;
     }
     l.header.custMod = false;
-    if (version >= 1.2 && !l.reader.LoadBool(l.header.custMod, "CustMod", l.messages)) return false;
+    if (version >= 1.2 && !ReadCustModFlag(l)) return false;
     if (!l.reader.GetInt(l.header.pages, "Pages", l.messages)) return false;
     if (l.header.pages < 1) {
         l.messages.ErrorBox("The file has " + std::to_string(l.header.pages) +
@@ -118,6 +150,14 @@ bool ReadBlockHead(Loader& l, KBlock& b, bool pageLineRead, int page) {
         !l.reader.LoadBool(b.horizSwap, "HorizSwap", l.messages) ||
         !l.reader.LoadBool(b.vertSwap, "VertSwap", l.messages))
         return false;
+    auto offPage = [](int v) { return v < -kMaxCoordinate || v > kMaxCoordinate; };
+    if (offPage(x) || offPage(y)) {
+        l.messages.ErrorBox("The position " + std::to_string(x) + ", " + std::to_string(y) +
+                            " of " + b.userString + " is off any page; coordinates go from -" +
+                            std::to_string(kMaxCoordinate) + " to " +
+                            std::to_string(kMaxCoordinate) + ".");
+        return false;
+    }
     b.SetPage(page);
     b.SetPosition(x, y);
     return true;
@@ -166,7 +206,10 @@ bool ReadNodeLines(Loader& l, KBlock& b) {
         }
         KNode* node = NodeOfLine(l, b);
         if (!node) {
-            l.messages.WarningBox("Could not locate node " + UnescapeString(keyword) + " in " +
+            // The name is the last field of the whole line, also when a joining
+            // word ("Model") made the reader keep the rest as one field.
+            std::string name = KLineReader::SplitAtEveryComma(l.raw).back();
+            l.messages.WarningBox("Could not locate node " + UnescapeString(name) + " in " +
                                   b.userString);
             continue;
         }
