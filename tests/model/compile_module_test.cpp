@@ -209,6 +209,27 @@ TEST_F(CompileModuleTest, OnlyControllerIsBoundInsideAModuleWithoutWritingTheNod
     EXPECT_EQ(elements.controllerOf.at(&filter), &controller);
 }
 
+// The mirror case (issue 12): a top-level filter whose only controller sits in
+// a module is bound to it, but its node keeps -1, so the saved design does
+// not name a number that exists only while the module is expanded.
+TEST_F(CompileModuleTest, TopLevelBlockBoundToAModulesControllerKeepsMinusOne) {
+    folder.Write("Clocked.kvc", ModelText(true)
+                                    .Block("KDctl", 0, "Clock")
+                                    .Input(1, "In", 2)
+                                    .Output(2, "Out", 2)
+                                    .Wire(3, 1, 0, 2, 0)
+                                    .Text());
+    AddRunnable();
+    KBlock& filter = Block(kZFilter1, 3);
+    KCustMod& m = Module("Clocked.kvc", 4);
+    Wire(5, m, 1, *variable, 0);
+    Wire(6, filter, 0, m, 0);
+    ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
+    EXPECT_EQ(filter.Node(2).value, -1.0);
+    ASSERT_TRUE(elements.controllerOf.contains(&filter));
+    EXPECT_EQ(elements.controllerOf.at(&filter)->ParentModule(), 0);
+}
+
 // A Variable reference and the analyzer's buttons inside a module move with
 // the instance; a reference to nothing (-1) stays so.
 TEST_F(CompileModuleTest, ReferencesMoveWithTheirInstance) {
