@@ -1,7 +1,7 @@
 // korvel-run: the headless runner. Loads, checks and runs models without the
 // editor, for batches, sweeps and automated checks.
 #include <CLI/CLI.hpp>
-
+#include <fstream>
 #include <iostream>
 
 #include "base/messages.h"
@@ -9,8 +9,6 @@
 #include "cli/listtypes.h"
 #include "cli/runner.h"
 #include "cli/runsession.h"
-
-#include <fstream>
 
 int main(int argc, char** argv) {
     using namespace korvel;
@@ -26,8 +24,8 @@ int main(int argc, char** argv) {
     app.add_option("--until", opts.until, "Run until the model time reaches T seconds");
     app.add_option("--every", opts.every,
                    "Write a row every DT seconds of model time (default: every solver step)");
-    auto* vars = app.add_option("--vars", opts.vars, "Variables to write, in this order")
-                     ->delimiter(',');
+    auto* vars =
+        app.add_option("--vars", opts.vars, "Variables to write, in this order")->delimiter(',');
     app.add_option("--out", opts.out, "CSV file to write (default: standard output)");
     app.add_flag("--check", opts.check, "Compile only and print the compile messages");
     app.add_option("--module-dir", opts.moduleFolders,

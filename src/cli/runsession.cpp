@@ -1,13 +1,15 @@
 #include "cli/runsession.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <ostream>
-#include <unistd.h>
 
+#include "base/countingmessages.h"
 #include "base/messages.h"
 #include "base/numberformat.h"
 #include "engine/benchtop.h"
@@ -24,25 +26,6 @@
 namespace korvel {
 
 namespace {
-
-// Passes every message on and notes whether an error was shown, which is
-// how the runner tells a run stopped by an error from one that ended.
-class KRunWatch final : public Messages {
-public:
-    explicit KRunWatch(Messages& inner) : inner_(inner) {}
-    KAnswer Box(std::string_view caption, std::string_view text, KButtons buttons) override {
-        if (caption == kCaptionError || caption == kCaptionFatal) errorShown = true;
-        return inner_.Box(caption, text, buttons);
-    }
-    void ShowMessage(const KTwoLineMessage& message) override {
-        if (message.caption == kCaptionError) errorShown = true;
-        inner_.ShowMessage(message);
-    }
-    bool errorShown = false;
-
-private:
-    Messages& inner_;
-};
 
 // Whether something in the model can end a run by itself.
 void ShowCompileMessages(const std::vector<KCompileMessage>& list, Messages& messages) {
@@ -84,7 +67,9 @@ Columns ChooseColumns(const KBenchTop& bench, const KRunnerOptions& opts, Messag
     for (const std::string& name : opts.vars) {
         const KLibraryVar* found = nullptr;
         for (int i = 0; i < all.Count() && !found; ++i)
-            if (all.All()[static_cast<std::size_t>(i)]->Name() == name && visible(*all.All()[static_cast<std::size_t>(i)])) found = all.All()[static_cast<std::size_t>(i)];
+            if (all.All()[static_cast<std::size_t>(i)]->Name() == name &&
+                visible(*all.All()[static_cast<std::size_t>(i)]))
+                found = all.All()[static_cast<std::size_t>(i)];
         if (!found) {
             messages.ErrorBox("The model has no variable named \"" + name + "\" (--vars).");
             c.ok = false;
@@ -145,24 +130,26 @@ struct Session {
     KSolver& solver;
     const Columns& columns;
     std::ostream& csv;
-    KRunWatch& watch;
+    KCountingMessages& watch;
 
     // Runs to `target` (at least one step when target lies on the clock);
     // Ended when the model stopped itself, Failed after an error.
     Outcome RunTo(double target) {
         do {
             double t = std::min(bench.NextRunTime(), target);
-            if (!(t > bench.time)) t = std::nextafter(bench.time, std::numeric_limits<double>::infinity());
+            if (!(t > bench.time))
+                t = std::nextafter(bench.time, std::numeric_limits<double>::infinity());
             double before = bench.time;
             bool ok = solver.RunUntil(t);
-            if (watch.errorShown) return Outcome::Failed;
+            if (watch.errors > 0) return Outcome::Failed;
             if (!ok) return Outcome::Ended;
             if (!(bench.time > before)) {
                 watch.ErrorBox("The step \"h\" is too small to advance the time " +
                                FormatGeneral(bench.time, 15) + ".");
                 return Outcome::Failed;
             }
-            if (!bench.SampleInstruments()) return watch.errorShown ? Outcome::Failed : Outcome::Ended;
+            if (!bench.SampleInstruments())
+                return watch.errors > 0 ? Outcome::Failed : Outcome::Ended;
             if (bench.AnyScopeWantsStop()) return Outcome::Ended;
         } while (bench.time < target);
         return Outcome::Running;
@@ -192,8 +179,8 @@ int Drive(Session& s, const KRunnerOptions& opts) {
     Progress progress(until);
     long long k = 1;
     while (s.bench.time < until) {
-        double target = opts.every ? static_cast<double>(k) * *opts.every
-                                   : std::nextafter(s.bench.time, until);
+        double target =
+            opts.every ? static_cast<double>(k) * *opts.every : std::nextafter(s.bench.time, until);
         Outcome o = s.RunTo(std::min(target, until));
         if (o == Outcome::Failed) return kExitRun;
         if (o == Outcome::Ended) return kExitOk;
@@ -221,7 +208,8 @@ bool ValidOptions(const KRunnerOptions& opts, Messages& messages) {
 
 int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& csv) {
     if (!ValidOptions(opts, messages)) return kExitInput;
-    KRunWatch watch(messages);
+    // Errors seen tell a run stopped by an error from one that ended.
+    KCountingMessages watch(messages);
     KElements elements(watch);
     KModelHeader header;
     KModuleFinder finder = FinderFor(opts);
@@ -240,7 +228,7 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& csv) 
         return kExitCompile;
     }
     if (bench) ShowCompileMessages(bench->CompileMessages(), watch);
-    if (!bench || watch.errorShown) return kExitCompile;
+    if (!bench || watch.errors > 0) return kExitCompile;
     if (opts.check) {
         watch.NoteBox("Compile Successful!");
         return kExitOk;

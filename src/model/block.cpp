@@ -21,10 +21,14 @@ constexpr int kMinLabelHeight = 15;
 
 KEdge Flipped(KEdge edge, bool horizSwap, bool vertSwap) {
     switch (edge) {
-        case KEdge::Left: return horizSwap ? KEdge::Right : KEdge::Left;
-        case KEdge::Right: return horizSwap ? KEdge::Left : KEdge::Right;
-        case KEdge::Top: return vertSwap ? KEdge::Bottom : KEdge::Top;
-        case KEdge::Bottom: return vertSwap ? KEdge::Top : KEdge::Bottom;
+        case KEdge::Left:
+            return horizSwap ? KEdge::Right : KEdge::Left;
+        case KEdge::Right:
+            return horizSwap ? KEdge::Left : KEdge::Right;
+        case KEdge::Top:
+            return vertSwap ? KEdge::Bottom : KEdge::Top;
+        case KEdge::Bottom:
+            return vertSwap ? KEdge::Top : KEdge::Bottom;
     }
     return edge;
 }
@@ -96,10 +100,14 @@ int KBlock::LocateNodeEdge(int index, Messages& messages) const {
 KPoint KBlock::NodePoint(int index) const {
     int pos = Node(index).Position();
     switch (NodeEdge(index)) {
-        case KEdge::Left: return {x_, y_ + pos};
-        case KEdge::Right: return {x_ + width_, y_ + pos};
-        case KEdge::Top: return {x_ + pos, y_};
-        case KEdge::Bottom: return {x_ + pos, y_ + height_};
+        case KEdge::Left:
+            return {x_, y_ + pos};
+        case KEdge::Right:
+            return {x_ + width_, y_ + pos};
+        case KEdge::Top:
+            return {x_ + pos, y_};
+        case KEdge::Bottom:
+            return {x_ + pos, y_ + height_};
     }
     return {x_, y_};
 }
@@ -187,9 +195,13 @@ KRect KBlock::LabelRect() const {
     return {left, y_ + height_, left + w, y_ + height_ + h};
 }
 
-int KBlock::ExtentLeft() const { return std::min(x_ - 10, LabelRect().left - 10); }
+int KBlock::ExtentLeft() const {
+    return std::min(x_ - 10, LabelRect().left - 10);
+}
 
-int KBlock::ExtentRight() const { return std::max(LabelRect().right + 10, x_ + width_ + 10); }
+int KBlock::ExtentRight() const {
+    return std::max(LabelRect().right + 10, x_ + width_ + 10);
+}
 
 void KBlock::ClearComputed() {
     // Net links stay: ordering reads them right after this clear.

@@ -75,7 +75,10 @@ public:
     // Moves by the grid-snapped distance and clamps to the page; sets the
     // clamped flag when it had to clamp.
     void MoveBy(int dx, int dy, int pageWidth, int pageHeight);
-    void SetPosition(int x, int y) { x_ = x; y_ = y; }
+    void SetPosition(int x, int y) {
+        x_ = x;
+        y_ = y;
+    }
 
     // Fills this (new) block from a copied one, giving it a new number.
     virtual void CopyFrom(const KBlock& source, int newIDNumber);
@@ -84,7 +87,10 @@ public:
     int Y() const { return y_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    void SetSize(int width, int height) { width_ = width; height_ = height; }
+    void SetSize(int width, int height) {
+        width_ = width;
+        height_ = height;
+    }
 
     // Body and label hit tests and extents.
     bool BodyContains(int x, int y) const;

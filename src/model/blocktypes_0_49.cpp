@@ -27,26 +27,8 @@ constexpr KNodeDescriptor kLpf1Nodes[] = {
     {3, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 1 KLpf2
-constexpr KNodeDescriptor kLpf2Nodes[] = {
-    {0, Left, In, 20, "Input", "", 0.0, Double, {}},
-    {1, Right, StateOut, 20, "Output", "", 0.0, Double, {}},
-    {2, Top, In, 10, "Frequency", "Hz", 100.0, Double, {}},
-    {3, Top, In, 20, "Damping", "", 0.707, Double, {}},
-    {4, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 2 KLpf2a
-constexpr KNodeDescriptor kLpf2aNodes[] = {
-    {0, Left, In, 20, "Input", "", 0.0, Double, {}},
-    {1, Right, StateOut, 20, "Output", "", 0.0, Double, {}},
-    {2, Top, In, 10, "Frequency", "Hz", 100.0, Double, {}},
-    {3, Top, In, 20, "Damping", "", 0.707, Double, {}},
-    {4, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 3 KNotch
-constexpr KNodeDescriptor kNotchNodes[] = {
+// Shared by 1-3 KLpf2..KNotch.
+constexpr KNodeDescriptor kTwoPoleFilterNodes[] = {
     {0, Left, In, 20, "Input", "", 0.0, Double, {}},
     {1, Right, StateOut, 20, "Output", "", 0.0, Double, {}},
     {2, Top, In, 10, "Frequency", "Hz", 100.0, Double, {}},
@@ -74,8 +56,8 @@ constexpr KNodeDescriptor kBiQuadNodes[] = {
     {6, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 6 KDConstant
-constexpr KNodeDescriptor kDConstantNodes[] = {
+// Shared by 6 KDConstant and 7 KDIConstant.
+constexpr KNodeDescriptor kLiveConstantNodes[] = {
     {0, Right, Out, 20, "Output", "", 0.0, Double, {}},
     {1, Top, Value, 10, "InitValue", "", 1.0, Double, {}},
     {2, Top, In, 20, "Minimum", "", -1e10, Double, {}},
@@ -84,29 +66,8 @@ constexpr KNodeDescriptor kDConstantNodes[] = {
     {5, Right, Doc, 10, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 7 KDIConstant
-constexpr KNodeDescriptor kDIConstantNodes[] = {
-    {0, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {1, Top, Value, 10, "InitValue", "", 1.0, Double, {}},
-    {2, Top, In, 20, "Minimum", "", -1e10, Double, {}},
-    {3, Top, In, 30, "Maximum", "", 1e10, Double, {}},
-    {4, Top, In, 40, "Mult", "", 1.0, Mult, {}},
-    {5, Right, Doc, 10, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 8 KSConstant
-constexpr KNodeDescriptor kSConstantNodes[] = {
-    {0, Left, In, 20, "Input", "", 1.0, Double, {}},
-    {1, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {2, Top, Value, 10, "InitValue", "", 1.0, Double, {}},
-    {3, Top, In, 20, "Minimum", "", -1e10, Double, {}},
-    {4, Top, In, 30, "Maximum", "", 1e10, Double, {}},
-    {5, Top, In, 40, "Mult", "", 1.0, Mult, {}},
-    {6, Right, Doc, 10, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 9 KISConstant
-constexpr KNodeDescriptor kISConstantNodes[] = {
+// Shared by 8 KSConstant and 9 KISConstant.
+constexpr KNodeDescriptor kScaleByLiveConstantNodes[] = {
     {0, Left, In, 20, "Input", "", 1.0, Double, {}},
     {1, Right, Out, 20, "Output", "", 0.0, Double, {}},
     {2, Top, Value, 10, "InitValue", "", 1.0, Double, {}},
@@ -278,13 +239,7 @@ constexpr KNodeDescriptor kSwitch4Nodes[] = {
     {6, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 23 KComparator
-constexpr KNodeDescriptor kComparatorNodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
-};
+// 23 KComparator uses kTwoInputCompareNodes (blocktypes_parts.h).
 
 // 24 KHyster
 constexpr KNodeDescriptor kHysterNodes[] = {
@@ -323,17 +278,8 @@ constexpr KNodeDescriptor kRevShiftNodes[] = {
     {4, Bottom, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 28 KDeadband
-constexpr KNodeDescriptor kDeadbandNodes[] = {
-    {0, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {1, Left, In, 20, "Input", "", 0.0, Double, {}},
-    {2, Top, In, 20, "Positive Band", "", 1.0, Double, {}},
-    {3, Top, In, 30, "Negative Band", "", -1.0, Double, {}},
-    {4, Bottom, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 29 KDeadbandComp
-constexpr KNodeDescriptor kDeadbandCompNodes[] = {
+// Shared by 28 KDeadband and 29 KDeadbandComp.
+constexpr KNodeDescriptor kDeadbandFamilyNodes[] = {
     {0, Right, Out, 20, "Output", "", 0.0, Double, {}},
     {1, Left, In, 20, "Input", "", 0.0, Double, {}},
     {2, Top, In, 20, "Positive Band", "", 1.0, Double, {}},
@@ -586,27 +532,27 @@ constexpr KBlockType kTypes[] = {
     {0, "KLpf1", "1-Pole Low-Pass Filter", KPalette::AnalogFilters, 50, 40, KShape::Rectangle,
      "Low Pass", "1 Pole", "Low-pass", "Glyphs\\IconLPF1", kLpf1Nodes, kTraitNone, ""},
     {1, "KLpf2", "2-Pole Low-Pass Filter", KPalette::AnalogFilters, 50, 40, KShape::Rectangle,
-     "Low Pass", "2 Pole", "Low-pass", "Glyphs\\IconLPF2", kLpf2Nodes, kTraitNone, ""},
+     "Low Pass", "2 Pole", "Low-pass", "Glyphs\\IconLPF2", kTwoPoleFilterNodes, kTraitNone, ""},
     {2, "KLpf2a", "2-Pole Low-Pass Filter (A)", KPalette::AnalogFilters, 50, 40, KShape::Rectangle,
-     "Low Pass", "2 Pole", "Low-pass", "Glyphs\\IconLPF2a", kLpf2aNodes, kTraitNone, ""},
+     "Low Pass", "2 Pole", "Low-pass", "Glyphs\\IconLPF2a", kTwoPoleFilterNodes, kTraitNone, ""},
     {3, "KNotch", "2-Pole Notch Filter", KPalette::AnalogFilters, 50, 40, KShape::Rectangle,
-     "Low Pass", "2 Pole", "Notch", "Glyphs\\IconNotch", kNotchNodes, kTraitNone, ""},
+     "Low Pass", "2 Pole", "Notch", "Glyphs\\IconNotch", kTwoPoleFilterNodes, kTraitNone, ""},
     {4, "KLeadLag", "Lead-Lag Filter", KPalette::AnalogFilters, 50, 40, KShape::Rectangle,
      "Lead Lag", "", "Lead-Lag", "Glyphs\\IconLeadLag", kLeadLagNodes, kTraitNone, ""},
     {5, "KBiQuad", "Bi-Quad Filter", KPalette::AnalogFilters, 50, 40, KShape::Rectangle, "BiQuad",
      "", "BiQuad", "Glyphs\\IconBiQuad", kBiQuadNodes, kTraitNone, ""},
     {6, "KDConstant", "Live Constant", KPalette::Constants, 60, 40, KShape::Rounded, "", "",
-     "Constant", "Glyphs\\IconDirectConstantSmall", kDConstantNodes,
+     "Constant", "Glyphs\\IconDirectConstantSmall", kLiveConstantNodes,
      kTraitLiveAdjustable | kTraitLiveConstant, ""},
     {7, "KDIConstant", "Inverse Live Constant", KPalette::Constants, 60, 40, KShape::Rounded, "",
-     "", "Constant", "Glyphs\\IconDirectIConstantSmall", kDIConstantNodes,
+     "", "Constant", "Glyphs\\IconDirectIConstantSmall", kLiveConstantNodes,
      kTraitLiveAdjustable | kTraitLiveConstant, ""},
     {8, "KSConstant", "Scale-by Live Constant", KPalette::Constants, 60, 40, KShape::Rounded, "",
-     "", "Scale-by", "Glyphs\\IconDirectConstantSmall", kSConstantNodes,
+     "", "Scale-by", "Glyphs\\IconDirectConstantSmall", kScaleByLiveConstantNodes,
      kTraitLiveAdjustable | kTraitLiveConstant, ""},
     {9, "KISConstant", "Scale-by Inverse Live Constant", KPalette::Constants, 60, 40,
-     KShape::Rounded, "", "", "Scale-by", "Glyphs\\IconDirectIConstantSmall", kISConstantNodes,
-     kTraitLiveAdjustable | kTraitLiveConstant, ""},
+     KShape::Rounded, "", "", "Scale-by", "Glyphs\\IconDirectIConstantSmall",
+     kScaleByLiveConstantNodes, kTraitLiveAdjustable | kTraitLiveConstant, ""},
     {10, "KStringConstant", "String Live Constant", KPalette::Constants, 60, 40, KShape::Rounded,
      "", "", "Constant", "Glyphs\\IconSConstSmall", kStringConstantNodes,
      kTraitLiveAdjustable | kTraitLiveConstant | kTraitStringConstant, ""},
@@ -638,7 +584,7 @@ constexpr KBlockType kTypes[] = {
     {22, "KSwitch4", "Switch (4-position mux)", KPalette::Analog, 60, 50, KShape::Rectangle, "", "",
      "Switch4", "Glyphs\\IconSwitch4", kSwitch4Nodes, kTraitNone, ""},
     {23, "KComparator", "Comparator", KPalette::Analog, 40, 40, KShape::Rectangle, "", "",
-     "Comparator", "Glyphs\\IconComparator", kComparatorNodes, kTraitNone, ""},
+     "Comparator", "Glyphs\\IconComparator", kTwoInputCompareNodes, kTraitNone, ""},
     {24, "KHyster", "Hysteresis", KPalette::Analog, 50, 40, KShape::Rectangle, "", "", "Hysteresis",
      "Glyphs\\IconHyster", kHysterNodes, kTraitNone, ""},
     {25, "KClamp", "Clamp", KPalette::Analog, 50, 40, KShape::Rectangle, "", "", "Clamp",
@@ -648,9 +594,9 @@ constexpr KBlockType kTypes[] = {
     {27, "KRevShift", "Reversal Shift", KPalette::Analog, 50, 40, KShape::Rectangle, "", "",
      "Reversal Shift", "Glyphs\\IconRevShift", kRevShiftNodes, kTraitNone, ""},
     {28, "KDeadband", "Deadband", KPalette::Analog, 50, 40, KShape::Rectangle, "", "", "Deadband",
-     "Glyphs\\IconDeadband", kDeadbandNodes, kTraitNone, ""},
+     "Glyphs\\IconDeadband", kDeadbandFamilyNodes, kTraitNone, ""},
     {29, "KDeadbandComp", "Deadband Comp", KPalette::Analog, 50, 40, KShape::Rectangle, "", "",
-     "Deadband Comp", "Glyphs\\IconDeadbandComp", kDeadbandCompNodes, kTraitNone, ""},
+     "Deadband Comp", "Glyphs\\IconDeadbandComp", kDeadbandFamilyNodes, kTraitNone, ""},
     {30, "KRandom", "Random Number Generator", KPalette::Analog, 50, 30, KShape::Rectangle, "", "",
      "Random", "Glyphs\\IconDRandomSmall", kRandomNodes, kTraitNone, ""},
     {31, "KSFilter1", "1st order s-domain filter", KPalette::Fs, 70, 30, KShape::Rectangle, "", "",

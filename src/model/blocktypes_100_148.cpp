@@ -109,16 +109,8 @@ constexpr KNodeDescriptor kDDelayNodes[] = {
     {3, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 109 KDSampleHold
-constexpr KNodeDescriptor kDSampleHoldNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Left, Value, 20, "Controller", "", -1.0, DctlRef, {}},
-    {3, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 110 KDDiff
-constexpr KNodeDescriptor kDDiffNodes[] = {
+// Shared by 109 KDSampleHold and 110 KDDiff.
+constexpr KNodeDescriptor kDigitalOneInOneOutNodes[] = {
     {0, Left, In, 10, "Input", "", 0.0, Double, {}},
     {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
     {2, Left, Value, 20, "Controller", "", -1.0, DctlRef, {}},
@@ -207,28 +199,8 @@ constexpr KNodeDescriptor kDLpf1Nodes[] = {
     {4, Right, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 118 KDLpf2
-constexpr KNodeDescriptor kDLpf2Nodes[] = {
-    {0, Left, In, 20, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {2, Left, Value, 30, "Controller", "", -1.0, DctlRef, {}},
-    {3, Top, In, 20, "Frequency", "Hz", 100.0, Double, {}},
-    {4, Top, In, 30, "Damping", "", 0.707, Double, {}},
-    {5, Right, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 119 KDLpf2a
-constexpr KNodeDescriptor kDLpf2aNodes[] = {
-    {0, Left, In, 20, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {2, Left, Value, 30, "Controller", "", -1.0, DctlRef, {}},
-    {3, Top, In, 20, "Frequency", "Hz", 100.0, Double, {}},
-    {4, Top, In, 30, "Damping", "", 0.707, Double, {}},
-    {5, Right, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 120 KDNotch
-constexpr KNodeDescriptor kDNotchNodes[] = {
+// Shared by 118-120 KDLpf2..KDNotch.
+constexpr KNodeDescriptor kDigitalTwoPoleFilterNodes[] = {
     {0, Left, In, 20, "Input", "", 0.0, Double, {}},
     {1, Right, Out, 20, "Output", "", 0.0, Double, {}},
     {2, Left, Value, 30, "Controller", "", -1.0, DctlRef, {}},
@@ -292,47 +264,7 @@ constexpr KNodeDescriptor kTimeNodes[] = {
     {1, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 127 KSin
-constexpr KNodeDescriptor kSinNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 128 KCos
-constexpr KNodeDescriptor kCosNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 129 KSquareWave
-constexpr KNodeDescriptor kSquareWaveNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 130 KTriangleWave
-constexpr KNodeDescriptor kTriangleWaveNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 131 KSawtoothWave
-constexpr KNodeDescriptor kSawtoothWaveNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 132 KExp
-constexpr KNodeDescriptor kExpNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
+// 127-132 KSin..KExp use kOneInOneOutNodes (blocktypes_parts.h).
 
 // 133 KExpLnY
 constexpr KNodeDescriptor kExpLnYNodes[] = {
@@ -461,8 +393,8 @@ constexpr KNodeDescriptor kProfileAVDNodes[] = {
     {14, Bottom, Doc, 70, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 143 KProfile333
-constexpr KNodeDescriptor kProfile333Nodes[] = {
+// Shared by 143 KProfile333 and 145 KProfileTri.
+constexpr KNodeDescriptor kMoveProfileNodes[] = {
     {0, Left, In, 20, "Move", "", 0.0, Double, {}},
     {1, Left, In, 30, "Continuous", "", 0.0, Double, {}},
     {2, Left, In, 50, "Pf", "", 0.0, Double, {}},
@@ -485,23 +417,6 @@ constexpr KNodeDescriptor kProfile333PANodes[] = {
     {2, Left, In, 50, "Pf", "", 0.0, Double, {}},
     {3, Top, In, 20, "PDistance", "rad", 6.2832, Double, {}},
     {4, Top, In, 30, "AMax", "rad/s^2", 1000.0, Double, {}},
-    {5, Top, In, 40, "S-Curve", "", 0.0, Double, {}},
-    {6, Top, In, 50, "TDwell", "sec", 0.1, Double, {}},
-    {7, Right, StateOut, 10, "Pc", "rad", 0.0, Double, {}},
-    {8, Right, StateOut, 20, "Vc", "rad/s", 0.0, Double, {}},
-    {9, Right, StateOut, 30, "Ac", "rad/s^2", 0.0, Double, {}},
-    {10, Right, StateOut, 40, "Profiling", "", 0.0, Double, {}},
-    {11, Right, StateOut, 50, "In Motion", "", 0.0, Double, {}},
-    {12, Bottom, Doc, 70, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 145 KProfileTri
-constexpr KNodeDescriptor kProfileTriNodes[] = {
-    {0, Left, In, 20, "Move", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Continuous", "", 0.0, Double, {}},
-    {2, Left, In, 50, "Pf", "", 0.0, Double, {}},
-    {3, Top, In, 20, "PDistance", "rad", 6.2832, Double, {}},
-    {4, Top, In, 30, "VMax", "rad/s", 100.0, Double, {}},
     {5, Top, In, 40, "S-Curve", "", 0.0, Double, {}},
     {6, Top, In, 50, "TDwell", "sec", 0.1, Double, {}},
     {7, Right, StateOut, 10, "Pc", "rad", 0.0, Double, {}},
@@ -565,9 +480,9 @@ constexpr KBlockType kTypes[] = {
     {108, "KDDelay", "Sample Delay", KPalette::Digital, 40, 30, KShape::Rectangle, "", "", "Delay",
      "Glyphs\\IconDDelaySmall", kDDelayNodes, kTraitNeedsDctl, ""},
     {109, "KDSampleHold", "Sample and Hold", KPalette::Digital, 40, 30, KShape::Rectangle, "", "",
-     "Sample/Hold", "Glyphs\\IconDSampleHoldSmall", kDSampleHoldNodes, kTraitNeedsDctl, ""},
+     "Sample/Hold", "Glyphs\\IconDSampleHoldSmall", kDigitalOneInOneOutNodes, kTraitNeedsDctl, ""},
     {110, "KDDiff", "Difference", KPalette::Digital, 40, 30, KShape::Rectangle, "", "", "d/dt",
-     "Glyphs\\IconDDiffSmall", kDDiffNodes, kTraitNeedsDctl, ""},
+     "Glyphs\\IconDDiffSmall", kDigitalOneInOneOutNodes, kTraitNeedsDctl, ""},
     {111, "KDInvTrap", "Inverse Trapezoidal", KPalette::Digital, 40, 30, KShape::Rectangle, "", "",
      "d/dt", "Glyphs\\IconDInvTrapSmall", kDInvTrapNodes, kTraitNeedsDctl, ""},
     {112, "KDSum", "Sum/TSample", KPalette::Digital, 40, 30, KShape::Rectangle, "", "", "Sum",
@@ -586,13 +501,13 @@ constexpr KBlockType kTypes[] = {
      KShape::Rectangle, "", "", "Digital Low-pass", "Glyphs\\IconDLPF1", kDLpf1Nodes,
      kTraitNeedsDctl, ""},
     {118, "KDLpf2", "Digital 2-Pole Low-Pass Filter", KPalette::DigitalFilters, 50, 40,
-     KShape::Rectangle, "", "", "Digital Low-pass", "Glyphs\\IconDLPF2", kDLpf2Nodes,
+     KShape::Rectangle, "", "", "Digital Low-pass", "Glyphs\\IconDLPF2", kDigitalTwoPoleFilterNodes,
      kTraitNeedsDctl, ""},
     {119, "KDLpf2a", "Digital 2-Pole Low-Pass Filter (A)", KPalette::DigitalFilters, 50, 40,
-     KShape::Rectangle, "", "", "Digital Low-pass", "Glyphs\\IconDLPF2a", kDLpf2aNodes,
-     kTraitNeedsDctl, ""},
+     KShape::Rectangle, "", "", "Digital Low-pass", "Glyphs\\IconDLPF2a",
+     kDigitalTwoPoleFilterNodes, kTraitNeedsDctl, ""},
     {120, "KDNotch", "Digital 2-Pole Notch Filter", KPalette::DigitalFilters, 50, 40,
-     KShape::Rectangle, "", "", "Digital Notch", "Glyphs\\IconDNotch", kDNotchNodes,
+     KShape::Rectangle, "", "", "Digital Notch", "Glyphs\\IconDNotch", kDigitalTwoPoleFilterNodes,
      kTraitNeedsDctl, ""},
     {121, "KDLeadLag", "Digital Lead-Lag Filter", KPalette::DigitalFilters, 50, 40,
      KShape::Rectangle, "", "", "Digital Lead-Lag", "Glyphs\\IconDLeadLag", kDLeadLagNodes,
@@ -609,17 +524,17 @@ constexpr KBlockType kTypes[] = {
     {126, "KTime", "Time", KPalette::Waveforms, 50, 30, KShape::Rectangle, "", "", "Time",
      "Glyphs\\IconTime", kTimeNodes, kTraitNone, ""},
     {127, "KSin", "Sine Wave", KPalette::Waveforms, 50, 30, KShape::Rectangle, "", "", "Sin",
-     "Glyphs\\IconSin", kSinNodes, kTraitNone, ""},
+     "Glyphs\\IconSin", kOneInOneOutNodes, kTraitNone, ""},
     {128, "KCos", "Cosine Wave", KPalette::Waveforms, 50, 30, KShape::Rectangle, "", "", "Cos",
-     "Glyphs\\IconCos", kCosNodes, kTraitNone, ""},
+     "Glyphs\\IconCos", kOneInOneOutNodes, kTraitNone, ""},
     {129, "KSquareWave", "Square Wave", KPalette::Waveforms, 50, 30, KShape::Rectangle, "", "",
-     "Square", "Glyphs\\IconSquareWave", kSquareWaveNodes, kTraitNone, ""},
+     "Square", "Glyphs\\IconSquareWave", kOneInOneOutNodes, kTraitNone, ""},
     {130, "KTriangleWave", "Triangle Wave", KPalette::Waveforms, 50, 30, KShape::Rectangle, "", "",
-     "Triangle", "Glyphs\\IconTriangleWave", kTriangleWaveNodes, kTraitNone, ""},
+     "Triangle", "Glyphs\\IconTriangleWave", kOneInOneOutNodes, kTraitNone, ""},
     {131, "KSawtoothWave", "Sawtooth Wave", KPalette::Waveforms, 50, 30, KShape::Rectangle, "", "",
-     "Sawtooth", "Glyphs\\IconSawtoothWave", kSawtoothWaveNodes, kTraitNone, ""},
+     "Sawtooth", "Glyphs\\IconSawtoothWave", kOneInOneOutNodes, kTraitNone, ""},
     {132, "KExp", "Exponential", KPalette::Math, 50, 30, KShape::Rectangle, "", "", "",
-     "Glyphs\\IconExp", kExpNodes, kTraitNone, ""},
+     "Glyphs\\IconExp", kOneInOneOutNodes, kTraitNone, ""},
     {133, "KExpLnY", "Y^x", KPalette::Math, 50, 30, KShape::Rectangle, "", "", "",
      "Glyphs\\IconExpLnY", kExpLnYNodes, kTraitNone, ""},
     {134, "KExpNLnY", "Y^N", KPalette::Math, 50, 30, KShape::Rectangle, "", "", "",
@@ -641,11 +556,11 @@ constexpr KBlockType kTypes[] = {
     {142, "KProfileAVD", "AVD Motion Profile", KPalette::Motion, 90, 60, KShape::Rectangle, "", "",
      "Acc-Vmax-Dec Profile", "Glyphs\\IconProfileAVD", kProfileAVDNodes, kTraitNone, ""},
     {143, "KProfile333", "VD Motion Profile", KPalette::Motion, 90, 60, KShape::Rectangle, "", "",
-     "1/3-1/3-1/3 Profile", "Glyphs\\IconProfile333", kProfile333Nodes, kTraitNone, ""},
+     "1/3-1/3-1/3 Profile", "Glyphs\\IconProfile333", kMoveProfileNodes, kTraitNone, ""},
     {144, "KProfile333PA", "AD Motion Profile", KPalette::Motion, 90, 60, KShape::Rectangle, "", "",
      "1/3-1/3-1/3 Profile (P/A)", "Glyphs\\IconProfile333PA", kProfile333PANodes, kTraitNone, ""},
     {145, "KProfileTri", "Triangular Motion Profile", KPalette::Motion, 90, 60, KShape::Rectangle,
-     "", "", "Triangle Profile", "Glyphs\\IconProfileTri", kProfileTriNodes, kTraitNone, ""},
+     "", "", "Triangle Profile", "Glyphs\\IconProfileTri", kMoveProfileNodes, kTraitNone, ""},
     {146, "KExcelFile", "Excel File", KPalette::Com, 50, 50, KShape::Rectangle, "", "",
      "Excel File", "Glyphs\\IconExcelFile", kExcelFileNodes, kTraitExcelFile, "ExcelFile"},
     {147, "KExcelLoad", "Excel Load", KPalette::Com, 60, 50, KShape::Rectangle, "", "",

@@ -26,15 +26,8 @@ constexpr KNodeDescriptor kLabelNodes[] = {
     {0, Left, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 52 KSub
-constexpr KNodeDescriptor kSubNodes[] = {
-    {0, Left, In, 20, "Input1", "", 0.0, Double, {}},
-    {1, Bottom, In, 20, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-};
-
-// 53 KAdd
-constexpr KNodeDescriptor kAddNodes[] = {
+// Shared by 52 KSub and 53 KAdd.
+constexpr KNodeDescriptor kTwoInputSumNodes[] = {
     {0, Left, In, 20, "Input1", "", 0.0, Double, {}},
     {1, Bottom, In, 20, "Input2", "", 0.0, Double, {}},
     {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
@@ -48,8 +41,8 @@ constexpr KNodeDescriptor kAdd3Nodes[] = {
     {3, Right, Out, 20, "Output", "", 0.0, Double, {}},
 };
 
-// 55 KMult
-constexpr KNodeDescriptor kMultNodes[] = {
+// Shared by 55 KMult and 57 KDivide.
+constexpr KNodeDescriptor kTwoInputProductNodes[] = {
     {0, Left, In, 20, "Input1", "", 1.0, Double, {}},
     {1, Bottom, In, 20, "Input2", "", 1.0, Double, {}},
     {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
@@ -63,56 +56,15 @@ constexpr KNodeDescriptor kMult3Nodes[] = {
     {3, Right, Out, 20, "Output", "", 0.0, Double, {}},
 };
 
-// 57 KDivide
-constexpr KNodeDescriptor kDivideNodes[] = {
-    {0, Left, In, 20, "Input1", "", 1.0, Double, {}},
-    {1, Bottom, In, 20, "Input2", "", 1.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-};
-
-// 58 KScale
-constexpr KNodeDescriptor kScaleNodes[] = {
+// Shared by 58 KScale and 59 KIScale.
+constexpr KNodeDescriptor kScaleByNodes[] = {
     {0, Left, In, 20, "Input", "", 1.0, Double, {}},
     {1, Top, In, 20, "Scale by", "", 1.0, Double, {}},
     {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
     {3, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 59 KIScale
-constexpr KNodeDescriptor kIScaleNodes[] = {
-    {0, Left, In, 20, "Input", "", 1.0, Double, {}},
-    {1, Top, In, 20, "Scale by", "", 1.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 60 KSqrt
-constexpr KNodeDescriptor kSqrtNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 61 KOneOverX
-constexpr KNodeDescriptor kOneOverXNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 62 KAbsValue
-constexpr KNodeDescriptor kAbsValueNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 63 KMinusX
-constexpr KNodeDescriptor kMinusXNodes[] = {
-    {0, Left, In, 10, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 10, "Output", "", 0.0, Double, {}},
-    {2, Right, Doc, 20, "Documentation", "", 0.0, Documentation, {}},
-};
+// 60-63 KSqrt..KMinusX use kOneInOneOutNodes (blocktypes_parts.h).
 
 // 64 KModulo
 constexpr KNodeDescriptor kModuloNodes[] = {
@@ -132,111 +84,18 @@ constexpr KNodeDescriptor kQuantizeNodes[] = {
     {4, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 66 KCompareEQ
-constexpr KNodeDescriptor kCompareEQNodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
-};
+// 66-71 KCompareEQ..KCompareLE use kTwoInputCompareNodes (blocktypes_parts.h).
 
-// 67 KCompareNE
-constexpr KNodeDescriptor kCompareNENodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 68 KCompareGT
-constexpr KNodeDescriptor kCompareGTNodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 69 KCompareGE
-constexpr KNodeDescriptor kCompareGENodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 70 KCompareLT
-constexpr KNodeDescriptor kCompareLTNodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 71 KCompareLE
-constexpr KNodeDescriptor kCompareLENodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 30, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 72 KLogicAnd
-constexpr KNodeDescriptor kLogicAndNodes[] = {
+// Shared by 72-77 KLogicAnd..KLogicNXor.
+constexpr KNodeDescriptor kTwoInputGateNodes[] = {
     {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
     {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
     {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
     {3, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 73 KLogicNand
-constexpr KNodeDescriptor kLogicNandNodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 74 KLogicOr
-constexpr KNodeDescriptor kLogicOrNodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 75 KLogicNor
-constexpr KNodeDescriptor kLogicNorNodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 76 KLogicXor
-constexpr KNodeDescriptor kLogicXorNodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 77 KLogicNXor
-constexpr KNodeDescriptor kLogicNXorNodes[] = {
-    {0, Left, In, 10, "Input1", "", 0.0, Double, {}},
-    {1, Left, In, 30, "Input2", "", 0.0, Double, {}},
-    {2, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {3, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 78 KLogicNot
-constexpr KNodeDescriptor kLogicNotNodes[] = {
-    {0, Left, In, 20, "Input", "", 0.0, Double, {}},
-    {1, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {2, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 79 KLogicBuffer
-constexpr KNodeDescriptor kLogicBufferNodes[] = {
+// Shared by 78 KLogicNot and 79 KLogicBuffer.
+constexpr KNodeDescriptor kOneInputGateNodes[] = {
     {0, Left, In, 20, "Input", "", 0.0, Double, {}},
     {1, Right, Out, 20, "Output", "", 0.0, Double, {}},
     {2, Bottom, Doc, 40, "Documentation", "", 0.0, Documentation, {}},
@@ -359,18 +218,8 @@ constexpr KNodeDescriptor kWaveGenNodes[] = {
     {9, Bottom, Doc, 50, "Documentation", "", 0.0, Documentation, {}},
 };
 
-// 88 KMeterRMS
-constexpr KNodeDescriptor kMeterRMSNodes[] = {
-    {0, Right, Out, 20, "Output", "", 0.0, Double, {}},
-    {1, Top, Value, 40, "Mult", "", 1.0, DisplayMult, {}},
-    {2, Left, In, 20, "Input", "", 0.0, Double, {}},
-    {3, Top, Value, 20, "Filter", "Hz", 1.0, Double, {}},
-    {4, Top, Value, 30, "TSample", "sec", 0.001, Double, {}},
-    {5, Right, Doc, 10, "Documentation", "", 0.0, Documentation, {}},
-};
-
-// 89 KMeterDC
-constexpr KNodeDescriptor kMeterDCNodes[] = {
+// Shared by 88 KMeterRMS and 89 KMeterDC.
+constexpr KNodeDescriptor kAveragingMeterNodes[] = {
     {0, Right, Out, 20, "Output", "", 0.0, Double, {}},
     {1, Top, Value, 40, "Mult", "", 1.0, DisplayMult, {}},
     {2, Left, In, 20, "Input", "", 0.0, Double, {}},
@@ -513,62 +362,62 @@ constexpr KBlockType kTypes[] = {
      "Glyphs\\IconAnchorSmall", kAnchorNodes, kTraitNone, ""},
     {51, "KLabel", "Note", KPalette::Misc, 40, 30, KShape::Frame, "!", "", "Note",
      "Glyphs\\IconLabelSmall", kLabelNodes, kTraitNone, ""},
-    {52, "KSub", "Subtract", KPalette::Math, 40, 40, KShape::Ellipse, "--", "", "", "", kSubNodes,
-     kTraitNone, ""},
-    {53, "KAdd", "Add", KPalette::Math, 40, 40, KShape::Ellipse, "+", "", "", "", kAddNodes,
+    {52, "KSub", "Subtract", KPalette::Math, 40, 40, KShape::Ellipse, "--", "", "", "",
+     kTwoInputSumNodes, kTraitNone, ""},
+    {53, "KAdd", "Add", KPalette::Math, 40, 40, KShape::Ellipse, "+", "", "", "", kTwoInputSumNodes,
      kTraitNone, ""},
     {54, "KAdd3", "Add (3 input)", KPalette::Math, 40, 40, KShape::Ellipse, "+", "", "", "",
      kAdd3Nodes, kTraitNone, ""},
-    {55, "KMult", "Multiply", KPalette::Math, 40, 40, KShape::Ellipse, "x", "", "", "", kMultNodes,
-     kTraitNone, ""},
+    {55, "KMult", "Multiply", KPalette::Math, 40, 40, KShape::Ellipse, "x", "", "", "",
+     kTwoInputProductNodes, kTraitNone, ""},
     {56, "KMult3", "Multiply (3 Input)", KPalette::Math, 40, 40, KShape::Ellipse, "x", "", "", "",
      kMult3Nodes, kTraitNone, ""},
     {57, "KDivide", "Divide", KPalette::Math, 40, 40, KShape::Ellipse, "/", "", "", "",
-     kDivideNodes, kTraitNone, ""},
+     kTwoInputProductNodes, kTraitNone, ""},
     {58, "KScale", "Scale-by", KPalette::Math, 50, 40, KShape::Rectangle, "Scale", "", "Scale-by",
-     "Glyphs\\IconScaleSmall", kScaleNodes, kTraitNone, ""},
+     "Glyphs\\IconScaleSmall", kScaleByNodes, kTraitNone, ""},
     {59, "KIScale", "Inverse Scale-by", KPalette::Math, 50, 40, KShape::Rectangle, "Scale", "",
-     "Scale-by", "Glyphs\\IconIScaleSmall", kIScaleNodes, kTraitNone, ""},
+     "Scale-by", "Glyphs\\IconIScaleSmall", kScaleByNodes, kTraitNone, ""},
     {60, "KSqrt", "Square Root", KPalette::Math, 40, 30, KShape::Rectangle, "sqrt", "", "Sqrt",
-     "Glyphs\\IconSqrtSmall", kSqrtNodes, kTraitNone, ""},
+     "Glyphs\\IconSqrtSmall", kOneInOneOutNodes, kTraitNone, ""},
     {61, "KOneOverX", "One Over x", KPalette::Math, 40, 30, KShape::Rectangle, "1/x", "", "1/x",
-     "Glyphs\\IconOneOverX", kOneOverXNodes, kTraitNone, ""},
+     "Glyphs\\IconOneOverX", kOneInOneOutNodes, kTraitNone, ""},
     {62, "KAbsValue", "Absolute Value", KPalette::Math, 40, 30, KShape::Rectangle, "negate", "",
-     "Abs Value", "Glyphs\\IconAbsValue", kAbsValueNodes, kTraitNone, ""},
+     "Abs Value", "Glyphs\\IconAbsValue", kOneInOneOutNodes, kTraitNone, ""},
     {63, "KMinusX", "Minus x", KPalette::Math, 40, 30, KShape::Rectangle, "negate", "", "-x",
-     "Glyphs\\IconMinusX", kMinusXNodes, kTraitNone, ""},
+     "Glyphs\\IconMinusX", kOneInOneOutNodes, kTraitNone, ""},
     {64, "KModulo", "Modulo", KPalette::Math, 50, 30, KShape::Rectangle, "MOD", "", "Modulo", "",
      kModuloNodes, kTraitNone, ""},
     {65, "KQuantize", "Quantize", KPalette::Math, 50, 40, KShape::Rectangle, "Quan", "", "Quantize",
      "Glyphs\\IconQuantizeSmall", kQuantizeNodes, kTraitNone, ""},
     {66, "KCompareEQ", "Equal To", KPalette::Compare, 40, 40, KShape::Rectangle, "", "", "EQ",
-     "Glyphs\\IconCompareEQ", kCompareEQNodes, kTraitNone, ""},
+     "Glyphs\\IconCompareEQ", kTwoInputCompareNodes, kTraitNone, ""},
     {67, "KCompareNE", "Not Equal To", KPalette::Compare, 40, 40, KShape::Rectangle, "", "", "NE",
-     "Glyphs\\IconCompareNE", kCompareNENodes, kTraitNone, ""},
+     "Glyphs\\IconCompareNE", kTwoInputCompareNodes, kTraitNone, ""},
     {68, "KCompareGT", "Greater Than", KPalette::Compare, 40, 40, KShape::Rectangle, "", "", "GT",
-     "Glyphs\\IconCompareGT", kCompareGTNodes, kTraitNone, ""},
+     "Glyphs\\IconCompareGT", kTwoInputCompareNodes, kTraitNone, ""},
     {69, "KCompareGE", "Greater Than or Equal To", KPalette::Compare, 40, 40, KShape::Rectangle, "",
-     "", "GE", "Glyphs\\IconCompareGE", kCompareGENodes, kTraitNone, ""},
+     "", "GE", "Glyphs\\IconCompareGE", kTwoInputCompareNodes, kTraitNone, ""},
     {70, "KCompareLT", "Less Than", KPalette::Compare, 40, 40, KShape::Rectangle, "", "", "LT",
-     "Glyphs\\IconCompareLT", kCompareLTNodes, kTraitNone, ""},
+     "Glyphs\\IconCompareLT", kTwoInputCompareNodes, kTraitNone, ""},
     {71, "KCompareLE", "Less Than or Equal To", KPalette::Compare, 40, 40, KShape::Rectangle, "",
-     "", "LE", "Glyphs\\IconCompareLE", kCompareLENodes, kTraitNone, ""},
+     "", "LE", "Glyphs\\IconCompareLE", kTwoInputCompareNodes, kTraitNone, ""},
     {72, "KLogicAnd", "And", KPalette::Logic, 50, 40, KShape::Rectangle, "", "", "AND",
-     "Glyphs\\IconLogicAnd", kLogicAndNodes, kTraitNone, ""},
+     "Glyphs\\IconLogicAnd", kTwoInputGateNodes, kTraitNone, ""},
     {73, "KLogicNand", "Nand", KPalette::Logic, 50, 40, KShape::Rectangle, "", "", "NAND",
-     "Glyphs\\IconLogicNand", kLogicNandNodes, kTraitNone, ""},
+     "Glyphs\\IconLogicNand", kTwoInputGateNodes, kTraitNone, ""},
     {74, "KLogicOr", "Or", KPalette::Logic, 50, 40, KShape::Rectangle, "", "", "OR",
-     "Glyphs\\IconLogicOr", kLogicOrNodes, kTraitNone, ""},
+     "Glyphs\\IconLogicOr", kTwoInputGateNodes, kTraitNone, ""},
     {75, "KLogicNor", "Nor", KPalette::Logic, 50, 40, KShape::Rectangle, "", "", "NOR",
-     "Glyphs\\IconLogicNor", kLogicNorNodes, kTraitNone, ""},
+     "Glyphs\\IconLogicNor", kTwoInputGateNodes, kTraitNone, ""},
     {76, "KLogicXor", "Xor", KPalette::Logic, 50, 40, KShape::Rectangle, "", "", "XOR",
-     "Glyphs\\IconLogicXor", kLogicXorNodes, kTraitNone, ""},
+     "Glyphs\\IconLogicXor", kTwoInputGateNodes, kTraitNone, ""},
     {77, "KLogicNXor", "NXor", KPalette::Logic, 50, 40, KShape::Rectangle, "", "", "NXOR",
-     "Glyphs\\IconLogicNXor", kLogicNXorNodes, kTraitNone, ""},
+     "Glyphs\\IconLogicNXor", kTwoInputGateNodes, kTraitNone, ""},
     {78, "KLogicNot", "Not", KPalette::Logic, 50, 40, KShape::Rectangle, "", "", "NOT",
-     "Glyphs\\IconLogicNot", kLogicNotNodes, kTraitNone, ""},
+     "Glyphs\\IconLogicNot", kOneInputGateNodes, kTraitNone, ""},
     {79, "KLogicBuffer", "Buffer", KPalette::Logic, 50, 40, KShape::Rectangle, "", "", "Buffer",
-     "Glyphs\\IconLogicBuffer", kLogicBufferNodes, kTraitNone, ""},
+     "Glyphs\\IconLogicBuffer", kOneInputGateNodes, kTraitNone, ""},
     {80, "KLogicTimedBuffer", "Timed Buffer", KPalette::Logic, 50, 40, KShape::Rectangle, "", "",
      "Timed Buffer", "Glyphs\\IconLogicTimedBuffer", kLogicTimedBufferNodes, kTraitNone, ""},
     {81, "KProgram2i2o", "2x2 Program", KPalette::Program, 50, 40, KShape::Rectangle, "", "",
@@ -589,9 +438,9 @@ constexpr KBlockType kTypes[] = {
     {87, "KWaveGen", "Waveform Generator", KPalette::Instruments, 60, 50, KShape::Rectangle, "Wave",
      "", "Wave Gen", "Glyphs\\IconWaveGen", kWaveGenNodes, kTraitInstrument | kTraitHasWindow, ""},
     {88, "KMeterRMS", "RMS Meter", KPalette::Meters, 60, 40, KShape::Rectangle, "RMS Meter", "",
-     "RMS Meter", "Glyphs\\IconMeterRMSSmall", kMeterRMSNodes, kTraitNone, ""},
+     "RMS Meter", "Glyphs\\IconMeterRMSSmall", kAveragingMeterNodes, kTraitNone, ""},
     {89, "KMeterDC", "DC Meter", KPalette::Meters, 60, 40, KShape::Rectangle, "DC Meter", "",
-     "DC Meter", "Glyphs\\IconMeterDCSmall", kMeterDCNodes, kTraitNone, ""},
+     "DC Meter", "Glyphs\\IconMeterDCSmall", kAveragingMeterNodes, kTraitNone, ""},
     {90, "KMeterHarm", "Harmonic Meter", KPalette::Meters, 60, 50, KShape::Rectangle, "H-Meter",
      "  ", "Harmonic Meter", "Glyphs\\IconMeterHarmSmall", kMeterHarmNodes, kTraitNone, ""},
     {91, "KHarmCorrTable", "Harmonic Correction Table", KPalette::Motion, 70, 80, KShape::Rectangle,

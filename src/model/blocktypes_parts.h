@@ -1,6 +1,6 @@
-// Internal to the block type table: the choice lists shared by its data files
-// and the three slices of records those files define. Only blocktypes*.cpp
-// include this; everything else goes through blocktype.h.
+// Internal to the block type table: the choice lists and node lists shared by
+// its data files and the three slices of records those files define. Only
+// blocktypes*.cpp include this; everything else goes through blocktype.h.
 #pragma once
 
 #include <span>
@@ -29,6 +29,22 @@ inline constexpr std::string_view kChoicesColour[] = {
     "Purple", "Red",        "Silver",     "Teal",      "White",     "Yellow",
 };
 inline constexpr std::string_view kChoicesResolutionType[] = {"Lines/rev", "Counts/rev"};
+
+// Node lists used by types in more than one slice.
+// Shared by 23 KComparator and 66-71 KCompareEQ..KCompareLE.
+inline constexpr KNodeDescriptor kTwoInputCompareNodes[] = {
+    {0, KEdge::Left, KRole::In, 10, "Input1", "", 0.0, KValueKind::Double, {}},
+    {1, KEdge::Left, KRole::In, 30, "Input2", "", 0.0, KValueKind::Double, {}},
+    {2, KEdge::Right, KRole::Out, 20, "Output", "", 0.0, KValueKind::Double, {}},
+    {3, KEdge::Bottom, KRole::Doc, 30, "Documentation", "", 0.0, KValueKind::Documentation, {}},
+};
+
+// Shared by 60-63 KSqrt..KMinusX and 127-132 KSin..KExp.
+inline constexpr KNodeDescriptor kOneInOneOutNodes[] = {
+    {0, KEdge::Left, KRole::In, 10, "Input", "", 0.0, KValueKind::Double, {}},
+    {1, KEdge::Right, KRole::Out, 10, "Output", "", 0.0, KValueKind::Double, {}},
+    {2, KEdge::Right, KRole::Doc, 20, "Documentation", "", 0.0, KValueKind::Documentation, {}},
+};
 
 // The records of each slice, in type-number order.
 std::span<const KBlockType> BlockTypes0To49();

@@ -17,14 +17,20 @@ namespace korvel {
 namespace {
 
 // Names that would make a module block's node line read as a record line.
-bool IsReservedNodeName(std::string_view name) { return name == "Start" || name == "IDNumber"; }
+bool IsReservedNodeName(std::string_view name) {
+    return name == "Start" || name == "IDNumber";
+}
 
 KEdge EdgeOfChoice(int choice) {
     switch (choice) {
-        case 0: return KEdge::Left;
-        case 1: return KEdge::Top;
-        case 2: return KEdge::Right;
-        default: return KEdge::Bottom;
+        case 0:
+            return KEdge::Left;
+        case 1:
+            return KEdge::Top;
+        case 2:
+            return KEdge::Right;
+        default:
+            return KEdge::Bottom;
     }
 }
 
@@ -90,8 +96,8 @@ bool SkipTo(KLineReader& reader, std::string_view keyword, std::string& value,
 }
 
 // Reads the interface block whose "Start" line was just read.
-bool ReadInterfaceBlock(KLineReader& reader, const InterfaceKind& kind,
-                        const std::string& fileName, KModuleNode& node, Messages& messages) {
+bool ReadInterfaceBlock(KLineReader& reader, const InterfaceKind& kind, const std::string& fileName,
+                        KModuleNode& node, Messages& messages) {
     std::string name, edge, position, initial;
     if (!SkipTo(reader, "UserString", name,
                 "Error #1 in KCustMod :: LoadNodeArray--Expected UserString", messages) ||
@@ -155,8 +161,9 @@ bool ReadModuleInterface(std::string text, const std::string& fileName,
         KModuleNode node;
         if (!ReadInterfaceBlock(reader, *kind, fileName, node, messages)) return false;
         if (std::string why = NameProblem(node.name, seen); !why.empty()) {
-            messages.ErrorBox("Custom module " + fileName + " cannot be used: the interface block " +
-                              "\"" + node.name + "\" (" + tag + ") cannot name a node: " + why +
+            messages.ErrorBox("Custom module " + fileName +
+                              " cannot be used: the interface block " + "\"" + node.name + "\" (" +
+                              tag + ") cannot name a node: " + why +
                               ". Open the module, rename the block and save it.");
             return false;
         }
@@ -216,10 +223,10 @@ bool CheckCustomModule(const KElements& elements, Messages& messages) {
             return false;
         }
         if (std::string why = NameProblem(b.userString, seen); !why.empty()) {
-            messages.ErrorBox("The interface block \"" + b.userString + "\" (" +
-                              std::string(b.GetTypeTag()) + ") on page " +
-                              std::to_string(b.Page() + 1) + " cannot name a node of the module: " +
-                              why + ". Rename it before saving.");
+            messages.ErrorBox(
+                "The interface block \"" + b.userString + "\" (" + std::string(b.GetTypeTag()) +
+                ") on page " + std::to_string(b.Page() + 1) +
+                " cannot name a node of the module: " + why + ". Rename it before saving.");
             return false;
         }
     }

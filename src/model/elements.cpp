@@ -14,7 +14,9 @@ namespace {
 // Names above this count give up: numbered names are for people, not loops.
 constexpr int kMaxNameNumber = 9999999;
 
-KBlock* AsBlock(KElement* e) { return e && e->IsBlock() ? static_cast<KBlock*>(e) : nullptr; }
+KBlock* AsBlock(KElement* e) {
+    return e && e->IsBlock() ? static_cast<KBlock*>(e) : nullptr;
+}
 
 // Every element number a reference node holds (Variables, controllers,
 // spreadsheet files and the analyzer buttons' Variables).
@@ -94,7 +96,9 @@ KElement* KElements::FindByNumber(int n) {
     return it == byNumber_.end() ? nullptr : it->second;
 }
 
-void KElements::NumberChanged(KElement&, int) { indexValid_ = false; }
+void KElements::NumberChanged(KElement&, int) {
+    indexValid_ = false;
+}
 
 void KElements::RebuildIndex() {
     byNumber_.clear();
@@ -108,8 +112,7 @@ std::vector<int> KElements::NextFreeIDNumbers(int count) {
     // references cannot all be taken, so the answer lies below the limit.
     std::size_t limit = elements_.size() + static_cast<std::size_t>(std::max(count, 0)) + 1;
     for (auto& e : elements_)
-        if (const KBlock* b = AsBlock(e.get()))
-            ForEachReference(*b, [&](long long) { ++limit; });
+        if (const KBlock* b = AsBlock(e.get())) ForEachReference(*b, [&](long long) { ++limit; });
     std::vector<char> taken(limit, 0);
     auto mark = [&](long long n) {
         if (n >= 0 && static_cast<std::size_t>(n) < limit) taken[static_cast<std::size_t>(n)] = 1;
@@ -124,7 +127,9 @@ std::vector<int> KElements::NextFreeIDNumbers(int count) {
     return free;
 }
 
-int KElements::NextFreeIDNumber() { return NextFreeIDNumbers(1).front(); }
+int KElements::NextFreeIDNumber() {
+    return NextFreeIDNumbers(1).front();
+}
 
 std::string KElements::FindNextNumberedString(std::string_view base) {
     std::unordered_set<std::string_view> names;

@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/countingmessages.h"
 #include "base/messages.h"
 #include "model/compile.h"
 #include "model/compileparts.h"
@@ -30,25 +31,6 @@ KCustMod* AsModule(KElement& e) {
     KBlock* b = AsBlock(e);
     return b && b->IsCustomModule() ? dynamic_cast<KCustMod*>(b) : nullptr;
 }
-
-// Passes everything on and counts it, so that a failed module read can be
-// explained when the reader itself said nothing.
-class CountingMessages final : public Messages {
-public:
-    explicit CountingMessages(Messages& inner) : inner_(inner) {}
-    KAnswer Box(std::string_view caption, std::string_view text, KButtons buttons) override {
-        ++count;
-        return inner_.Box(caption, text, buttons);
-    }
-    void ShowMessage(const KTwoLineMessage& message) override {
-        ++count;
-        inner_.ShowMessage(message);
-    }
-    int count = 0;
-
-private:
-    Messages& inner_;
-};
 
 // --- Reading the instances --------------------------------------------------
 
@@ -103,7 +85,7 @@ bool ExpandOne(KElements& elements, KCustMod& module, const KCompileOptions& opt
     load.parentModule = module.instanceIndex;
     load.modules = options.modules;
     KModelHeader header;
-    CountingMessages counting(messages);
+    KCountingMessages counting(messages);
     // A module that cannot be read fails the compile: running with part of
     // a module missing would simulate a different model without saying so.
     if (!LoadModelFile(elements, *path, load, header, counting).Ok()) {

@@ -3,6 +3,7 @@
 #include <exception>
 #include <unordered_map>
 
+#include "base/countingmessages.h"
 #include "base/messages.h"
 #include "base/numberformat.h"
 #include "base/safefile.h"
@@ -41,24 +42,6 @@ struct Loader {
     std::string raw{};
 
     bool ForEditor() const { return options.parentModule < 0; }
-};
-
-// Passes messages on and counts them, to tell a silent failure from a told one.
-class KCountingMessages final : public Messages {
-public:
-    explicit KCountingMessages(Messages& inner) : inner_(inner) {}
-    KAnswer Box(std::string_view caption, std::string_view text, KButtons buttons) override {
-        ++count;
-        return inner_.Box(caption, text, buttons);
-    }
-    void ShowMessage(const KTwoLineMessage& message) override {
-        ++count;
-        inner_.ShowMessage(message);
-    }
-    int count = 0;
-
-private:
-    Messages& inner_;
 };
 
 // The flag reader fails without a word on a value other than True or False;
@@ -401,14 +384,14 @@ KLoadResult LoadModel(KElements& elements, KLineReader& reader, const KLoadOptio
         return ReadRecords(l);
     } catch (const std::exception& e) {
         // Out of memory or a similar failure: the read fails, the program goes on.
-        messages.ErrorBox(std::string("Exception: ") + e.what() + "  Element: " +
-                          std::to_string(elements.Count()));
+        messages.ErrorBox(std::string("Exception: ") + e.what() +
+                          "  Element: " + std::to_string(elements.Count()));
         return {};
     }
 }
 
-KLoadResult LoadModelFile(KElements& elements, const std::string& path,
-                          const KLoadOptions& options, KModelHeader& header, Messages& messages) {
+KLoadResult LoadModelFile(KElements& elements, const std::string& path, const KLoadOptions& options,
+                          KModelHeader& header, Messages& messages) {
     std::string text, error;
     if (!ReadWholeFile(path, text, error)) {
         messages.ErrorBox("Cannot open " + path);
@@ -464,9 +447,10 @@ std::string SaveModelText(const KElements& elements, const KModelHeader& header)
     w.WriteInt(header.fontSize, "FontSize");
     w.WriteTwo("PageNames", "Start");
     for (int i = 0; i < header.pages; ++i) {
-        std::string_view name = i < static_cast<int>(header.pageNames.size())
-                                    ? std::string_view(header.pageNames[static_cast<std::size_t>(i)])
-                                    : std::string_view();
+        std::string_view name =
+            i < static_cast<int>(header.pageNames.size())
+                ? std::string_view(header.pageNames[static_cast<std::size_t>(i)])
+                : std::string_view();
         w.WriteString(name, "PageName");
     }
     for (const auto& e : elements.All())

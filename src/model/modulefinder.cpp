@@ -10,7 +10,9 @@ namespace korvel {
 
 namespace {
 
-std::string FolderKey(int i) { return "CustomModuleDir" + std::to_string(i); }
+std::string FolderKey(int i) {
+    return "CustomModuleDir" + std::to_string(i);
+}
 
 }  // namespace
 
@@ -36,7 +38,8 @@ void KModuleFinder::SaveToSettings(SettingsStore& settings) const {
 }
 
 void KModuleFinder::AddFolder(std::string folder) {
-    if (static_cast<int>(folders_.size()) < kMaxModuleFolders) folders_.push_back(std::move(folder));
+    if (static_cast<int>(folders_.size()) < kMaxModuleFolders)
+        folders_.push_back(std::move(folder));
 }
 
 std::optional<std::string> KModuleFinder::Find(std::string_view fileName,
@@ -46,7 +49,8 @@ std::optional<std::string> KModuleFinder::Find(std::string_view fileName,
     // when it and its modules move to another machine or folder.
     std::string name = FileNameOnly(fileName);
     for (const std::string& folder : folders_) {
-        std::filesystem::path candidate = std::filesystem::path(SlashesForBackslashes(folder)) / name;
+        std::filesystem::path candidate =
+            std::filesystem::path(SlashesForBackslashes(folder)) / name;
         std::error_code ec;
         if (!name.empty() && std::filesystem::is_regular_file(candidate, ec))
             return candidate.string();

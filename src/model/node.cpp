@@ -84,6 +84,8 @@ std::string_view KNode::ChoiceText() const {
     return Choices()[index];
 }
 
-std::vector<std::string> DefaultStringList() { return {"Entry1", "Entry2", "Entry3"}; }
+std::vector<std::string> DefaultStringList() {
+    return {"Entry1", "Entry2", "Entry3"};
+}
 
 }  // namespace korvel

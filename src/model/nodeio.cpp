@@ -12,7 +12,9 @@ namespace korvel {
 
 namespace {
 
-std::string BoolText(bool b) { return b ? "True" : "False"; }
+std::string BoolText(bool b) {
+    return b ? "True" : "False";
+}
 
 void WriteButtons(KLineWriter& writer, const KNode& node) {
     std::vector<std::string> fields;
@@ -27,8 +29,7 @@ void WriteButtons(KLineWriter& writer, const KNode& node) {
     writer.WriteFields(fields, EscapeString(node.Name()));
 }
 
-void WarnDefault(KNode& node, const KBlock& block, std::string_view valueText,
-                 Messages& messages) {
+void WarnDefault(KNode& node, const KBlock& block, std::string_view valueText, Messages& messages) {
     messages.WarningBox("Node \"" + std::string(node.Name()) + "\" of " + block.userString +
                         " holds " + std::string(valueText) +
                         ", which is out of its range; its default " +
@@ -36,7 +37,9 @@ void WarnDefault(KNode& node, const KBlock& block, std::string_view valueText,
     node.value = node.DefaultValue();
 }
 
-bool IsWhole(double v) { return std::isfinite(v) && v == std::floor(v); }
+bool IsWhole(double v) {
+    return std::isfinite(v) && v == std::floor(v);
+}
 
 // Keeps a number read from a file inside what its node can hold.
 void CheckRange(KNode& node, const KBlock& block, const std::string& text, Messages& messages) {
