@@ -99,6 +99,8 @@ private:
     // The four evaluations with the stage updates between them; false when
     // one of them failed or asked to stop.
     bool EvaluateStages(double t, double h);
+    template <class Advance>
+    void ForEachState(Advance advance);
     void AdvanceToStage2(double h);
     void AdvanceToStage3(double h);
     void AdvanceToStage4(double h);
