@@ -5,10 +5,15 @@ namespace korvel {
 namespace {
 
 // Ends the text with exactly the line break it lacks, so a text that already
-// ends in one does not leave a blank line in the output.
+// ends in one does not leave a blank line in the output. A lone carriage
+// return (some messages break their lines with one) becomes a line feed: on
+// a terminal it would send the cursor back and overwrite the line.
 void WriteLine(std::ostream& out, std::string_view text) {
-    out << text;
-    if (text.empty() || text.back() != '\n') {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bool loneReturn = text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n');
+        out << (loneReturn ? '\n' : text[i]);
+    }
+    if (text.empty() || (text.back() != '\n' && text.back() != '\r')) {
         out << '\n';
     }
 }

@@ -126,11 +126,16 @@ TEST(StreamMessages, BoxesAreCaptionedLines) {
     messages.ErrorBox("Line one\nLine two");
     messages.WarningBox("Already ends\n");
     EXPECT_EQ(messages.WarningBoxOkCancel("Overwrite?"), KAnswer::Ok);
+    // A lone carriage return would overwrite the line on a terminal.
+    messages.Box("Simulation Stopped", "Stopped.  \rClick Cancel.", KButtons::OkCancel);
+    messages.ErrorBox("Windows\r\nline ends");
     EXPECT_EQ(out.str(),
               "Note: Model saved\n"
               "Error: Line one\nLine two\n"
               "Warning: Already ends\n"
-              "Warning: Overwrite?\n");
+              "Warning: Overwrite?\n"
+              "Simulation Stopped: Stopped.  \nClick Cancel.\n"
+              "Error: Windows\r\nline ends\n");
 }
 
 TEST(StreamMessages, TwoLineMessagesNameTheBlock) {
