@@ -181,9 +181,17 @@ int Drive(Session& s, const KRunnerOptions& opts) {
     while (s.bench.time < until) {
         double target =
             opts.every ? static_cast<double>(k) * *opts.every : std::nextafter(s.bench.time, until);
+        const double before = s.bench.time;
         Outcome o = s.RunTo(std::min(target, until));
         if (o == Outcome::Failed) return kExitRun;
-        if (o == Outcome::Ended) return kExitOk;
+        if (o == Outcome::Ended) {
+            // A run ended by the Solver's "Time Increment" (or an instrument)
+            // completed its last step, which is a row like any other; a stop
+            // request discards its step and leaves the clock where it was.
+            bool completedRow = s.bench.time > before && s.bench.time >= std::min(target, until);
+            if (completedRow && !s.WriteRow()) return kExitRun;
+            return kExitOk;
+        }
         if (!s.WriteRow()) return kExitRun;
         if (opts.every)
             while (static_cast<double>(k) * *opts.every <= s.bench.time) ++k;

@@ -191,6 +191,21 @@ TEST(RunModel, ExitStatusTellsHowTheRunEnded) {
     }
 }
 
+// The step that runs past the Solver's "Time Increment" is completed before
+// the run ends, so it is the last row; nothing after it.
+TEST(RunModel, TheStepThatReachesTheTimeIncrementIsTheLastRow) {
+    auto model = EditedOscillator("10,Time Increment", "0.005,Time Increment");
+    Result r = RunCli(model.string());
+    ASSERT_EQ(r.status, 0);
+    std::string header;
+    auto rows = Rows(r.out, header);
+    ASSERT_GE(rows.size(), 6u);
+    double last = rows.back()[0];
+    EXPECT_GT(last, 0.0055);
+    EXPECT_LT(last, 0.0075);
+    EXPECT_NEAR(rows.back()[1], std::cos(last), 1e-12);
+}
+
 // Every bundled design compiles and runs headless.
 TEST(RunModel, EveryBundledExampleRuns) {
     int designs = 0;
