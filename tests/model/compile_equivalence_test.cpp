@@ -55,7 +55,7 @@ struct Port {
     int node = 0;
 };
 
-struct SpecBlock {
+struct RecipeBlock {
     int type = 0;
     int number = 0;
     std::string name = "Block";
@@ -63,29 +63,29 @@ struct SpecBlock {
     double controller = -1;  // digital filters
 };
 
-SpecBlock Make(int type, std::string name = "Block", std::string file = {}) {
-    SpecBlock b;
+RecipeBlock Make(int type, std::string name = "Block", std::string file = {}) {
+    RecipeBlock b;
     b.type = type;
     b.name = std::move(name);
     b.file = std::move(file);
     return b;
 }
 
-struct SpecWire {
+struct RecipeWire {
     int number = 0;
     Port from;
     Port to;
 };
 
-struct Spec {
-    std::vector<SpecBlock> blocks;
-    std::vector<SpecWire> wires;
+struct Recipe {
+    std::vector<RecipeBlock> blocks;
+    std::vector<RecipeWire> wires;
 };
 
 // Per module file: for each node of its module block, whether it is an input.
 using Interfaces = std::map<std::string, std::vector<bool>>;
 
-std::vector<KRole> Roles(const SpecBlock& b, const Interfaces& interfaces) {
+std::vector<KRole> Roles(const RecipeBlock& b, const Interfaces& interfaces) {
     std::vector<KRole> roles;
     if (b.type == kCustMod) {
         for (bool input : interfaces.at(b.file))
@@ -98,7 +98,7 @@ std::vector<KRole> Roles(const SpecBlock& b, const Interfaces& interfaces) {
 
 // Mostly sound wiring (a driver to an input that has no wire yet), the rest
 // between any two wirable nodes, some drawn backwards.
-void AddWires(Spec& s, Dice& dice, const Interfaces& interfaces, int number, int soundPercent) {
+void AddWires(Recipe& s, Dice& dice, const Interfaces& interfaces, int number, int soundPercent) {
     std::vector<Port> drivers, loads, all;
     for (int i = 0; i < static_cast<int>(s.blocks.size()); ++i) {
         std::vector<KRole> roles = Roles(s.blocks[static_cast<std::size_t>(i)], interfaces);
@@ -129,15 +129,15 @@ void AddWires(Spec& s, Dice& dice, const Interfaces& interfaces, int number, int
 
 // Numbers from `first` on, now and then one repeated; filters choose a
 // controller of the same model, none, or one that does not exist.
-void Number(Spec& s, Dice& dice, int first) {
+void Number(Recipe& s, Dice& dice, int first) {
     int next = first;
     const bool repeats = dice.Chance(5);
-    for (SpecBlock& b : s.blocks)
+    for (RecipeBlock& b : s.blocks)
         b.number = repeats && next > first && dice.Chance(10) ? next - 1 : next++;
     std::vector<int> controllers;
-    for (const SpecBlock& b : s.blocks)
+    for (const RecipeBlock& b : s.blocks)
         if (b.type == kDctl) controllers.push_back(b.number);
-    for (SpecBlock& b : s.blocks) {
+    for (RecipeBlock& b : s.blocks) {
         if (b.type != kZFilter1) continue;
         int roll = dice.Below(100);
         b.controller = roll < 70 || controllers.empty() ? -1
@@ -146,8 +146,8 @@ void Number(Spec& s, Dice& dice, int first) {
     }
 }
 
-SpecBlock Ordinary(Dice& dice, const std::vector<int>& types) {
-    SpecBlock b;
+RecipeBlock Ordinary(Dice& dice, const std::vector<int>& types) {
+    RecipeBlock b;
     b.type = dice.Pick(types);
     if (b.type == kExtender || b.type == kExtenderOutput)
         b.name = std::string(1, char('a' + dice.Below(4)));
@@ -162,8 +162,8 @@ std::string FileName(int j) {
 }
 
 // Module file j may hold module blocks of the files after it.
-Spec ModuleSpec(Dice& dice, int j, int files, Interfaces& interfaces) {
-    Spec s;
+Recipe ModuleRecipe(Dice& dice, int j, int files, Interfaces& interfaces) {
+    Recipe s;
     for (int i = 1 + dice.Below(2); i > 0; --i)
         s.blocks.push_back(Make(kCustInput, "i" + std::to_string(i)));
     for (int i = 1 + dice.Below(2); i > 0; --i)
@@ -175,15 +175,15 @@ Spec ModuleSpec(Dice& dice, int j, int files, Interfaces& interfaces) {
     // Module-local numbers start low, so instances overlap before renumbering.
     Number(s, dice, dice.Below(4));
     std::vector<bool>& interface = interfaces[FileName(j)];
-    for (const SpecBlock& b : s.blocks)
+    for (const RecipeBlock& b : s.blocks)
         if (b.type == kCustInput || b.type == kCustOutput)
             interface.push_back(b.type == kCustInput);
     AddWires(s, dice, interfaces, s.blocks.back().number + 100, 92);
     return s;
 }
 
-Spec TopSpec(Dice& dice, int files, int blocks, int soundPercent, const Interfaces& interfaces) {
-    Spec s;
+Recipe TopRecipe(Dice& dice, int files, int blocks, int soundPercent, const Interfaces& interfaces) {
+    Recipe s;
     for (int type : {kSolver, kVariable, kScope})
         if (dice.Chance(93)) s.blocks.push_back(Make(type));
     for (int i = 1 + dice.Below(blocks); i > 0; --i)
@@ -196,10 +196,10 @@ Spec TopSpec(Dice& dice, int files, int blocks, int soundPercent, const Interfac
     return s;
 }
 
-std::string ModuleText(const Spec& s) {
+std::string ModuleText(const Recipe& s) {
     ModelText text(true);
     int inputs = 0, outputs = 0;
-    for (const SpecBlock& b : s.blocks) {
+    for (const RecipeBlock& b : s.blocks) {
         if (b.type == kCustInput)
             text.Input(b.number, b.name, ++inputs);
         else if (b.type == kCustOutput)
@@ -212,15 +212,15 @@ std::string ModuleText(const Spec& s) {
         else
             text.Block(FindBlockType(b.type)->tag, b.number, b.name);
     }
-    for (const SpecWire& w : s.wires)
+    for (const RecipeWire& w : s.wires)
         text.Wire(w.number, s.blocks[static_cast<std::size_t>(w.from.block)].number, w.from.node,
                   s.blocks[static_cast<std::size_t>(w.to.block)].number, w.to.node);
     return text.Text();
 }
 
-void Build(const Spec& s, KElements& elements, Messages& messages, const ModuleFolder* folder) {
+void Build(const Recipe& s, KElements& elements, Messages& messages, const ModuleFolder* folder) {
     std::vector<KBlock*> made;
-    for (const SpecBlock& b : s.blocks) {
+    for (const RecipeBlock& b : s.blocks) {
         KBlock& block = b.type == kCustMod
                             ? AddModule(elements, *folder, messages, b.file, b.number)
                             : AddBlock(elements, b.type, b.number);
@@ -228,7 +228,7 @@ void Build(const Spec& s, KElements& elements, Messages& messages, const ModuleF
         if (b.type == kZFilter1) block.Node(2).value = b.controller;
         made.push_back(&block);
     }
-    for (const SpecWire& w : s.wires)
+    for (const RecipeWire& w : s.wires)
         AddWire(elements, messages, w.number, *made[static_cast<std::size_t>(w.from.block)],
                 w.from.node, *made[static_cast<std::size_t>(w.to.block)], w.to.node);
 }
@@ -357,9 +357,9 @@ TEST(CompileEquivalenceTest, NetsAndOrderMatchThePlainProcedure) {
     for (std::uint32_t seed = 1; seed <= kModels; ++seed) {
         Twin t;
         Dice dice(seed);
-        Spec spec = TopSpec(dice, 0, 24, seed % 2 ? 100 : 60, {});
-        Build(spec, t.elements, t.messages, nullptr);
-        Build(spec, t.literal, t.literalMessages, nullptr);
+        Recipe recipe = TopRecipe(dice, 0, 24, seed % 2 ? 100 : 60, {});
+        Build(recipe, t.elements, t.messages, nullptr);
+        Build(recipe, t.literal, t.literalMessages, nullptr);
         Disguise(t.elements, seed);
         Disguise(t.literal, seed);
         t.messages.Clear();
@@ -402,11 +402,11 @@ TEST(CompileEquivalenceTest, WholeCompileWithModulesMatchesThePlainProcedure) {
         Interfaces interfaces;
         // Last file first: a file only holds module blocks of later files.
         for (int j = kFiles - 1; j >= 0; --j)
-            folder.Write(FileName(j), ModuleText(ModuleSpec(dice, j, kFiles, interfaces)));
-        Spec spec = TopSpec(dice, kFiles, 8, 92, interfaces);
+            folder.Write(FileName(j), ModuleText(ModuleRecipe(dice, j, kFiles, interfaces)));
+        Recipe recipe = TopRecipe(dice, kFiles, 8, 92, interfaces);
         Twin t;
-        Build(spec, t.elements, t.messages, &folder);
-        Build(spec, t.literal, t.literalMessages, &folder);
+        Build(recipe, t.elements, t.messages, &folder);
+        Build(recipe, t.literal, t.literalMessages, &folder);
         t.messages.Clear();
         t.literalMessages.Clear();
         KCompileOptions options;
