@@ -8,6 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
   clang libclang-rt-14-dev
+  qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
+  libzip-dev libpugixml-dev libfreexl-dev libxlsxwriter-dev
+  xvfb xauth
 )
 
 missing=()

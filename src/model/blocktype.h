@@ -107,6 +107,11 @@ enum KTrait : std::uint32_t {
     kTraitComputedLast = 1u << 19,    // ordered after every other block (the oscilloscope)
     kTraitProgram = 1u << 20,         // carries a program text
     kTraitHasWindow = 1u << 21,       // variable-like blocks and instruments with their own panel
+    // Outputs stored with the state-output role that the block nevertheless
+    // computes from its current inputs (filters with a direct path, program
+    // blocks). Files keep the role; ordering treats such outputs as algebraic,
+    // so their readers always run after the block.
+    kTraitFeedthroughOutputs = 1u << 22,
 };
 
 // One node of a block type.

@@ -78,7 +78,9 @@ void Scheduler::AddDependency(int waiter, const KNode& input) {
     if (input.netLink >= static_cast<int>(nets_.size())) return;
     const KNet& net = nets_[static_cast<std::size_t>(input.netLink)];
     const KNode& source = net.sourceBlock->Node(net.sourceNode);
-    if (source.sourceFlag || source.IsStateOutput() || source.ready) return;
+    if (source.sourceFlag || source.ready) return;
+    if (source.IsStateOutput() && !net.sourceBlock->TypeRecord().Has(kTraitFeedthroughOutputs))
+        return;
     auto found = index_.find(net.sourceBlock);
     if (found == index_.end()) {
         never_[static_cast<std::size_t>(waiter)] = 1;

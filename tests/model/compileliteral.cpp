@@ -272,7 +272,9 @@ bool Satisfied(const KElements& elements, const KNode& n) {
     if (n.netLink >= static_cast<int>(elements.nets.size())) return true;
     const KNet& net = elements.nets[static_cast<std::size_t>(n.netLink)];
     const KNode& source = net.sourceBlock->Node(net.sourceNode);
-    return source.sourceFlag || source.IsStateOutput() || source.ready;
+    const bool knownAtStepStart =
+        source.IsStateOutput() && !net.sourceBlock->TypeRecord().Has(kTraitFeedthroughOutputs);
+    return source.sourceFlag || knownAtStepStart || source.ready;
 }
 
 // --- Binding ------------------------------------------------------------------
