@@ -98,8 +98,9 @@ bool ReadPageNames(Loader& l) {
     return true;
 }
 
-// Reads the optional line of a module block that lists its node names as
-// saved. Answers the line that followed when it is not that line.
+// Reads the line of a module block that lists its node names as saved, which
+// files written for a while carried. Answers the line that followed when it
+// is not that line (files written before and since have none).
 bool ReadSavedNodeNames(Loader& l, KCustMod& module, bool& pageLineRead, int& page) {
     KLineStatus status = l.reader.ReadLineFields(l.fields, l.raw);
     if (status != KLineStatus::Line) {
@@ -114,7 +115,7 @@ bool ReadSavedNodeNames(Loader& l, KCustMod& module, bool& pageLineRead, int& pa
             module.savedNodeNames.push_back(UnescapeString(all[i]));
         return true;
     }
-    // A file without the list: this was the page line.
+    // The usual case: this was the page line.
     pageLineRead = true;
     std::optional<int> p = l.fields.size() == 2 ? ParseInteger(l.fields[0]) : std::nullopt;
     if (l.fields.size() != 2 || l.fields[1] != "Page" || !p) {
@@ -157,7 +158,11 @@ KNode* NodeOfLine(Loader& l, KBlock& b) {
     return n;
 }
 
-bool ReadNodeLines(Loader& l, KBlock& b) {
+// Every node of a module block carries a value, so its record holds one node
+// line per node in node order as saved: the names of those lines are the
+// order the design's wires count in. `savedNames` is null when the order is
+// known already (or the block is no module).
+bool ReadNodeLines(Loader& l, KBlock& b, std::vector<std::string>* savedNames) {
     int limit = kMaxNodeLines + (b.IsCustomModule() ? b.NodeCount() : 0);
     for (int i = 0; i < limit; ++i) {
         KLineStatus status = l.reader.ReadLineFields(l.fields, l.raw);
@@ -191,11 +196,12 @@ bool ReadNodeLines(Loader& l, KBlock& b) {
         if (!node) {
             // The name is the last field of the whole line, also when a joining
             // word ("Model") made the reader keep the rest as one field.
-            std::string name = KLineReader::SplitAtEveryComma(l.raw).back();
-            l.messages.WarningBox("Could not locate node " + UnescapeString(name) + " in " +
-                                  b.userString);
+            std::string name = UnescapeString(KLineReader::SplitAtEveryComma(l.raw).back());
+            l.messages.WarningBox("Could not locate node " + name + " in " + b.userString);
+            if (savedNames) savedNames->push_back(std::move(name));
             continue;
         }
+        if (savedNames) savedNames->emplace_back(node->Name());
         if (!node->IsSavedValue()) continue;  // outputs carry no value
         if (!ReadNodeValue(*node, l.fields, l.raw, b, l.messages)) return false;
     }
@@ -208,15 +214,17 @@ bool ReadBlockRecord(Loader& l, KBlock& b) {
     b.clamped = false;
     bool pageLineRead = false;
     int page = 0;
+    std::vector<std::string>* savedNames = nullptr;
     if (auto* module = dynamic_cast<KCustMod*>(&b)) {
         std::string fileName;
         if (!l.reader.LoadString(fileName, "FileName", l.messages)) return false;
         module->SetFileName(fileName);
         if (!LoadNodeArray(*module, l.options.modules, l.messages)) return false;
         if (!ReadSavedNodeNames(l, *module, pageLineRead, page)) return false;
+        if (module->savedNodeNames.empty()) savedNames = &module->savedNodeNames;
     }
     if (!ReadBlockHead(l, b, pageLineRead, page)) return false;
-    if (!ReadNodeLines(l, b)) return false;
+    if (!ReadNodeLines(l, b, savedNames)) return false;
     CheckStringPicks(b, l.messages);
     if (!l.ForEditor()) b.SetPage(-1);
     return true;
@@ -407,9 +415,6 @@ void WriteBlock(KLineWriter& w, const KBlock& b) {
     w.WriteTwo(b.GetTypeTag(), "Start");
     if (const auto* module = dynamic_cast<const KCustMod*>(&b)) {
         w.WriteString(module->FileName(), "FileName");
-        std::vector<std::string> names;
-        for (const KNode& n : b.Nodes()) names.push_back(EscapeString(n.Name()));
-        w.WriteFields(names, "NodeNames");
     }
     w.WriteInt(b.Page(), "Page");
     w.WriteInt(b.X(), "X");

@@ -147,8 +147,11 @@ TEST(ModuleInDesign, WiresFollowTheirNodeByNameWhenTheInterfaceIsReordered) {
     }
     EXPECT_EQ(WireNumbered(m->elements, 13)->StartNode()->Name(), "y");
     EXPECT_EQ(ConsistencyProblems(m->elements), "");
+    // Saved again, the node lines follow the module's order and no list of
+    // names is added to the format.
     std::string resaved = SaveModelText(m->elements, m->header);
-    EXPECT_NE(resaved.find("\r\nsetpoint,a,b,y,NodeNames\r\n"), std::string::npos);
+    EXPECT_NE(resaved.find("\r\n3,setpoint\r\n1,a\r\n2,b\r\n0,y\r\n"), std::string::npos);
+    EXPECT_EQ(resaved.find("NodeNames"), std::string::npos);
 }
 
 TEST(ModuleInDesign, AWireToANodeTheModuleLostIsLeftOutWithAWarning) {
@@ -175,17 +178,22 @@ TEST(ModuleInDesign, AWireToANodeTheModuleLostIsLeftOutWithAWarning) {
     EXPECT_TRUE(again->messages.boxes.empty()) << PrintToString(again->messages.Texts());
 }
 
-// Designs saved before node names were kept attach wires by index.
-TEST(ModuleInDesign, DesignWithoutNodeNamesAttachesByIndex) {
+// For a while designs carried a line listing the module's node names after
+// the file name; such files still read, and save as every other file does.
+TEST(ModuleInDesign, TheNodeNamesLineOfEarlierFilesIsReadAndNotWritten) {
     ReorderFixture f;
-    std::string old = f.design;
-    std::size_t at = old.find("a,b,setpoint,y,NodeNames\r\n");
+    std::string withLine = f.design;
+    std::size_t at = withLine.find("ctl.kvc,FileName\r\n");
     ASSERT_NE(at, std::string::npos);
-    old.erase(at, std::string("a,b,setpoint,y,NodeNames\r\n").size());
-    auto m = Load(old, WithModules(f.finder));
+    withLine.insert(at + std::string("ctl.kvc,FileName\r\n").size(), "a,b,setpoint,y,NodeNames\r\n");
+    f.WriteModule(
+        {In("setpoint", "0", "1"), In("a", "0", "2"), In("b", "0", "3"), Out("y", "2", "1")});
+    auto m = Load(withLine, WithModules(f.finder));
     ASSERT_EQ(m->result.pages, 1) << PrintToString(m->messages.Texts());
+    EXPECT_TRUE(m->messages.boxes.empty()) << PrintToString(m->messages.Texts());
     EXPECT_EQ(WireNumbered(m->elements, 12)->EndNode()->Name(), "setpoint");
-    EXPECT_EQ(SaveModelText(m->elements, m->header), f.design);
+    EXPECT_EQ(WireNumbered(m->elements, 10)->EndNode()->Name(), "a");
+    EXPECT_EQ(SaveModelText(m->elements, m->header).find("NodeNames"), std::string::npos);
 }
 
 TEST(ModuleInDesign, InterfaceNamesWithCommasRoundTripThroughModuleAndDesign) {
@@ -215,7 +223,6 @@ TEST(ModuleInDesign, InterfaceNamesWithCommasRoundTripThroughModuleAndDesign) {
     KBlock& time = AddBlock(design, kTime, 1, 100, 100, "T");
     AddWire(design, 2, time, 0, pid, 0);
     std::string text = SaveModelText(design, {});
-    EXPECT_NE(text.find("\r\nGain\x03 Kp,y\x01out,NodeNames\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\n4.5,Gain\x03 Kp\r\n"), std::string::npos);
     auto back = Load(text, WithModules(finder));
     ASSERT_EQ(back->result.pages, 1) << PrintToString(back->messages.Texts());
