@@ -375,8 +375,14 @@ bool PrepareExistingTarget(KFileSystem& fs, const std::string& targetPath, bool 
     }
     // Renaming over a file needs only the folder's permission; a file the
     // user made read-only must still stop the save, as writing into it would.
-    if (const std::error_code ec = fs.CheckWritable(target.path)) {
-        messages.ErrorMessage(5, "Cannot write to " + targetPath + ": " + ec.message(),
+    // A file without any write permission counts as read-only also for a
+    // user the permissions do not stop (root): someone made it so on purpose.
+    std::error_code readOnly = fs.CheckWritable(target.path);
+    if (!readOnly && (status.mode & 0222u) == 0) {
+        readOnly = std::make_error_code(std::errc::permission_denied);
+    }
+    if (readOnly) {
+        messages.ErrorMessage(5, "Cannot write to " + targetPath + ": " + readOnly.message(),
                               targetPath +
                                   " is read-only. Make it writable, or use Save As "
                                   "to save under another name.");
@@ -419,79 +425,126 @@ std::error_code WriteAll(KFileSystem& fs, KFileHandle handle, std::string_view b
     return {};
 }
 
-// Writes the temporary file completely and renames it over the target.
-bool WriteAndReplace(KFileSystem& fs, const SaveTarget& target, std::string_view bytes,
-                     Messages& messages) {
-    const std::string unchanged =
-        target.mode ? "The original file was not changed." : "No file was written.";
-    const std::string folder = FolderOf(target.path);
-    std::string temp;
-    KFileHandle handle = -1;
-    if (const std::error_code ec =
-            CreateTempFile(fs, folder, target.mode ? kPrivateMode : kNewFileMode, temp, handle)) {
-        messages.ErrorMessage(6, "Cannot open " + temp + ": " + ec.message(),
-                              "Check that the folder exists, that you may write to it and that "
-                              "the disk is not full. " +
-                                  unchanged);
-        return false;
-    }
-    std::error_code ec = WriteAll(fs, handle, bytes);
-    if (!ec && target.mode) {
-        ec = fs.SetMode(handle, *target.mode);
-    }
-    if (!ec) {
-        ec = fs.Sync(handle);
-    }
-    const std::error_code closed = fs.Close(handle);
-    if (!ec) {
-        ec = closed;
-    }
-    int number = 7;
-    std::string description = "Cannot write to " + temp + ": ";
-    std::string advice = "The disk may be full or no longer reachable. " + unchanged;
-    if (!ec) {
-        ec = fs.Rename(temp, target.path);
-        number = 9;
-        description = "File save encountered unexpected error: ";
-        advice = "Could not replace " + target.shownName + " with " + temp + ". " + unchanged;
-    }
-    if (ec) {
-        if (const std::error_code removeError = fs.Remove(temp)) {
-            advice += " The temporary file " + temp + " could not be removed (" +
-                      removeError.message() + ").";
-        }
-        messages.ErrorMessage(number, description + ec.message(), advice);
-        return false;
-    }
-    // The new contents are in place. A folder that cannot be flushed (some
-    // file systems refuse) is no reason to call the save failed.
-    (void)fs.SyncFolder(folder.empty() ? std::string(".") : folder);
-    return true;
+std::string UnchangedText(bool existed) {
+    return existed ? "The original file was not changed." : "No file was written.";
 }
 
 }  // namespace
 
-bool SaveFileSafely(KFileSystem& fs, const std::string& targetPath, std::string_view bytes,
-                    Messages& messages) {
+bool KSafeFileWriter::Open(const std::string& targetPath, bool replaceExisting) {
+    Abandon();
     SaveTarget target;
-    if (!PrepareExistingTarget(fs, targetPath, true, messages, target)) {
-        return false;
-    }
-    return WriteAndReplace(fs, target, bytes, messages);
-}
-
-bool SaveNewFile(KFileSystem& fs, const std::string& targetPath, std::string_view bytes,
-                 Messages& messages) {
-    SaveTarget target;
-    if (fs.Exists(targetPath)) {
-        if (!PrepareExistingTarget(fs, targetPath, false, messages, target)) {
+    if (replaceExisting || fs_.Exists(targetPath)) {
+        if (!PrepareExistingTarget(fs_, targetPath, replaceExisting, messages_, target)) {
             return false;
         }
     } else {
         target.shownName = targetPath;
         target.path = targetPath;
     }
-    return WriteAndReplace(fs, target, bytes, messages);
+    shownName_ = target.shownName;
+    path_ = target.path;
+    mode_ = target.mode;
+    KFileHandle handle = -1;
+    if (const std::error_code ec = CreateTempFile(
+            fs_, FolderOf(path_), mode_ ? kPrivateMode : kNewFileMode, temp_, handle)) {
+        messages_.ErrorMessage(6, "Cannot open " + temp_ + ": " + ec.message(),
+                               "Check that the folder exists, that you may write to it and that "
+                               "the disk is not full. " +
+                                   UnchangedText(mode_.has_value()));
+        return false;
+    }
+    handle_ = handle;
+    return true;
+}
+
+bool KSafeFileWriter::Fail(int number, const std::string& description, std::error_code ec,
+                           std::string advice) {
+    if (handle_ >= 0) {
+        (void)fs_.Close(handle_);
+        handle_ = -1;
+    }
+    if (const std::error_code removeError = fs_.Remove(temp_)) {
+        advice += " The temporary file " + temp_ + " could not be removed (" +
+                  removeError.message() + ").";
+    }
+    messages_.ErrorMessage(number, description + ec.message(), advice);
+    return false;
+}
+
+bool KSafeFileWriter::Write(std::string_view bytes) {
+    if (handle_ < 0) {
+        return false;
+    }
+    if (const std::error_code ec = WriteAll(fs_, handle_, bytes)) {
+        return Fail(7, "Cannot write to " + temp_ + ": ", ec,
+                    "The disk may be full or no longer reachable. " +
+                        UnchangedText(mode_.has_value()));
+    }
+    return true;
+}
+
+bool KSafeFileWriter::Commit() {
+    if (handle_ < 0) {
+        return false;
+    }
+    const std::string unchanged = UnchangedText(mode_.has_value());
+    std::error_code ec;
+    if (mode_) {
+        ec = fs_.SetMode(handle_, *mode_);
+    }
+    if (!ec) {
+        ec = fs_.Sync(handle_);
+    }
+    const std::error_code closed = fs_.Close(handle_);
+    handle_ = -1;
+    if (!ec) {
+        ec = closed;
+    }
+    if (ec) {
+        return Fail(7, "Cannot write to " + temp_ + ": ", ec,
+                    "The disk may be full or no longer reachable. " + unchanged);
+    }
+    if (const std::error_code renamed = fs_.Rename(temp_, path_)) {
+        return Fail(9, "File save encountered unexpected error: ", renamed,
+                    "Could not replace " + shownName_ + " with " + temp_ + ". " + unchanged);
+    }
+    temp_.clear();
+    // The new contents are in place. A folder that cannot be flushed (some
+    // file systems refuse) is no reason to call the save failed.
+    const std::string folder = FolderOf(path_);
+    (void)fs_.SyncFolder(folder.empty() ? std::string(".") : folder);
+    return true;
+}
+
+void KSafeFileWriter::Abandon() {
+    if (handle_ < 0) {
+        return;
+    }
+    (void)fs_.Close(handle_);
+    handle_ = -1;
+    (void)fs_.Remove(temp_);
+    temp_.clear();
+}
+
+namespace {
+
+bool WriteWhole(KSafeFileWriter& writer, std::string_view bytes) {
+    return writer.Write(bytes) && writer.Commit();
+}
+
+}  // namespace
+
+bool SaveFileSafely(KFileSystem& fs, const std::string& targetPath, std::string_view bytes,
+                    Messages& messages) {
+    KSafeFileWriter writer(fs, messages);
+    return writer.Open(targetPath, true) && WriteWhole(writer, bytes);
+}
+
+bool SaveNewFile(KFileSystem& fs, const std::string& targetPath, std::string_view bytes,
+                 Messages& messages) {
+    KSafeFileWriter writer(fs, messages);
+    return writer.Open(targetPath) && WriteWhole(writer, bytes);
 }
 
 }  // namespace korvel

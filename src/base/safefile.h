@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -173,6 +174,44 @@ std::string TempFileName(int number);
 // not changed. Should the temporary file resist removal, the advice names it.
 [[nodiscard]] bool SaveFileSafely(KFileSystem& fs, const std::string& targetPath,
                                   std::string_view bytes, Messages& messages);
+
+// A file written piece by piece (a table of results as a run produces it)
+// that takes the place of its target only when it is complete, exactly as a
+// save does: Open checks the target as SaveNewFile does and creates the
+// temporary file; Write appends; Commit flushes it to the disk and renames it
+// over the target. With `replaceExisting` the target must exist and be
+// readable (the editor's Save). Until Commit succeeds the target is untouched; a writer
+// destroyed or abandoned before then removes its temporary file. Errors are
+// the numbered messages of SaveFileSafely, shown once.
+class KSafeFileWriter {
+public:
+    KSafeFileWriter(KFileSystem& fs, Messages& messages) : fs_(fs), messages_(messages) {}
+    KSafeFileWriter(const KSafeFileWriter&) = delete;
+    KSafeFileWriter& operator=(const KSafeFileWriter&) = delete;
+    ~KSafeFileWriter() { Abandon(); }
+
+    [[nodiscard]] bool Open(const std::string& targetPath, bool replaceExisting = false);
+    // False once any write has failed (the first failure's message shown).
+    [[nodiscard]] bool Write(std::string_view bytes);
+    [[nodiscard]] bool Commit();
+    // Closes and removes the temporary file; the target stays as it was.
+    void Abandon();
+
+    bool IsOpen() const { return handle_ >= 0; }
+    const std::string& TempPath() const { return temp_; }
+
+private:
+    bool Fail(int number, const std::string& description, std::error_code ec,
+              std::string advice);
+
+    KFileSystem& fs_;
+    Messages& messages_;
+    std::string shownName_;
+    std::string path_;  // links resolved
+    std::optional<unsigned> mode_;
+    std::string temp_;
+    KFileHandle handle_ = -1;
+};
 
 // Save As: writes `bytes` to `targetPath`, which need not exist. A new file
 // gets the permissions the umask gives; an existing one (the user agreed to

@@ -2,16 +2,22 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
+#include <new>
+#include <optional>
 #include <ostream>
 
 #include "base/countingmessages.h"
 #include "base/messages.h"
 #include "base/numberformat.h"
+#include "base/safefile.h"
+#include "cli/csvfile.h"
 #include "engine/benchtop.h"
 #include "engine/buildbenchtop.h"
 #include "engine/compilemessage.h"
@@ -27,7 +33,6 @@ namespace korvel {
 
 namespace {
 
-// Whether something in the model can end a run by itself.
 void ShowCompileMessages(const std::vector<KCompileMessage>& list, Messages& messages) {
     for (const KCompileMessage& m : list) {
         if (m.warning)
@@ -37,13 +42,17 @@ void ShowCompileMessages(const std::vector<KCompileMessage>& list, Messages& mes
     }
 }
 
+// Whether something in the model can end a run by itself. A wired "Time
+// Increment" takes its value from the model while it runs, so the value the
+// file holds for it says nothing about whether the run ends.
 bool HasRunEnd(const KElements& elements) {
     for (const auto& e : elements.All()) {
         if (!e->IsBlock()) continue;
         const auto& b = static_cast<const KBlock&>(*e);
         if (b.GetTypeTag() == "KStop" || b.HasProgram()) return true;
         // A single-shot scope will end a run too once scopes acquire.
-        if (b.IsSolver() && b.Node(1).value > 0) return true;
+        const KNode& increment = b.Node(1);
+        if (b.IsSolver() && !increment.connected && increment.value > 0) return true;
     }
     return false;
 }
@@ -124,6 +133,7 @@ private:
 };
 
 enum class Outcome { Running, Ended, Failed };
+enum class RowWritten { Ok, BadValue, WriteFailed };
 
 struct Session {
     KBenchTop& bench;
@@ -131,6 +141,7 @@ struct Session {
     const Columns& columns;
     std::ostream& csv;
     KCountingMessages& watch;
+    int writeError = 0;  // errno of a failed write
 
     // Runs to `target` (at least one step when target lies on the clock);
     // Ended when the model stopped itself, Failed after an error.
@@ -157,7 +168,7 @@ struct Session {
 
     // One CSV row of the values at the clock's time; a value that is not a
     // number stops the run instead of reaching the file.
-    bool WriteRow() {
+    RowWritten WriteRow() {
         std::string row = Full(bench.time);
         for (const KLibraryVar* v : columns.vars) {
             double value = v->Value();
@@ -165,36 +176,65 @@ struct Session {
                 watch.ErrorBox("Variable \"" + v->Name() + "\" is " + FormatGeneral(value, 6) +
                                " at time " + FormatGeneral(bench.time, 15) +
                                "; the run is stopped.");
-                return false;
+                return RowWritten::BadValue;
             }
             row += ',' + Full(value);
         }
-        csv << row << '\n';
-        return true;
+        row += '\n';
+        errno = 0;
+        if (!csv.write(row.data(), static_cast<std::streamsize>(row.size()))) {
+            writeError = errno;
+            return RowWritten::WriteFailed;
+        }
+        return RowWritten::Ok;
     }
 };
+
+// The exit status of a row that was not written as asked.
+int StatusOf(RowWritten r) {
+    return r == RowWritten::BadValue ? kExitRun : kExitInput;
+}
+
+// Half the solver's step: a time within it of a row's or the run's end time
+// has reached it, although step times are rounded sums (the tenth step of
+// 0.1 ends at 0.9999999999999999).
+double HalfStep(const KSolver& solver) {
+    const double h = solver.StepSize();
+    return std::isfinite(h) && h > 0 ? h / 2 : 0.0;
+}
+
+// The model time at which the next --every row is due: the first multiple of
+// `every` beyond the clock, less half a step, so the step that ends nearest
+// the multiple writes it. The index is computed, never counted up: a tiny
+// `every` or a huge step costs nothing.
+double NextRowTime(double time, double every, double half) {
+    const double k = std::floor((time + half) / every) + 1;
+    return k * every - half;
+}
 
 int Drive(Session& s, const KRunnerOptions& opts) {
     double until = opts.until.value_or(std::numeric_limits<double>::infinity());
     Progress progress(until);
-    long long k = 1;
-    while (s.bench.time < until) {
-        double target =
-            opts.every ? static_cast<double>(k) * *opts.every : std::nextafter(s.bench.time, until);
+    while (s.bench.time < until - HalfStep(s.solver)) {
+        const double half = HalfStep(s.solver);
+        // A target at or before the clock (every below h, or a multiple lost
+        // in the clock's rounding) still runs one step.
+        double target = opts.every ? NextRowTime(s.bench.time, *opts.every, half)
+                                   : std::nextafter(s.bench.time, until);
+        target = std::min(target, until - half);
         const double before = s.bench.time;
-        Outcome o = s.RunTo(std::min(target, until));
+        Outcome o = s.RunTo(target);
         if (o == Outcome::Failed) return kExitRun;
         if (o == Outcome::Ended) {
             // A run ended by the Solver's "Time Increment" (or an instrument)
             // completed its last step, which is a row like any other; a stop
             // request discards its step and leaves the clock where it was.
-            bool completedRow = s.bench.time > before && s.bench.time >= std::min(target, until);
-            if (completedRow && !s.WriteRow()) return kExitRun;
-            return kExitOk;
+            bool completedRow = s.bench.time > before && s.bench.time >= target;
+            if (!completedRow) return kExitOk;
+            RowWritten r = s.WriteRow();
+            return r == RowWritten::Ok ? kExitOk : StatusOf(r);
         }
-        if (!s.WriteRow()) return kExitRun;
-        if (opts.every)
-            while (static_cast<double>(k) * *opts.every <= s.bench.time) ++k;
+        if (RowWritten r = s.WriteRow(); r != RowWritten::Ok) return StatusOf(r);
         progress.Show(s.bench.time);
     }
     return kExitOk;
@@ -209,54 +249,122 @@ bool ValidOptions(const KRunnerOptions& opts, Messages& messages) {
         messages.ErrorBox("--every needs a finite time greater than 0.");
         return false;
     }
+    if (opts.out && opts.out->empty()) {
+        messages.ErrorBox("--out needs a file name.");
+        return false;
+    }
     return true;
 }
 
-}  // namespace
+std::string SystemReason(int error) {
+    return error != 0 ? std::strerror(error) : "the output was closed or is full";
+}
 
-int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& csv) {
-    if (!ValidOptions(opts, messages)) return kExitInput;
-    // Errors seen tell a run stopped by an error from one that ended.
-    KCountingMessages watch(messages);
-    KElements elements(watch);
+// Loads, compiles and builds the run-time model; the exit status when that
+// fails (the messages have said why), else nullopt.
+struct Built {
+    KElements& elements;
+    std::unique_ptr<KBenchTop> bench{};
+};
+
+std::optional<int> Build(const KRunnerOptions& opts, Built& built, KCountingMessages& watch) {
+    KElements& elements = built.elements;
     KModelHeader header;
     KModuleFinder finder = FinderFor(opts);
-    KLoadOptions load;
-    load.modules = &finder;
-    if (!LoadModelFile(elements, opts.model, load, header, watch).Ok()) return kExitInput;
-    KCompileOptions compile;
-    compile.modules = &finder;
-    if (!CompileModel(elements, compile, watch)) return kExitCompile;
-    std::unique_ptr<KBenchTop> bench;
+    const char* doing = "reading";
     try {
-        bench = BuildBenchTop(elements, watch);
+        KLoadOptions load;
+        load.modules = &finder;
+        if (!LoadModelFile(elements, opts.model, load, header, watch).Ok()) return kExitInput;
+        doing = "compiling (expanding custom modules and ordering the blocks of)";
+        KCompileOptions compile;
+        compile.modules = &finder;
+        if (!CompileModel(elements, compile, watch)) return kExitCompile;
+        if (opts.out && !OutputSparesInputs("--out", *opts.out, opts, elements, watch))
+            return kExitInput;
+        doing = "building the run-time model of";
+        built.bench = BuildBenchTop(elements, watch);
     } catch (const KFatalError&) {
         // Too many states and the like: the model cannot be built, which is
         // a compile failure for the caller (the message has been shown).
         return kExitCompile;
+    } catch (const std::bad_alloc&) {
+        built.bench.reset();
+        watch.ErrorBox(std::string("Out of memory while ") + doing + " " + opts.model + " (" +
+                       std::to_string(elements.Count()) + " elements).");
+        return std::string_view(doing) == "reading" ? kExitInput : kExitCompile;
     }
-    if (bench) ShowCompileMessages(bench->CompileMessages(), watch);
-    if (!bench || watch.errors > 0) return kExitCompile;
+    if (built.bench) ShowCompileMessages(built.bench->CompileMessages(), watch);
+    if (!built.bench || watch.errors > 0) return kExitCompile;
+    return std::nullopt;
+}
+
+// Writes the header and the rows of the run to `csv`; answers the status.
+int WriteTable(KBenchTop& bench, const Columns& columns, const KRunnerOptions& opts,
+               std::ostream& csv, bool toStandardOutput, KCountingMessages& watch) {
+    Session session{bench, *bench.Solver(), columns, csv, watch};
+    std::string header = "Time";
+    for (const KLibraryVar* v : columns.vars) header += ',' + CsvField(v->Name());
+    header += '\n';
+    errno = 0;
+    int status = kExitInput;
+    if (csv.write(header.data(), static_cast<std::streamsize>(header.size()))) {
+        bench.PrepareScopes();
+        bench.RestartSolver();
+        try {
+            status = Drive(session, opts);
+        } catch (const KFatalError&) {
+            status = kExitRun;  // the message has been shown
+        } catch (const std::bad_alloc&) {
+            watch.ErrorBox("Out of memory while running " + opts.model + " at time " +
+                           FormatGeneral(bench.time, 15) + "; the run is stopped.");
+            status = kExitRun;
+        }
+        errno = 0;
+        if (csv.flush() && status != kExitInput) return status;
+    }
+    // Standard output has no writer of its own to say what went wrong.
+    if (toStandardOutput)
+        watch.ErrorBox("Cannot write to standard output: " +
+                       SystemReason(session.writeError != 0 ? session.writeError : errno) +
+                       ". The table is incomplete.");
+    return kExitInput;
+}
+
+}  // namespace
+
+int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& standardOutput) {
+    if (!ValidOptions(opts, messages)) return kExitInput;
+    // Errors seen tell a run stopped by an error from one that ended.
+    KCountingMessages watch(messages);
+    KElements elements(watch);
+    if (opts.out && !OutputSparesInputs("--out", *opts.out, opts, elements, watch))
+        return kExitInput;
+    Built built{elements};
+    if (std::optional<int> failed = Build(opts, built, watch)) return *failed;
+    KBenchTop& bench = *built.bench;
     if (opts.check) {
         watch.NoteBox("Compile Successful!");
         return kExitOk;
     }
     if (!opts.until && !HasRunEnd(elements)) {
         watch.ErrorBox(
-            "Nothing in this model ends a run (a positive \"Time Increment\" of the Solver, a "
-            "Stop block or a program block); give --until T.");
+            "Nothing in this model ends a run (a positive \"Time Increment\" of the Solver that "
+            "is not wired, a Stop block or a program block); give --until T.");
         return kExitInput;
     }
-    Columns columns = ChooseColumns(*bench, opts, watch);
+    Columns columns = ChooseColumns(bench, opts, watch);
     if (!columns.ok) return kExitInput;
-    csv << "Time";
-    for (const KLibraryVar* v : columns.vars) csv << ',' << CsvField(v->Name());
-    csv << '\n';
-    bench->PrepareScopes();
-    bench->RestartSolver();
-    Session session{*bench, *bench->Solver(), columns, csv, watch};
-    int status = Drive(session, opts);
-    csv.flush();
+    if (!opts.out) return WriteTable(bench, columns, opts, standardOutput, true, watch);
+    // The rows go to a temporary file that replaces the target only when
+    // the run has written them: a run that never started leaves the target
+    // as it was.
+    KPosixFileSystem fs;
+    KCsvFile file(fs, watch);
+    if (!file.Open(*opts.out)) return kExitInput;
+    int status = WriteTable(bench, columns, opts, file.Stream(), false, watch);
+    bool keep = status == kExitOk || status == kExitRun;
+    if (!file.Finish(keep) && keep) return kExitInput;
     return status;
 }
 

@@ -8,8 +8,8 @@
 
 namespace korvel {
 
-// Runs the model as the options say, writing CSV to `csv`. Answers the exit
-// status (see KExitStatus).
-int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& csv);
+// Runs the model as the options say, writing CSV to --out or else to
+// `standardOutput`. Answers the exit status (see KExitStatus).
+int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& standardOutput);
 
 }  // namespace korvel

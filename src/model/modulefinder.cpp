@@ -29,6 +29,7 @@ KModuleFinder KModuleFinder::FromSettings(const SettingsStore& settings) {
 }
 
 void KModuleFinder::SaveToSettings(SettingsStore& settings) const {
+    // A folder added past the limit is not one of the settings' folders.
     for (int i = 0; i < kMaxModuleFolders; ++i) {
         if (i < static_cast<int>(folders_.size()))
             settings.Set(FolderKey(i), folders_[static_cast<std::size_t>(i)]);
@@ -40,6 +41,10 @@ void KModuleFinder::SaveToSettings(SettingsStore& settings) const {
 void KModuleFinder::AddFolder(std::string folder) {
     if (static_cast<int>(folders_.size()) < kMaxModuleFolders)
         folders_.push_back(std::move(folder));
+}
+
+void KModuleFinder::AddFolderPastLimit(std::string folder) {
+    folders_.push_back(std::move(folder));
 }
 
 std::optional<std::string> KModuleFinder::Find(std::string_view fileName,

@@ -27,6 +27,9 @@ public:
     const std::vector<std::string>& Folders() const { return folders_; }
     // Adds a folder at the end of the list (at most 20 are kept).
     void AddFolder(std::string folder);
+    // Adds a folder searched after the list whatever its length: the
+    // folder of the model itself. It is not one of the settings' folders.
+    void AddFolderPastLimit(std::string folder);
 
     // The full path of the module file, or nullopt after the message
     // "Custom Module \"name\" not found.". With no folders nothing is

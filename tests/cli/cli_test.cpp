@@ -2,50 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
+
+#include "cli/clitesting.h"
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-};
-
-// Runs korvel-run with the arguments; stderr goes to a file next to stdout.
-Result RunCli(const std::string& args, const std::string& errFile = "/dev/null") {
-    std::string command = std::string(KORVEL_RUN) + " " + args + " 2>" + errFile;
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
-    int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
-
-std::string ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::filesystem::path TempDir() {
-    auto dir = std::filesystem::temp_directory_path() /
-               ("korvel_cli_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir);
-    return dir;
-}
+using namespace clitest;
 
 TEST(ListTypes, PrintsEveryTypeOneALineInTypeOrder) {
     Result r = RunCli("--list-types");
@@ -71,7 +38,7 @@ TEST(Arguments, BadArgumentsAndUnreadableFilesAreStatusThree) {
 TEST(SaveAs, WritesTheModelBackThroughTheWriter) {
     auto dir = TempDir();
     auto in = std::filesystem::path(KORVEL_TEST_DATA) / "time_to_variable.kvd";
-    if (!std::filesystem::exists(in)) GTEST_SKIP() << "golden model not present";
+    ASSERT_TRUE(std::filesystem::exists(in)) << "golden model missing: " << in;
     auto out = dir / "copy.kvd";
     std::filesystem::remove(out);
     ASSERT_EQ(RunCli(in.string() + " --save-as " + out.string()).status, 0);
@@ -93,25 +60,6 @@ TEST(SaveAs, ATruncatedModelIsStatusThreeAndWritesNothing) {
     EXPECT_EQ(RunCli(in.string() + " --save-as " + out.string(), err.string()).status, 3);
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_NE(ReadFile(err).find("Unexpected file end"), std::string::npos);
-}
-
-}  // namespace
-
-namespace {
-
-std::vector<std::vector<double>> Rows(const std::string& csv, std::string& header) {
-    std::istringstream lines(csv);
-    std::getline(lines, header);
-    std::vector<std::vector<double>> rows;
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<double> row;
-        std::istringstream fields(line);
-        std::string f;
-        while (std::getline(fields, f, ',')) row.push_back(std::stod(f));
-        rows.push_back(row);
-    }
-    return rows;
 }
 
 // The oscillator example with one line of its text replaced.
