@@ -63,14 +63,15 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string& error
         return false;
     }
     if (S_ISDIR(info.st_mode)) {
-        error = path + " is a folder";
+        error = "Cannot open " + path + ": " +
+                std::make_error_code(std::errc::is_a_directory).message();
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = path + " is not a regular file";
+        error = "Cannot open " + path + ": not a regular file";
         return false;
     }
-    const std::string tooLarge = path + " is larger than " + SizeText(maxSize);
+    const std::string tooLarge = "Cannot open " + path + ": larger than " + SizeText(maxSize);
     if (static_cast<std::uint64_t>(info.st_size) > maxSize) {
         error = tooLarge;
         return false;
@@ -477,9 +478,9 @@ bool KSafeFileWriter::Write(std::string_view bytes) {
         return false;
     }
     if (const std::error_code ec = WriteAll(fs_, handle_, bytes)) {
-        return Fail(7, "Cannot write to " + temp_ + ": ", ec,
-                    "The disk may be full or no longer reachable. " +
-                        UnchangedText(mode_.has_value()));
+        return Fail(
+            7, "Cannot write to " + temp_ + ": ", ec,
+            "The disk may be full or no longer reachable. " + UnchangedText(mode_.has_value()));
     }
     return true;
 }

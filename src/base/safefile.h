@@ -26,9 +26,9 @@ inline constexpr std::uint64_t kMaxWholeFileSize = std::uint64_t{1} << 30;  // 1
 
 // Reads a regular file into `out`. On failure answers false, leaves `out`
 // empty and puts a one-line reason in `error`, naming the path:
-// "Cannot open <path>: No such file or directory", "<path> is a folder",
-// "<path> is not a regular file", "<path> is larger than 1 GiB",
-// "Cannot read <path>: <system error>". The cap protects against reading a
+// "Cannot open <path>: " and the system's reason ("No such file or
+// directory", "Permission denied", "Is a directory"), "not a regular file" or
+// "larger than 1 GiB"; "Cannot read <path>: <system error>". The cap protects against reading a
 // device or a mistaken multi-gigabyte file into memory.
 [[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& out, std::string& error,
                                  std::uint64_t maxSize = kMaxWholeFileSize);
@@ -201,8 +201,7 @@ public:
     const std::string& TempPath() const { return temp_; }
 
 private:
-    bool Fail(int number, const std::string& description, std::error_code ec,
-              std::string advice);
+    bool Fail(int number, const std::string& description, std::error_code ec, std::string advice);
 
     KFileSystem& fs_;
     Messages& messages_;

@@ -30,8 +30,7 @@ KModuleFinder FinderFor(const KRunnerOptions& opts) {
 }
 
 bool OutputSparesInputs(const std::string& option, const std::string& path,
-                        const KRunnerOptions& opts, const KElements& elements,
-                        Messages& messages) {
+                        const KRunnerOptions& opts, const KElements& elements, Messages& messages) {
     std::string input;
     if (SameFile(path, opts.model)) input = "the model file " + opts.model;
     for (const auto& e : elements.All()) {

@@ -10,6 +10,7 @@
 #include "base/stepping.h"
 #include "model/elements.h"
 #include "model/lineio.h"
+#include "model/modelfile.h"
 #include "model/modulefinder.h"
 
 namespace korvel {
@@ -187,9 +188,10 @@ bool LoadNodeArray(KCustMod& block, const KModuleFinder* modules, Messages& mess
     if (!path) return false;
     std::string text, error;
     if (!ReadWholeFile(*path, text, error)) {
-        messages.ErrorBox("Cannot open " + *path);
+        messages.ErrorBox(error);
         return false;
     }
+    DropByteOrderMark(text);
     std::vector<KModuleNode> nodes;
     if (!ReadModuleInterface(std::move(text), *path, nodes, messages)) return false;
     block.SetResolvedPath(*path);

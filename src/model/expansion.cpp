@@ -174,6 +174,17 @@ bool RenumberInstance(const std::vector<KElement*>& members, int offset, Message
     return true;
 }
 
+// Expansion numbers every instance after the largest number in use, so
+// large numbers in the model can run out of the range element numbers have.
+void ReportNumbersOutOfRange(long long needed, Messages& messages) {
+    messages.ErrorBox(
+        "The custom modules of this model cannot be expanded: their elements would "
+        "need numbers up to " +
+        std::to_string(needed) + ", and element numbers go up to " + std::to_string(INT_MAX) +
+        ". Give the model's elements smaller numbers (copy them into a new "
+        "model) and compile again.");
+}
+
 // Each instance's offset is one more than the largest number of the
 // top-level model and the instances before it. Instances are renumbered in
 // order, so a running maximum gives every offset in one pass.
@@ -195,7 +206,7 @@ bool RenumberInstances(KElements& elements, Messages& messages) {
         long long localMax = 0;
         for (KElement* e : instance) localMax = std::max(localMax, (long long)e->IDNumber());
         if (offset + localMax > INT_MAX) {
-            messages.ErrorBox("Fault in CompileModel :: element numbers out of range");
+            ReportNumbersOutOfRange(offset + localMax, messages);
             return false;
         }
         if (!RenumberInstance(instance, static_cast<int>(offset), messages)) return false;
@@ -234,10 +245,10 @@ std::vector<InterfaceMap> InterfaceBlocks(KElements& elements) {
     return maps;
 }
 
-int NextUnusedNumber(KElements& elements) {
+long long NextUnusedNumber(KElements& elements) {
     int largest = -1;
     for (const auto& e : elements.All()) largest = std::max(largest, e->IDNumber());
-    return largest + 1;
+    return static_cast<long long>(largest) + 1;
 }
 
 bool JoinModules(KElements& elements, Messages& messages) {
@@ -245,7 +256,7 @@ bool JoinModules(KElements& elements, Messages& messages) {
     std::vector<KCustMod*> modules;
     for (const auto& e : elements.All())
         if (KCustMod* m = AsModule(*e)) modules.push_back(m);
-    int number = NextUnusedNumber(elements);
+    long long number = NextUnusedNumber(elements);
     for (KCustMod* m : modules) {
         if (m->instanceIndex < 0 || m->instanceIndex >= static_cast<int>(interfaces.size()))
             continue;
@@ -255,7 +266,11 @@ bool JoinModules(KElements& elements, Messages& messages) {
             if (found == inside.end()) continue;
             // Hidden wires take numbers above every element's, so the
             // numbering check never trips over them.
-            auto wire = std::make_unique<KWire>(number++, -1);
+            if (number > INT_MAX) {
+                ReportNumbersOutOfRange(number, messages);
+                return false;
+            }
+            auto wire = std::make_unique<KWire>(static_cast<int>(number++), -1);
             wire->SetParentModule(m->instanceIndex);
             wire->SetStartBlockNode(0);
             wire->SetEndBlockNode(i);

@@ -1,6 +1,7 @@
 #include "model/modelfile.h"
 
 #include <exception>
+#include <new>
 #include <unordered_map>
 
 #include "base/countingmessages.h"
@@ -390,21 +391,32 @@ KLoadResult LoadModel(KElements& elements, KLineReader& reader, const KLoadOptio
             return {-1};
         }
         return ReadRecords(l);
+    } catch (const std::bad_alloc&) {
+        messages.ErrorBox("Out of memory while reading the model (" +
+                          std::to_string(elements.Count()) + " elements read).");
+        return {};
     } catch (const std::exception& e) {
-        // Out of memory or a similar failure: the read fails, the program goes on.
+        // A similar failure: the read fails, the program goes on.
         messages.ErrorBox(std::string("Exception: ") + e.what() +
                           "  Element: " + std::to_string(elements.Count()));
         return {};
     }
 }
 
+void DropByteOrderMark(std::string& text) {
+    // Some editors put the UTF-8 mark first; it is invisible, so a refusal
+    // of "\xEF\xBB\xBF1.2" as a version would make no sense to the user.
+    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+}
+
 KLoadResult LoadModelFile(KElements& elements, const std::string& path, const KLoadOptions& options,
                           KModelHeader& header, Messages& messages) {
     std::string text, error;
     if (!ReadWholeFile(path, text, error)) {
-        messages.ErrorBox("Cannot open " + path);
+        messages.ErrorBox(error);
         return {};
     }
+    DropByteOrderMark(text);
     KLineReader reader(std::move(text));
     return LoadModel(elements, reader, options, header, messages);
 }

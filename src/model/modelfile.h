@@ -62,10 +62,14 @@ struct KLoadResult {
                                     const KLoadOptions& options, KModelHeader& header,
                                     Messages& messages);
 
-// Reads the file at a path; an unreadable file reports "Cannot open " + path.
+// Reads the file at a path; an unreadable file reports "Cannot open " + path
+// and the reason. A UTF-8 byte-order mark at the start is passed over.
 [[nodiscard]] KLoadResult LoadModelFile(KElements& elements, const std::string& path,
                                         const KLoadOptions& options, KModelHeader& header,
                                         Messages& messages);
+
+// Removes a UTF-8 byte-order mark from the start of a file's text.
+void DropByteOrderMark(std::string& text);
 
 // The text of the model in the file format, version 1.2.
 std::string SaveModelText(const KElements& elements, const KModelHeader& header);

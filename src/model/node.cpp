@@ -78,10 +78,11 @@ void KNode::SetButtons(const KDsaButtons& buttons) {
 }
 
 std::string_view KNode::ChoiceText() const {
-    if (!(value >= 0.0)) return {};
-    auto index = static_cast<std::size_t>(value);
-    if (Kind() != KValueKind::Choice || index >= Choices().size()) return {};
-    return Choices()[index];
+    // The range is checked on the double: converting a value beyond the
+    // integer range (or not a number) to an index is undefined.
+    if (Kind() != KValueKind::Choice) return {};
+    if (!(value >= 0.0 && value < static_cast<double>(Choices().size()))) return {};
+    return Choices()[static_cast<std::size_t>(value)];
 }
 
 std::vector<std::string> DefaultStringList() {

@@ -107,15 +107,15 @@ TEST_F(SafeFileTest, ReadWholeFileErrors) {
     EXPECT_FALSE(ReadWholeFile(dir_ + "/missing.kvd", out, error));
     EXPECT_EQ(error, "Cannot open " + dir_ + "/missing.kvd: No such file or directory");
     EXPECT_FALSE(ReadWholeFile(dir_, out, error));
-    EXPECT_EQ(error, dir_ + " is a folder");
+    EXPECT_EQ(error, "Cannot open " + dir_ + ": Is a directory");
     // A FIFO would block a plain read forever.
     const std::string fifo = dir_ + "/pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(ReadWholeFile(fifo, out, error));
-    EXPECT_EQ(error, fifo + " is not a regular file");
+    EXPECT_EQ(error, "Cannot open " + fifo + ": not a regular file");
     WriteFile(target_, "12345");
     EXPECT_FALSE(ReadWholeFile(target_, out, error, 4));
-    EXPECT_EQ(error, target_ + " is larger than 4 bytes");
+    EXPECT_EQ(error, "Cannot open " + target_ + ": larger than 4 bytes");
     EXPECT_EQ(out, "");
     EXPECT_TRUE(ReadWholeFile(target_, out, error, 5));
 }

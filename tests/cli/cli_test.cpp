@@ -35,6 +35,27 @@ TEST(Arguments, BadArgumentsAndUnreadableFilesAreStatusThree) {
     EXPECT_NE(ReadFile(err).find("Error: Cannot open /no/such/model.kvd"), std::string::npos);
 }
 
+// An option takes exactly one value, so the model may follow any option.
+TEST(Arguments, OptionsTakeOneValueEach) {
+    std::string osc = Example("oscillator.kvd").string();
+    Result r = RunCli("--vars x,v " + osc + " --until 0.001");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Time,x,v\n", 0), 0u) << r.out;
+    EXPECT_EQ(RunCli("--until 0.001 " + osc + " --vars v").status, 0);
+    EXPECT_EQ(RunCli("--until 0.001 0.002 " + osc).status, 3);
+}
+
+// However many folders are given, the model's own folder is searched last.
+TEST(Arguments, TheModelsFolderIsSearchedAfterTwentyModuleFolders) {
+    std::string dirs;
+    for (int i = 0; i < 20; ++i) dirs += " --module-dir /nonexistent" + std::to_string(i);
+    std::string model = Example("module_loop.kvd").string();
+    EXPECT_EQ(RunCli(model + dirs + " --until 0.001").status, 0);
+    auto err = TempDir() / "err.txt";
+    EXPECT_EQ(RunCli(model + dirs + " --module-dir /x --until 0.001", err.string()).status, 3);
+    EXPECT_NE(ReadFile(err).find("At most 20 --module-dir"), std::string::npos);
+}
+
 TEST(SaveAs, WritesTheModelBackThroughTheWriter) {
     auto dir = TempDir();
     auto in = std::filesystem::path(KORVEL_TEST_DATA) / "time_to_variable.kvd";

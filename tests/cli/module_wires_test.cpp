@@ -27,7 +27,8 @@ std::string DifferenceModule(const std::vector<std::string>& inputs) {
     ModelText m(true);
     int position = 1;
     for (const std::string& name : inputs)
-        m.Block("KCustInput", name == "setpoint" ? 0 : 1, name, {Input(std::to_string(position++))});
+        m.Block("KCustInput", name == "setpoint" ? 0 : 1, name,
+                {Input(std::to_string(position++))});
     m.Block("KSub", 2, "difference", {"0,Input1", "0,Input2"})
         .Block("KCustOutput", 3, "y", {kOutput});
     for (const std::string& name : inputs) {
@@ -74,9 +75,9 @@ TEST(ModuleWires, ReorderedInterfaceKeepsEachSignalOnItsNode) {
     EXPECT_DOUBLE_EQ(LastY(dir / "design.kvd", err), 3.0);
     EXPECT_EQ(ReadFile(err), "");
     // Saved again, the design holds the wires at the module's new indices.
-    ASSERT_EQ(RunCli((dir / "design.kvd").string() + " --save-as " + (dir / "again.kvd").string())
-                  .status,
-              0);
+    ASSERT_EQ(
+        RunCli((dir / "design.kvd").string() + " --save-as " + (dir / "again.kvd").string()).status,
+        0);
     std::string again = ReadFile(dir / "again.kvd");
     EXPECT_NE(again.find("0,feedback\r\n0,setpoint\r\n0,y\r\n"), std::string::npos);
     EXPECT_EQ(again.find("NodeNames"), std::string::npos);

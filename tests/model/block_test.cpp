@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
+
 #include "base/messagerecorder.h"
 #include "model/custmod.h"
 
@@ -229,6 +232,20 @@ TEST(Block, StringListNodesStartWithThreeEntries) {
     const KNode* strings = b.FindNode("Strings");
     ASSERT_NE(strings, nullptr);
     EXPECT_EQ(strings->Strings(), (std::vector<std::string>{"Entry1", "Entry2", "Entry3"}));
+}
+
+// A choice value from a file can be anything; only whole values naming a
+// choice have a text (values past the integer range included).
+TEST(Block, ChoiceTextOnlyForValuesThatNameAChoice) {
+    KBlock variable(13);  // "Show": False, True
+    KNode& show = *variable.FindNode("Show");
+    const std::pair<double, std::string_view> kCases[] = {
+        {0.0, "False"}, {1.0, "True"}, {1.9, "True"},      {2.0, ""},     {-0.5, ""},
+        {1e300, ""},    {-1e300, ""},  {std::nan(""), ""}, {HUGE_VAL, ""}};
+    for (const auto& [value, text] : kCases) {
+        show.value = value;
+        EXPECT_EQ(show.ChoiceText(), text) << value;
+    }
 }
 
 TEST(Block, CustomModuleNodesComeFromTheModuleAndGrowTheBody) {

@@ -2,6 +2,7 @@
 // module blocks to their insides, and the failures of unreadable modules.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,27 @@ TEST_F(CompileModuleTest, ModuleContainingItselfStopsAtTheLimit) {
     EXPECT_EQ(elements.instanceCount, kMaxModuleInstances);
     EXPECT_EQ(messages.Texts(), Texts{"Exceeded maximum number of custom modules (1000).  \n"
                                       "Probably results from a custom module reloading itself."});
+}
+
+// Instances are numbered after the largest number in use; numbers that would
+// pass the int range, for the instance or for the hidden wires after it,
+// fail the compile with a message instead of wrapping around.
+TEST_F(CompileModuleTest, NumbersBeyondTheIntRangeFailTheCompile) {
+    folder.Write("Adder.kvc", AdderModule());  // local numbers 0..4
+    for (int largest : {INT_MAX - 2, INT_MAX - 5}) {
+        SCOPED_TRACE(largest);
+        KMessageRecorder sink;
+        KElements model(sink);
+        AddBlock(model, kSolver, 0);
+        AddBlock(model, kVariable, 1);
+        AddBlock(model, kScope, largest);
+        AddModule(model, folder, sink, "Adder.kvc", 3);
+        KCompileOptions options;
+        options.modules = &folder.Finder();
+        EXPECT_FALSE(CompileModel(model, options, sink));
+        ASSERT_EQ(sink.boxes.size(), 1u) << ::testing::PrintToString(sink.Texts());
+        EXPECT_NE(sink.boxes[0].text.find("cannot be expanded"), std::string::npos);
+    }
 }
 
 TEST_F(CompileModuleTest, UnreadableModulesFailTheCompile) {

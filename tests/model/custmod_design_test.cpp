@@ -185,7 +185,8 @@ TEST(ModuleInDesign, TheNodeNamesLineOfEarlierFilesIsReadAndNotWritten) {
     std::string withLine = f.design;
     std::size_t at = withLine.find("ctl.kvc,FileName\r\n");
     ASSERT_NE(at, std::string::npos);
-    withLine.insert(at + std::string("ctl.kvc,FileName\r\n").size(), "a,b,setpoint,y,NodeNames\r\n");
+    withLine.insert(at + std::string("ctl.kvc,FileName\r\n").size(),
+                    "a,b,setpoint,y,NodeNames\r\n");
     f.WriteModule(
         {In("setpoint", "0", "1"), In("a", "0", "2"), In("b", "0", "3"), Out("y", "2", "1")});
     auto m = Load(withLine, WithModules(f.finder));

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -146,10 +148,32 @@ TEST(ModelFileGolden, LoadingFromAPathReadsTheFile) {
     EXPECT_EQ(LoadModelFile(elements, TestData("time_to_variable.kvd"), {}, header, messages).pages,
               1);
     EXPECT_EQ(elements.Count(), 3);
+    // A file that cannot be opened is refused with the system's reason.
     KElements none(messages);
     std::string missing = TestData("no_such_design.kvd");
+    std::string folder = TestData("malformed");
     EXPECT_FALSE(LoadModelFile(none, missing, {}, header, messages).Ok());
-    EXPECT_EQ(messages.Texts(), Texts{"Cannot open " + missing});
+    EXPECT_FALSE(LoadModelFile(none, folder, {}, header, messages).Ok());
+    EXPECT_EQ(messages.Texts(), (Texts{"Cannot open " + missing + ": No such file or directory",
+                                       "Cannot open " + folder + ": Is a directory"}));
+}
+
+// Some editors start a file with the UTF-8 byte-order mark; it is invisible,
+// so the file reads as if it were not there.
+TEST(ModelFileGolden, AByteOrderMarkIsPassedOver) {
+    std::string path = ::testing::TempDir() + "korvel_bom.kvd";
+    {
+        std::ofstream out(path, std::ios::binary);
+        std::ifstream in(TestData("time_to_variable.kvd"), std::ios::binary);
+        out << "\xEF\xBB\xBF" << in.rdbuf();
+    }
+    KMessageRecorder messages;
+    KElements elements(messages);
+    KModelHeader header;
+    EXPECT_EQ(LoadModelFile(elements, path, {}, header, messages).pages, 1)
+        << ::testing::PrintToString(messages.Texts());
+    EXPECT_EQ(elements.Count(), 3);
+    std::remove(path.c_str());
 }
 
 // ---------------------------------------------------------------------------
