@@ -1,22 +1,38 @@
-// Fuzz target for the model file reader.
+// Fuzz target for the model file reader and what follows reading.
 //
-// Each input is read three ways: as a design (then saved, read back, saved
-// again and laid out as drawing would), as a module file expanded into a
-// compile, and as the interface of a module file. Besides not crashing, what
-// the program wrote it must read back without complaint and write again byte
-// for byte; a break of that is a trap, so the fuzzer keeps the input.
+// An input is a design, optionally followed by a line "--module--" and a
+// second file: that file then serves as every module the design names (it is
+// written under each of those names in a scratch folder searched first). The
+// design is read (then saved, read back, saved again and laid out as drawing
+// would); a design that reads is compiled (modules expanded, nets built,
+// blocks ordered), built into a run-time model and run for a few steps. The
+// input is also read as a module file expanded into a compile, and as the
+// interface of a module file. Besides not crashing, what the program wrote it
+// must read back without complaint and write again byte for byte; a break of
+// that is a trap, so the fuzzer keeps the input.
 //
 // Built with KORVEL_FUZZ_REPLAY the same file is a plain program that replays
 // every file of the folders named on its command line, so saved inputs and
 // past crashers run with every test run.
+#include <stdlib.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/messagerecorder.h"
+#include "base/texthelpers.h"
+#include "engine/benchtop.h"
+#include "engine/buildbenchtop.h"
+#include "engine/solver.h"
 #include "model/block.h"
+#include "model/compile.h"
 #include "model/custmodfile.h"
 #include "model/elements.h"
 #include "model/lineio.h"
@@ -32,9 +48,52 @@ namespace {
 
 using namespace korvel;
 
-const KModuleFinder& Modules() {
-    static const KModuleFinder finder(std::vector<std::string>{KORVEL_FUZZ_MODULES});
-    return finder;
+// Steps a design that compiles is run for; enough to reach every block's
+// step code and the first sample of the instruments.
+constexpr int kStepBudget = 4;
+// Module names of one input written to the scratch folder, at most.
+constexpr int kMaxServedNames = 4;
+const std::string kModuleSeparator = "\n--module--\n";
+
+// A folder of this process for the second file of an input.
+const std::string& ScratchFolder() {
+    static const std::string folder = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "korvel_fuzz_XXXXXX").string();
+        const char* made = ::mkdtemp(pattern.data());
+        return made ? std::string(made) : std::string();
+    }();
+    return folder;
+}
+
+// The finder of one input: the scratch folder first, then the bundled modules.
+KModuleFinder Modules() {
+    return KModuleFinder(std::vector<std::string>{ScratchFolder(), KORVEL_FUZZ_MODULES});
+}
+
+// Empties the scratch folder, then writes `module` (when the input has a
+// second file) into it under each module file name the design names (the
+// value of a "FileName" line).
+void ServeModule(const std::string& design, const std::optional<std::string>& module) {
+    const std::string& folder = ScratchFolder();
+    if (folder.empty()) return;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        std::filesystem::remove(entry.path(), ec);
+    if (!module) return;
+    const std::string keyword = ",FileName";
+    int served = 0;
+    for (std::size_t end = design.find(keyword); end != std::string::npos && served < kMaxServedNames;
+         end = design.find(keyword, end + 1)) {
+        std::size_t start = design.rfind('\n', end);
+        start = start == std::string::npos ? 0 : start + 1;
+        std::string name = FileNameOnly(design.substr(start, end - start));
+        if (name.empty() || name == "." || name == ".." || name.size() > 200 ||
+            name.find_first_of(std::string("/\r\0", 3)) != std::string::npos)
+            continue;
+        std::ofstream(std::filesystem::path(folder) / name, std::ios::binary) << *module;
+        ++served;
+    }
 }
 
 void Require(bool condition, const char* what) {
@@ -45,8 +104,10 @@ void Require(bool condition, const char* what) {
 
 KLoadResult Read(const std::string& text, KElements& elements, KModelHeader& header,
                  Messages& messages, int parentModule = -1) {
+    static KModuleFinder finder;
+    finder = Modules();
     KLoadOptions options;
-    options.modules = &Modules();
+    options.modules = &finder;
     options.parentModule = parentModule;
     KLineReader reader(text);
     return LoadModel(elements, reader, options, header, messages);
@@ -80,6 +141,26 @@ void TouchGeometry(KElements& elements) {
     Require(sum != 0x7fffffffffffffffLL, "unreachable: keeps the sum alive");
 }
 
+// Compiles a design that read, builds its run-time model and runs a few
+// steps. Fatal errors end the attempt as they end a compile or a run.
+void CompileAndRun(KElements& elements, Messages& messages) {
+    try {
+        const KModuleFinder finder = Modules();
+        KCompileOptions options;
+        options.modules = &finder;
+        if (!CompileModel(elements, options, messages)) return;
+        std::unique_ptr<KBenchTop> bench = BuildBenchTop(elements, messages);
+        if (!bench || !bench->Solver()) return;
+        bench->PrepareScopes();
+        bench->RestartSolver();
+        for (int i = 0; i < kStepBudget; ++i) {
+            if (!bench->Solver()->Step(bench->time)) break;
+            if (!bench->SampleInstruments()) break;
+        }
+    } catch (const KFatalError&) {
+    }
+}
+
 void ReadAsDesign(const std::string& text) {
     KMessageRecorder messages;
     KElements elements(messages);
@@ -97,6 +178,7 @@ void ReadAsDesign(const std::string& text) {
     Require(again.Count() == elements.Count(), "a saved model reads back other elements");
     Require(SaveModelText(again, againHeader) == saved, "saving what was read changes the text");
     TouchGeometry(again);
+    if (result.Ok()) CompileAndRun(elements, messages);
 }
 
 void ReadAsModule(const std::string& text) {
@@ -111,7 +193,12 @@ void ReadAsModule(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::string text(reinterpret_cast<const char*>(data), size);
+    const std::size_t split = text.find(kModuleSeparator);
+    std::optional<std::string> module;
+    if (split != std::string::npos) module = text.substr(split + kModuleSeparator.size());
+    ServeModule(text.substr(0, split), module);
+    if (split != std::string::npos) text.resize(split + 1);
     ReadAsDesign(text);
     ReadAsModule(text);
     return 0;
