@@ -229,10 +229,16 @@ bool KFaultyFileSystem::FailsNow() {
 }
 
 std::error_code KFaultyFileSystem::CheckReadable(const std::string& path) {
+    if (readableError) {
+        return std::make_error_code(*readableError);
+    }
     return inner_.CheckReadable(path);
 }
 
 std::error_code KFaultyFileSystem::CheckWritable(const std::string& path) {
+    if (writableError) {
+        return std::make_error_code(*writableError);
+    }
     return inner_.CheckWritable(path);
 }
 

@@ -117,6 +117,10 @@ public:
     bool failRemove = false;
     // When not 0, each Write passes on at most this many bytes.
     std::size_t maxWriteChunk = 0;
+    // Answers of the permission checks, as the kernel gives them to a user
+    // the permission bits stop (they never stop root).
+    std::optional<std::errc> readableError;
+    std::optional<std::errc> writableError;
 
     // Changing operations seen so far.
     int Operations() const { return operations_; }

@@ -4,12 +4,16 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,17 +42,27 @@ unsigned ModeOf(const std::string& path) {
     return static_cast<unsigned>(info.st_mode) & 07777u;
 }
 
-// Whether permission bits actually stop this process (they do not for root).
-bool PermissionsApply(const std::string& folder) {
-    const std::string probe = folder + "/probe";
-    WriteFile(probe, "x");
-    ::chmod(probe.c_str(), 0);
-    const int fd = ::open(probe.c_str(), O_RDONLY);
-    if (fd >= 0) {
-        ::close(fd);
+// Runs `check` as a user the permission bits stop: this process when it is
+// not root, else a child switched to the user "nobody". Answers whether the
+// check held; nullopt when root has no such user to become.
+std::optional<bool> AsUserThePermissionsStop(const std::function<bool()>& check) {
+    if (::geteuid() != 0) {
+        return check();
     }
-    ::unlink(probe.c_str());
-    return fd < 0;
+    const struct passwd* nobody = ::getpwnam("nobody");
+    if (nobody == nullptr || nobody->pw_uid == 0) {
+        return std::nullopt;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool switched = ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0;
+        ::_exit(switched && check() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) {
+        return false;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 class SafeFileTest : public testing::Test {
@@ -120,16 +134,22 @@ TEST_F(SafeFileTest, ReadWholeFileErrors) {
     EXPECT_TRUE(ReadWholeFile(target_, out, error, 5));
 }
 
+// What the kernel answers is the point here, so this runs as a user the
+// permission bits stop.
 TEST_F(SafeFileTest, ReadWholeFileUnreadable) {
-    if (!PermissionsApply(dir_)) {
-        GTEST_SKIP() << "permission bits do not stop this user";
-    }
     WriteFile(target_, "secret");
-    ::chmod(target_.c_str(), 0200);
-    std::string out;
-    std::string error;
-    EXPECT_FALSE(ReadWholeFile(target_, out, error));
-    EXPECT_EQ(error, "Cannot open " + target_ + ": Permission denied");
+    ASSERT_EQ(::chmod(target_.c_str(), 0200), 0);
+    ASSERT_EQ(::chmod(dir_.c_str(), 0711), 0);
+    const std::optional<bool> held = AsUserThePermissionsStop([this] {
+        std::string out;
+        std::string error;
+        return !ReadWholeFile(target_, out, error) && out.empty() &&
+               error == "Cannot open " + target_ + ": Permission denied";
+    });
+    if (!held) {
+        GTEST_SKIP() << "running as root, and there is no user \"nobody\" to become";
+    }
+    EXPECT_TRUE(*held);
 }
 
 TEST_F(SafeFileTest, SaveReplacesTheFile) {
@@ -282,13 +302,14 @@ TEST_F(SafeFileTest, TakenTempNameMovesToTheNextNumber) {
     EXPECT_EQ(TempFiles(), std::set<std::string>{"___Korvel__00000.tmp"});
 }
 
+// The permission faults come through the file-system seam, so they are the
+// same for every user.
 TEST_F(SafeFileTest, ReadOnlyFolderFailsWithError6) {
-    if (!PermissionsApply(dir_)) {
-        GTEST_SKIP() << "permission bits do not stop this user";
-    }
     WriteFile(target_, "old");
-    ASSERT_EQ(::chmod(dir_.c_str(), 0555), 0);
-    ASSERT_FALSE(SaveFileSafely(real_, target_, "new", messages_));
+    KFaultyFileSystem faulty(real_);
+    faulty.failOperation = 1;  // creating the temporary file
+    faulty.failError = std::errc::permission_denied;
+    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
     ASSERT_EQ(messages_.messages.size(), 1u);
     EXPECT_EQ(messages_.messages[0].number, 6);
     EXPECT_EQ(messages_.messages[0].description,
@@ -298,30 +319,48 @@ TEST_F(SafeFileTest, ReadOnlyFolderFailsWithError6) {
 }
 
 TEST_F(SafeFileTest, ReadOnlyFileIsNotReplaced) {
-    if (!PermissionsApply(dir_)) {
-        GTEST_SKIP() << "permission bits do not stop this user";
-    }
     WriteFile(target_, "old");
-    ASSERT_EQ(::chmod(target_.c_str(), 0444), 0);
-    ASSERT_FALSE(SaveFileSafely(real_, target_, "new", messages_));
+    KFaultyFileSystem faulty(real_);
+    faulty.writableError = std::errc::permission_denied;
+    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
     ASSERT_EQ(messages_.messages.size(), 1u);
     EXPECT_EQ(messages_.messages[0].number, 5);
     EXPECT_EQ(messages_.messages[0].description,
               "Cannot write to " + target_ + ": Permission denied");
     EXPECT_EQ(ReadFile(target_), "old");
+    EXPECT_EQ(faulty.Operations(), 0);
+    EXPECT_TRUE(TempFiles().empty());
+}
+
+// A file without any write permission is read-only for every user: the
+// kernel lets root write it, but someone made it so on purpose.
+TEST_F(SafeFileTest, AFileWithoutWritePermissionIsNotReplacedEvenByRoot) {
+    WriteFile(target_, "old");
+    ASSERT_EQ(::chmod(target_.c_str(), 0444), 0);
+    for (const bool replace : {true, false}) {
+        messages_.messages.clear();
+        ASSERT_FALSE(replace ? SaveFileSafely(real_, target_, "new", messages_)
+                             : SaveNewFile(real_, target_, "new", messages_));
+        ASSERT_EQ(messages_.messages.size(), 1u);
+        EXPECT_EQ(messages_.messages[0].description,
+                  "Cannot write to " + target_ + ": Permission denied");
+    }
+    EXPECT_EQ(ReadFile(target_), "old");
     EXPECT_EQ(ModeOf(target_), 0444u);
 }
 
 TEST_F(SafeFileTest, UnreadableFileIsError5) {
-    if (!PermissionsApply(dir_)) {
-        GTEST_SKIP() << "permission bits do not stop this user";
-    }
     WriteFile(target_, "old");
-    ASSERT_EQ(::chmod(target_.c_str(), 0200), 0);
-    ASSERT_FALSE(SaveFileSafely(real_, target_, "new", messages_));
+    KFaultyFileSystem faulty(real_);
+    faulty.readableError = std::errc::permission_denied;
+    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
     ASSERT_EQ(messages_.messages.size(), 1u);
     EXPECT_EQ(messages_.messages[0].number, 5);
     EXPECT_EQ(messages_.messages[0].description, "Cannot open " + target_ + ": Permission denied");
+    EXPECT_EQ(ReadFile(target_), "old");
+    // Save As does not read the file it replaces.
+    EXPECT_TRUE(SaveNewFile(faulty, target_, "new", messages_));
+    EXPECT_EQ(ReadFile(target_), "new");
 }
 
 TEST_F(SafeFileTest, PermissionBitsAreKept) {
