@@ -457,6 +457,40 @@ TEST_F(SafeFileTest, SaveNewFileFaultLoop) {
     EXPECT_EQ(ReadFile(target_), "fresh");
 }
 
+// A file written in pieces replaces its target only on Commit; abandoned, or
+// after a failed piece, the target stays whole and no temporary file is left.
+TEST_F(SafeFileTest, PieceByPieceWriterReplacesOnlyOnCommit) {
+    WriteFile(target_, "old");
+    {
+        KSafeFileWriter writer(real_, messages_);
+        ASSERT_TRUE(writer.Open(target_));
+        ASSERT_TRUE(writer.Write("row 1\n"));
+        EXPECT_EQ(ReadFile(target_), "old");
+    }  // destroyed without Commit
+    EXPECT_EQ(ReadFile(target_), "old");
+    EXPECT_TRUE(TempFiles().empty());
+
+    KFaultyFileSystem faulty(real_);
+    faulty.failOperation = 3;  // create, first piece, second piece
+    KSafeFileWriter failing(faulty, messages_);
+    ASSERT_TRUE(failing.Open(target_));
+    EXPECT_TRUE(failing.Write("row 1\n"));
+    EXPECT_FALSE(failing.Write("row 2\n"));
+    EXPECT_FALSE(failing.Write("row 3\n"));
+    EXPECT_FALSE(failing.Commit());
+    ASSERT_EQ(messages_.messages.size(), 1u);
+    EXPECT_EQ(messages_.messages[0].number, 7);
+    EXPECT_EQ(ReadFile(target_), "old");
+    EXPECT_TRUE(TempFiles().empty());
+
+    KSafeFileWriter writer(real_, messages_);
+    ASSERT_TRUE(writer.Open(target_));
+    ASSERT_TRUE(writer.Write("row 1\n") && writer.Write("row 2\n"));
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_EQ(ReadFile(target_), "row 1\nrow 2\n");
+    EXPECT_TRUE(TempFiles().empty());
+}
+
 TEST(TempFileName, FiveDigits) {
     EXPECT_EQ(TempFileName(0), "___Korvel__00000.tmp");
     EXPECT_EQ(TempFileName(42), "___Korvel__00042.tmp");
