@@ -83,7 +83,8 @@ void ServeModule(const std::string& design, const std::optional<std::string>& mo
     if (!module) return;
     const std::string keyword = ",FileName";
     int served = 0;
-    for (std::size_t end = design.find(keyword); end != std::string::npos && served < kMaxServedNames;
+    for (std::size_t end = design.find(keyword);
+         end != std::string::npos && served < kMaxServedNames;
          end = design.find(keyword, end + 1)) {
         std::size_t start = design.rfind('\n', end);
         start = start == std::string::npos ? 0 : start + 1;
