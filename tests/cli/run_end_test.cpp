@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -80,6 +81,31 @@ TEST(RunEnd, AWiredTimeIncrementNeedsUntil) {
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(ReadFile(err).find("give --until T"), std::string::npos) << ReadFile(err);
     EXPECT_EQ(RunCli(model.string() + " --until 0.002").status, 0);
+}
+
+// Out of memory is a message and an exit status, never an abort: a chain of
+// 100 000 blocks cannot even be read in 60 MB of address space.
+TEST(RunEnd, OutOfMemoryIsAMessageAndStatusThree) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
+#else
+    constexpr int kChain = 100000;
+    ModelText m(false);
+    m.Block("KSolver", 0, "Solver", {"0.001,h"}).Block("KTime", 1, "t", {});
+    for (int i = 0; i < kChain; ++i) m.Block("KMinusX", 2 + i, "", {});
+    m.Block("KVariable", kChain + 2, "y", {}).Block("KScope", kChain + 3, "Scope", {});
+    for (int i = 0; i <= kChain; ++i) m.Wire(kChain + 10 + i, 1 + i, i == 0 ? 0 : 1, 2 + i, 0);
+    fs::path model = TempDir() / "chain.kvd";
+    WriteFile(model, m.Text());
+    fs::path err = TempDir() / "err.txt";
+    std::string command = "(ulimit -v 60000; exec " + std::string(KORVEL_RUN) + " " +
+                          model.string() + " --until 0.001 >/dev/null 2>" + err.string() + ")";
+    int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw)) << raw;
+    EXPECT_EQ(WEXITSTATUS(raw), 3);
+    EXPECT_NE(ReadFile(err).find("Out of memory while reading"), std::string::npos)
+        << ReadFile(err);
+#endif
 }
 
 }  // namespace
