@@ -5,6 +5,7 @@
 #include "base/messagerecorder.h"
 #include "base/messages.h"
 #include "base/safefile.h"
+#include "model/block.h"
 #include "model/compile.h"
 #include "model/custmod.h"
 #include "model/elements.h"
@@ -60,7 +61,11 @@ int SaveAs(const KRunnerOptions& opts, Messages& messages) {
     load.modules = &finder;
     if (!LoadModelFile(elements, opts.model, load, header, messages).Ok()) return kExitInput;
     std::string text = SaveModelText(elements, header);
-    {
+    bool usesModules = false;
+    for (const auto& e : elements.All())
+        if (const auto* b = dynamic_cast<const KBlock*>(e.get()))
+            usesModules |= b->IsCustomModule();
+    if (usesModules) {
         // The modules that modules use are found by expanding; a failure
         // there is the compile's business, not a reason to refuse the copy.
         KMessageRecorder quiet;
