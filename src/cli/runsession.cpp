@@ -200,6 +200,14 @@ int Drive(Session& s, const KRunnerOptions& opts) {
     return kExitOk;
 }
 
+// Destroys the run-time model, which writes back the workbooks Store blocks
+// changed; a write that failed (and was reported) makes the run a failure.
+int CloseRunModel(std::unique_ptr<KBenchTop>& bench, KCountingMessages& watch, int status) {
+    const int errorsBefore = watch.errors;
+    bench.reset();
+    return watch.errors > errorsBefore && status == kExitOk ? kExitRun : status;
+}
+
 bool ValidOptions(const KRunnerOptions& opts, Messages& messages) {
     if (opts.until && !(std::isfinite(*opts.until) && *opts.until >= 0)) {
         messages.ErrorBox("--until needs a finite time of 0 or more.");
@@ -237,6 +245,9 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& csv) 
     }
     if (bench) ShowCompileMessages(bench->CompileMessages(), watch);
     if (!bench || watch.errors > 0) return kExitCompile;
+    // Workbooks named relative to the model are found beside it.
+    bench->SetModelFolder(std::filesystem::path(opts.model).parent_path().string());
+    if (!bench->OpenFiles()) return kExitCompile;
     if (opts.check) {
         watch.NoteBox("Compile Successful!");
         return kExitOk;
@@ -257,7 +268,7 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& csv) 
     Session session{*bench, *bench->Solver(), columns, csv, watch};
     int status = Drive(session, opts);
     csv.flush();
-    return status;
+    return CloseRunModel(bench, watch, status);
 }
 
 }  // namespace korvel
