@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <unordered_map>
@@ -217,6 +218,24 @@ private:
         return number ? KCellValue::Number(*number) : KCellValue::Text(text);
     }
 
+    // Widens the sheet's used-range hint to cover a written cell.
+    void CoverInDimension(const KCellAddress& a) {
+        pugi::xml_attribute ref = Child(doc_.document_element(), "dimension").attribute("ref");
+        if (!ref) return;
+        const std::string_view text = ref.value();
+        const std::size_t colon = text.find(':');
+        const auto first = ParseCellAddress(text.substr(0, colon));
+        const auto last =
+            colon == std::string_view::npos ? first : ParseCellAddress(text.substr(colon + 1));
+        if (!first || !last) return;
+        const KCellAddress low{std::min(first->row, a.row), std::min(first->column, a.column)};
+        const KCellAddress high{std::max(last->row, a.row), std::max(last->column, a.column)};
+        const std::string range = low == high
+                                      ? FormatCellAddress(low)
+                                      : FormatCellAddress(low) + ":" + FormatCellAddress(high);
+        ref.set_value(range.c_str());
+    }
+
     pugi::xml_node RowFor(int row) {
         if (auto found = rows_.find(row); found != rows_.end()) return found->second;
         const auto next = rows_.upper_bound(row);
@@ -289,6 +308,7 @@ bool KXlsxSheet::Write(const KCellAddress& address, double value, std::string& e
     cell.append_child((prefix_ + "v").c_str())
         .append_child(pugi::node_pcdata)
         .set_value(StoredNumberText(value).c_str());
+    CoverInDimension(address);
     changed_ = true;
     return true;
 }

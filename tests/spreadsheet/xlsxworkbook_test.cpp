@@ -107,6 +107,8 @@ TEST(XlsxWrite, WrittenCellsReadBackIndependentlyAndTheRestKeepsItsBytes) {
     const auto after = test::ZipEntries(path);
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(after.at("xl/worksheets/sheet1.xml").c_str()));
+    // The used-range hint covers the new cells.
+    EXPECT_STREQ(doc.child("worksheet").child("dimension").attribute("ref").value(), "A1:D70000");
     int lastRow = 0;
     for (pugi::xml_node row : doc.child("worksheet").child("sheetData").children("row")) {
         EXPECT_GT(row.attribute("r").as_int(), lastRow);
