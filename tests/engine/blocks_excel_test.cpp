@@ -181,5 +181,27 @@ TEST_F(ExcelBlocks, TheMotorLoadsItsSheetAndSteps) {
     EXPECT_DOUBLE_EQ(model.Value(motor, "Power Loss"), 28.125);
 }
 
+TEST_F(ExcelBlocks, ALegacyWorkbookLoadsButRefusesAStore) {
+    const std::string legacy = std::string(KORVEL_TEST_DATA) + "/spreadsheet/legacy.xls";
+    SetText(*file, "File", legacy);  // an absolute name is used as it is
+    KBlock& load = AddLoad("C", "Params");
+    KTestModel::Set(load, "Row", 4);
+    ASSERT_TRUE(Build());
+    ASSERT_TRUE(model.benchTop->ComputeAll(0.0));
+    EXPECT_EQ(model.Value(load, "Output"), -7.25);
+
+    KTestModel withStore;
+    withStore.AddSolver(0.1, 1.0);
+    KBlock& xls = withStore.Add("KExcelFile");
+    SetText(xls, "File", legacy);
+    KBlock& store = withStore.Add("KExcelStore");
+    SetText(store, "Sheet", "Params");
+    SetText(store, "Column", "A");
+    KBenchTop& bench = withStore.Build();
+    EXPECT_FALSE(bench.OpenFiles());
+    EXPECT_NE(withStore.messages.Last().text.find("save it as .xlsx"), std::string::npos)
+        << withStore.messages.Last().text;
+}
+
 }  // namespace
 }  // namespace korvel
