@@ -168,6 +168,42 @@ TEST(XlsxWrite, AFailedWriteBackLeavesTheWorkbookAsItWas) {
     EXPECT_EQ(test::ReadCells(path, 2).at("A1"), "n:9");
 }
 
+// Producers may prefix element names and leave out the optional row and
+// cell references; positions then follow the previous row or cell.
+TEST(XlsxWrite, PrefixedSheetsWithoutReferencesReadAndWriteInPlace) {
+    KTempDir dir;
+    test::WriteXlsx(dir.File("ref.xlsx"), Reference());
+    const std::string sheet =
+        "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<x:sheetData><x:row><x:c t=\"s\"><x:v>0</x:v></x:c><x:c><x:v>2.5</x:v></x:c></x:row>"
+        "<x:row r=\"3\"><x:c r=\"C3\" t=\"inlineStr\"><x:is><x:r><x:t>a</x:t></x:r><x:r>"
+        "<x:t>b</x:t></x:r></x:is></x:c></x:row></x:sheetData></x:worksheet>";
+    std::string bytes;
+    std::string error;
+    ASSERT_TRUE(RewriteZip(test::ReadFileBytes(dir.File("ref.xlsx")),
+                           {{"xl/worksheets/sheet1.xml", sheet}}, {}, bytes, error));
+    auto book = OpenWorkbookBytes("p.xlsx", bytes, error);
+    ASSERT_NE(book, nullptr) << error;
+    KSheet& s = book->SheetAt(0);
+    EXPECT_EQ(CellText(s.Read({1, 1})), "Gain");
+    EXPECT_EQ(LoadNumber(s.Read({1, 2})), 2.5);
+    EXPECT_EQ(CellText(s.Read({3, 3})), "ab");
+    ASSERT_TRUE(s.Write({2, 2}, 4.0, error));
+    ASSERT_TRUE(s.Write({1, 3}, 5.0, error));
+    std::string saved;
+    ASSERT_TRUE(book->Serialize(saved, error)) << error;
+    const std::string xml = [&] {
+        std::string out;
+        EXPECT_TRUE(KZipReader::Open(saved, error)->Read("xl/worksheets/sheet1.xml", out, error));
+        return out;
+    }();
+    EXPECT_NE(xml.find("<x:row r=\"1\"><x:c t=\"s\" r=\"A1\"><x:v>0</x:v></x:c><x:c r=\"B1\">"
+                       "<x:v>2.5</x:v></x:c><x:c r=\"C1\"><x:v>5</x:v></x:c></x:row><x:row "
+                       "r=\"2\"><x:c r=\"B2\"><x:v>4</x:v></x:c></x:row><x:row r=\"3\">"),
+              std::string::npos)
+        << xml;
+}
+
 TEST(XlsxOpen, BrokenFilesAreRefusedWithAReason) {
     KTempDir dir;
     const std::string good = dir.File("good.xlsx");
