@@ -63,6 +63,12 @@ int main(int argc, char** argv) {
             }
             status = RunModel(opts, messages, csv);
             csv.close();
+            // A model that did not build (a missing workbook, say) wrote no
+            // rows, and leaves no file either.
+            if (status == kExitCompile || status == kExitInput) {
+                std::remove(partial.c_str());
+                return status;
+            }
             if (!csv) {
                 messages.ErrorBox("Cannot write " + partial);
                 status = kExitInput;

@@ -79,6 +79,7 @@ TEST(ExcelLink, AMissingWorkbookRefusesTheModelAndCreatesNothing) {
     const Outcome r = RunIn(dir, model);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
+    EXPECT_EQ(RunIn(dir, model + " --out " + dir.File("rows.csv")).status, 1);
     EXPECT_NE(r.err.find("Error: Could not open file \"params.xlsx\""), std::string::npos) << r.err;
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"excel_link.kvd"});
 }
