@@ -39,8 +39,7 @@ void Exercise(const std::string& bytes) {
     for (int s = 0; s < book->SheetCount(); ++s) {
         KSheet& sheet = book->SheetAt(s);
         for (int row = 1; row <= 20; ++row)
-            for (int column = 1; column <= 5; ++column)
-                (void)LoadNumber(sheet.Read({row, column}));
+            for (int column = 1; column <= 5; ++column) (void)LoadNumber(sheet.Read({row, column}));
         written.push_back(sheet.Write(kWritten, 0.25 + s, error));
     }
     std::string saved;

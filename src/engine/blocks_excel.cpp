@@ -51,8 +51,8 @@ KLibraryExcelFile* BoundFile(KBenchTop& benchTop, KBlock& block) {
         if (!object->IsSpreadsheetFile()) continue;
         ++count;
         only = object;
-        const bool match = target != nullptr ? &object->Block() == target
-                                             : object->Block().IDNumber() == id;
+        const bool match =
+            target != nullptr ? &object->Block() == target : object->Block().IDNumber() == id;
         if (match) return static_cast<KLibraryExcelFile*>(object);
     }
     if (target == nullptr && id == -1 && count == 1) return static_cast<KLibraryExcelFile*>(only);

@@ -23,8 +23,7 @@ constexpr int kMaxTableLength = kMaxSheetRow;
 class Labels {
 public:
     explicit Labels(const KSheet& sheet) : sheet_(sheet) {
-        for (int row = kLabelRows; row >= 1; --row)
-            rows_[CellText(sheet.Read({row, 1}))] = row;
+        for (int row = kLabelRows; row >= 1; --row) rows_[CellText(sheet.Read({row, 1}))] = row;
     }
 
     std::string Text(const std::string& label) const {
@@ -97,8 +96,9 @@ std::vector<double> Resample(const std::vector<double>& velocity, const std::vec
             labels.Fail("Velocity column", "has no two rows around the speed " +
                                                FormatGeneral(v, 15) +
                                                "; velocities must rise from 0 to the last");
-        table[static_cast<std::size_t>(i)] =
-            value[j] + (v - velocity[j]) * (value[j + 1] - value[j]) / (velocity[j + 1] - velocity[j]);
+        table[static_cast<std::size_t>(i)] = value[j] + (v - velocity[j]) *
+                                                            (value[j + 1] - value[j]) /
+                                                            (velocity[j + 1] - velocity[j]);
     }
     return table;
 }
@@ -181,7 +181,8 @@ KMotorOutputs MotorStep(const KMotorTables& t, const KMotorInputs& in, double& d
     // At the top speed the limit and so the current out are 0: no ratio.
     if (std::fabs(out.currentOut) > 1e-5) dynamicKt = out.torque / out.currentOut;
     for (std::size_t i = 0; i < t.cogHarmonic.size(); ++i)
-        out.torque += 0.5 * t.cogMagnitude[i] * std::sin(in.position * t.cogHarmonic[i] - t.cogPhase[i]);
+        out.torque +=
+            0.5 * t.cogMagnitude[i] * std::sin(in.position * t.cogHarmonic[i] - t.cogPhase[i]);
     if (t.useLoss) {
         const double loss = LinearTableAt(t.loss, t.maxVelocity, std::fabs(v));
         if (v > 0) {
@@ -191,8 +192,8 @@ KMotorOutputs MotorStep(const KMotorTables& t, const KMotorInputs& in, double& d
         } else {
             // At rest the loss is friction: it holds the motor against up to
             // its own size of torque and never drives it.
-            out.torque = std::fabs(out.torque) <= loss ? 0.0
-                                                       : out.torque - std::copysign(loss, out.torque);
+            out.torque =
+                std::fabs(out.torque) <= loss ? 0.0 : out.torque - std::copysign(loss, out.torque);
         }
         out.powerLoss = std::fabs(v) * loss;
     }

@@ -19,9 +19,9 @@ namespace korvel {
 class KSheet;
 
 struct KMotorTables {
-    double maxCurrent = 0.0;  // Imax
-    double r25 = 0.0;         // winding resistance at 25 degrees C
-    double tempCoeff = 0.0;   // k: resistance grows by k^(T - 25)
+    double maxCurrent = 0.0;   // Imax
+    double r25 = 0.0;          // winding resistance at 25 degrees C
+    double tempCoeff = 0.0;    // k: resistance grows by k^(T - 25)
     double maxVelocity = 0.0;  // Vmax, the last velocity of the sheet
     // The torque limit and the loss torque at L equally spaced speeds from 0
     // to Vmax; the torque limit at Vmax is 0.

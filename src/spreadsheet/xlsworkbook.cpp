@@ -20,7 +20,8 @@ std::uint64_t CellKey(int row, int column) {
 
 class KXlsSheet final : public KSheet {
 public:
-    KXlsSheet(std::string name, std::string path) : KSheet(std::move(name)), path_(std::move(path)) {}
+    KXlsSheet(std::string name, std::string path)
+        : KSheet(std::move(name)), path_(std::move(path)) {}
 
     KCellValue Read(const KCellAddress& address) const override {
         const auto found = cells_.find(CellKey(address.row, address.column));
@@ -103,8 +104,7 @@ bool KXlsWorkbook::LoadSheet(const void* handle, KXlsSheet& sheet, std::string& 
     for (unsigned int r = 0; r < rowLimit; ++r) {
         for (unsigned c = 0; c < columnLimit; ++c) {
             FreeXL_CellValue cell;
-            const int got =
-                freexl_get_cell_value(handle, r, static_cast<unsigned short>(c), &cell);
+            const int got = freexl_get_cell_value(handle, r, static_cast<unsigned short>(c), &cell);
             if (got == FREEXL_ILLEGAL_CELL_ROW_COL) continue;
             if (got != FREEXL_OK) {
                 error = "a cell of sheet \"" + sheet.Name() + "\" cannot be read";

@@ -1,10 +1,9 @@
 #include "spreadsheet/xlsxworkbook.h"
 
-#include <pugixml.hpp>
-
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <pugixml.hpp>
 #include <unordered_map>
 #include <vector>
 
@@ -84,9 +83,8 @@ std::string PartFolder(const std::string& part) {
 
 // A relationship target resolved against the folder of its source part.
 std::string ResolveTarget(const std::string& folder, std::string_view target) {
-    std::string joined = !target.empty() && target.front() == '/'
-                             ? std::string(target.substr(1))
-                             : folder + std::string(target);
+    std::string joined = !target.empty() && target.front() == '/' ? std::string(target.substr(1))
+                                                                  : folder + std::string(target);
     std::vector<std::string> segments;
     std::size_t start = 0;
     while (start <= joined.size()) {
@@ -192,7 +190,8 @@ private:
                 const pugi::xml_attribute ref = c.attribute("r");
                 const auto address = ref ? ParseCellAddress(ref.value()) : std::nullopt;
                 column = address ? address->column : column + 1;
-                if (!ref) c.append_attribute("r").set_value(FormatCellAddress({row, column}).c_str());
+                if (!ref)
+                    c.append_attribute("r").set_value(FormatCellAddress({row, column}).c_str());
                 if (column > kMaxAddressColumn) continue;
                 cells_[CellKey(row, column)] = c;
             }
@@ -239,10 +238,10 @@ private:
     pugi::xml_node RowFor(int row) {
         if (auto found = rows_.find(row); found != rows_.end()) return found->second;
         const auto next = rows_.upper_bound(row);
-        pugi::xml_node node = next == rows_.end()
-                                  ? sheetData_.append_child((prefix_ + "row").c_str())
-                                  : sheetData_.insert_child_before((prefix_ + "row").c_str(),
-                                                                   next->second);
+        pugi::xml_node node =
+            next == rows_.end()
+                ? sheetData_.append_child((prefix_ + "row").c_str())
+                : sheetData_.insert_child_before((prefix_ + "row").c_str(), next->second);
         node.append_attribute("r").set_value(row);
         rows_[row] = node;
         return node;
@@ -264,8 +263,8 @@ private:
             }
         }
         const std::string name = prefix_ + "c";
-        pugi::xml_node cell = after ? row.insert_child_before(name.c_str(), after)
-                                    : row.append_child(name.c_str());
+        pugi::xml_node cell =
+            after ? row.insert_child_before(name.c_str(), after) : row.append_child(name.c_str());
         cell.append_attribute("r").set_value(FormatCellAddress(address).c_str());
         cells_[key] = cell;
         return cell;

@@ -96,8 +96,8 @@ bool KZipReader::Read(std::string_view name, std::string& out, std::string& erro
     for (;;) {
         const zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
         if (got < 0) {
-            error = "the part " + key + " is damaged (" + zip_error_strerror(zip_file_get_error(file)) +
-                    ")";
+            error = "the part " + key + " is damaged (" +
+                    zip_error_strerror(zip_file_get_error(file)) + ")";
             ok = false;
             break;
         }

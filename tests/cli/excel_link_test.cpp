@@ -1,12 +1,12 @@
 // korvel-run on a model that loads parameters from a workbook and stores
 // results into it (issue 20).
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
 
 #include "spreadsheet/workbookfiles.h"
 
@@ -22,7 +22,8 @@ struct Outcome {
 };
 
 Outcome RunIn(const KTempDir& dir, const std::string& args) {
-    const std::string errFile = dir.Path() + "/../" + fs::path(dir.Path()).filename().string() + ".err";
+    const std::string errFile =
+        dir.Path() + "/../" + fs::path(dir.Path()).filename().string() + ".err";
     const std::string command = std::string(KORVEL_RUN) + " " + args + " 2>" + errFile;
     Outcome r;
     FILE* pipe = popen(command.c_str(), "r");
@@ -39,11 +40,11 @@ Outcome RunIn(const KTempDir& dir, const std::string& args) {
 
 // The model's workbook: Params!B1 is the gain, B3 a formula; Results!A1 a heading.
 void WriteParams(const std::string& path) {
-    korvel::test::WriteXlsx(path, {{"Params",
-                                    {{0, 0, std::string("Gain")},
-                                     {0, 1, 2.5},
-                                     {2, 1, korvel::test::KFormula{"=B1*2", 5.0}}}},
-                                   {"Results", {{0, 0, std::string("t")}}}});
+    korvel::test::WriteXlsx(
+        path,
+        {{"Params",
+          {{0, 0, std::string("Gain")}, {0, 1, 2.5}, {2, 1, korvel::test::KFormula{"=B1*2", 5.0}}}},
+         {"Results", {{0, 0, std::string("t")}}}});
 }
 
 // The model and, unless told otherwise, its workbook in a fresh folder.

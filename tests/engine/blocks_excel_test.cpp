@@ -22,10 +22,13 @@ void SetText(KBlock& block, std::string_view node, std::string text) {
 class ExcelBlocks : public ::testing::Test {
 protected:
     ExcelBlocks() {
-        test::WriteXlsx(dir.File("book.xlsx"),
-                        {{"S",
-                          {{0, 0, 1.0}, {1, 0, 2.0}, {2, 0, 3.0}, {3, 0, 4.0},
-                           {4, 0, std::string("abc")}, {65535, 0, 9.0}}}});
+        test::WriteXlsx(dir.File("book.xlsx"), {{"S",
+                                                 {{0, 0, 1.0},
+                                                  {1, 0, 2.0},
+                                                  {2, 0, 3.0},
+                                                  {3, 0, 4.0},
+                                                  {4, 0, std::string("abc")},
+                                                  {65535, 0, 9.0}}}});
         model.AddSolver(0.1, 1.0);
         file = &model.Add("KExcelFile", "ExcelFile1");
         SetText(*file, "File", "book.xlsx");
@@ -153,19 +156,32 @@ TEST_F(ExcelBlocks, ABlockWorksOnTheExcelFileItsNodeNames) {
 }
 
 TEST_F(ExcelBlocks, TheMotorLoadsItsSheetAndSteps) {
-    test::WriteXlsx(dir.File("motor.xlsx"),
-                    {{"M",
-                      {{0, 0, std::string("Maximum current")}, {0, 1, 10.0},
-                       {1, 0, std::string("Velocity column")}, {1, 1, std::string("D")},
-                       {2, 0, std::string("Torque column")}, {2, 1, std::string("E")},
-                       {3, 0, std::string("Row of first velocity")}, {3, 1, 20.0},
-                       {4, 0, std::string("Number of velocities")}, {4, 1, 3.0},
-                       {5, 0, std::string("Linear torque table length")}, {5, 1, 5.0},
-                       {6, 0, std::string("Use loss table?")}, {6, 1, std::string("y")},
-                       {7, 0, std::string("Loss coefficient column")}, {7, 1, std::string("F")},
-                       {19, 3, 0.0}, {19, 4, 6.0}, {19, 5, 0.5},
-                       {20, 3, 40.0}, {20, 4, 4.0}, {20, 5, 1.5},
-                       {21, 3, 100.0}, {21, 4, 1.0}, {21, 5, 2.5}}}});
+    test::WriteXlsx(dir.File("motor.xlsx"), {{"M",
+                                              {{0, 0, std::string("Maximum current")},
+                                               {0, 1, 10.0},
+                                               {1, 0, std::string("Velocity column")},
+                                               {1, 1, std::string("D")},
+                                               {2, 0, std::string("Torque column")},
+                                               {2, 1, std::string("E")},
+                                               {3, 0, std::string("Row of first velocity")},
+                                               {3, 1, 20.0},
+                                               {4, 0, std::string("Number of velocities")},
+                                               {4, 1, 3.0},
+                                               {5, 0, std::string("Linear torque table length")},
+                                               {5, 1, 5.0},
+                                               {6, 0, std::string("Use loss table?")},
+                                               {6, 1, std::string("y")},
+                                               {7, 0, std::string("Loss coefficient column")},
+                                               {7, 1, std::string("F")},
+                                               {19, 3, 0.0},
+                                               {19, 4, 6.0},
+                                               {19, 5, 0.5},
+                                               {20, 3, 40.0},
+                                               {20, 4, 4.0},
+                                               {20, 5, 1.5},
+                                               {21, 3, 100.0},
+                                               {21, 4, 1.0},
+                                               {21, 5, 2.5}}}});
     SetText(*file, "File", "motor.xlsx");
     KBlock& motor = model.Add("KExcelMotor");
     SetText(motor, "Sheet", "M");

@@ -17,9 +17,9 @@ TEST(CellAddress, ParsesColumnLettersAndRow) {
         {"ab7", KCellAddress{7, 28}},
         {"Z12", KCellAddress{12, 26}},
         {"XFD1048576", KCellAddress{1048576, 16384}},
-        {"XFE1", std::nullopt},        // beyond the last column
-        {"A1048577", std::nullopt},    // beyond the last row
-        {"A0", std::nullopt},          // rows count from 1
+        {"XFE1", std::nullopt},      // beyond the last column
+        {"A1048577", std::nullopt},  // beyond the last row
+        {"A0", std::nullopt},        // rows count from 1
         {"A", std::nullopt},
         {"12", std::nullopt},
         {"A1B", std::nullopt},
@@ -46,9 +46,18 @@ TEST(CellValue, TextToNumberFollowsTheTypedNumberRule) {
         std::optional<double> expected;
     };
     const Case cases[] = {
-        {"", 0.0},        {"   ", 0.0},       {" 2.5 ", 2.5},     {"+3", 3.0},
-        {"-4e2", -400.0}, {".5", 0.5},        {"+-3", std::nullopt}, {"abc", std::nullopt},
-        {"1,5", std::nullopt}, {"0x10", std::nullopt}, {"inf", std::nullopt}, {"1e999", std::nullopt},
+        {"", 0.0},
+        {"   ", 0.0},
+        {" 2.5 ", 2.5},
+        {"+3", 3.0},
+        {"-4e2", -400.0},
+        {".5", 0.5},
+        {"+-3", std::nullopt},
+        {"abc", std::nullopt},
+        {"1,5", std::nullopt},
+        {"0x10", std::nullopt},
+        {"inf", std::nullopt},
+        {"1e999", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

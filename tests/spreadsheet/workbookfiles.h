@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <pugixml.hpp>
 #include <unistd.h>
 #include <xlsxwriter.h>
 #include <zip.h>
@@ -12,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <pugixml.hpp>
 #include <sstream>
 #include <string>
 #include <variant>

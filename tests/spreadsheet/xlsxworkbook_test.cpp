@@ -5,8 +5,8 @@
 #include "base/messagerecorder.h"
 #include "base/safefile.h"
 #include "spreadsheet/workbook.h"
-#include "spreadsheet/ziparchive.h"
 #include "spreadsheet/workbookfiles.h"
+#include "spreadsheet/ziparchive.h"
 
 namespace korvel {
 namespace {
@@ -19,8 +19,10 @@ using test::KTempDir;
 std::vector<test::KTestSheet> Reference() {
     return {
         {"Params",
-         {{0, 0, std::string("Gain")}, {0, 1, 2.5},
-          {1, 0, std::string("Offset")}, {1, 1, std::string(" -4e-1 ")},
+         {{0, 0, std::string("Gain")},
+          {0, 1, 2.5},
+          {1, 0, std::string("Offset")},
+          {1, 1, std::string(" -4e-1 ")},
           {2, 1, KBool{true}},
           {4, 1, KFormula{"=B1*2", 5.0}},
           {5, 2, std::string("abc")}}},
@@ -96,10 +98,11 @@ TEST(XlsxWrite, WrittenCellsReadBackIndependentlyAndTheRestKeepsItsBytes) {
 
     const auto cells = test::ReadCells(path, 1);
     const std::map<std::string, std::string> expected = {
-        {"A1", "n:42"},    {"B1", "n:0.333333333333333"}, {"A2", "s:Offset"},
-        {"B2", "s: -4e-1 "}, {"A3", "n:1e+20"},          {"B3", "b:1"},
-        {"D4", "n:7"},     {"B5", "n:-1.5"},              {"C6", "s:abc"},
-        {"A70000", "n:3"},
+        {"A1", "n:42"},     {"B1", "n:0.333333333333333"},
+        {"A2", "s:Offset"}, {"B2", "s: -4e-1 "},
+        {"A3", "n:1e+20"},  {"B3", "b:1"},
+        {"D4", "n:7"},      {"B5", "n:-1.5"},
+        {"C6", "s:abc"},    {"A70000", "n:3"},
     };
     EXPECT_EQ(cells, expected);
 
@@ -202,6 +205,70 @@ TEST(XlsxWrite, PrefixedSheetsWithoutReferencesReadAndWriteInPlace) {
                        "r=\"2\"><x:c r=\"B2\"><x:v>4</x:v></x:c></x:row><x:row r=\"3\">"),
               std::string::npos)
         << xml;
+}
+
+// The calculation chain lists formula cells; one that no longer holds a
+// formula would make spreadsheet programs report the file as damaged.
+TEST(XlsxWrite, OverwritingAFormulaDropsTheCalculationChain) {
+    KTempDir dir;
+    test::WriteXlsx(dir.File("ref.xlsx"), Reference());
+    auto entries = test::ZipEntries(dir.File("ref.xlsx"));
+    auto insertBefore = [](std::string text, const std::string& end, const std::string& what) {
+        return text.insert(text.rfind(end), what);
+    };
+    const std::string types =
+        insertBefore(entries.at("[Content_Types].xml"), "</Types>",
+                     "<Override PartName=\"/xl/calcChain.xml\" ContentType=\"application/"
+                     "vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml\"/>");
+    const std::string rels = insertBefore(
+        entries.at("xl/_rels/workbook.xml.rels"), "</Relationships>",
+        "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/calcChain\" Target=\"calcChain.xml\"/>");
+    const std::string chain = "<calcChain><c r=\"B5\" i=\"1\"/></calcChain>";
+    std::string bytes;
+    std::string error;
+    ASSERT_TRUE(RewriteZip(test::ReadFileBytes(dir.File("ref.xlsx")),
+                           {{"[Content_Types].xml", types},
+                            {"xl/_rels/workbook.xml.rels", rels},
+                            {"xl/calcChain.xml", chain}},
+                           {}, bytes, error));
+    auto book = OpenWorkbookBytes("c.xlsx", bytes, error);
+    ASSERT_NE(book, nullptr) << error;
+    std::string saved;
+    ASSERT_TRUE(book->SheetAt(1).Write({1, 1}, 1.0, error));
+    ASSERT_TRUE(book->Serialize(saved, error));
+    EXPECT_TRUE(KZipReader::Open(saved, error)->Has("xl/calcChain.xml"));  // no formula lost yet
+    ASSERT_TRUE(book->SheetAt(0).Write({5, 2}, 1.0, error));
+    ASSERT_TRUE(book->Serialize(saved, error));
+    auto zip = KZipReader::Open(saved, error);
+    EXPECT_FALSE(zip->Has("xl/calcChain.xml"));
+    std::string text;
+    ASSERT_TRUE(zip->Read("[Content_Types].xml", text, error));
+    EXPECT_EQ(text.find("calcChain"), std::string::npos);
+    ASSERT_TRUE(zip->Read("xl/_rels/workbook.xml.rels", text, error));
+    EXPECT_EQ(text.find("calcChain"), std::string::npos);
+    EXPECT_NE(text.find("sharedStrings"), std::string::npos);
+    EXPECT_NE(OpenWorkbookBytes("c.xlsx", saved, error), nullptr) << error;
+}
+
+TEST(XlsxWrite, TheCellThatHoldsASharedFormulaIsNotOverwritten) {
+    KTempDir dir;
+    test::WriteXlsx(dir.File("ref.xlsx"), Reference());
+    const std::string sheet =
+        "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<sheetData><row r=\"1\"><c r=\"A1\"><f t=\"shared\" ref=\"A1:A2\" si=\"0\">B1</f>"
+        "<v>1</v></c></row><row r=\"2\"><c r=\"A2\"><f t=\"shared\" si=\"0\"/><v>2</v></c>"
+        "</row></sheetData></worksheet>";
+    std::string bytes;
+    std::string error;
+    ASSERT_TRUE(RewriteZip(test::ReadFileBytes(dir.File("ref.xlsx")),
+                           {{"xl/worksheets/sheet2.xml", sheet}}, {}, bytes, error));
+    auto book = OpenWorkbookBytes("f.xlsx", bytes, error);
+    ASSERT_NE(book, nullptr) << error;
+    EXPECT_FALSE(book->SheetAt(1).Write({1, 1}, 5.0, error));
+    EXPECT_NE(error.find("cell A1 of sheet \"Data Sheet\""), std::string::npos) << error;
+    EXPECT_FALSE(book->Changed());
+    EXPECT_TRUE(book->SheetAt(1).Write({2, 1}, 5.0, error)) << error;
 }
 
 TEST(XlsxOpen, BrokenFilesAreRefusedWithAReason) {
