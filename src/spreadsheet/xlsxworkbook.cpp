@@ -402,6 +402,12 @@ bool KXlsxWorkbook::Load(std::string& error) {
         }
         auto sheet =
             std::make_unique<KXlsxSheet>(s.attribute("name").value(), rel->target, strings_);
+        // Two sheets on one part would each save their own copy of it.
+        for (const auto& other : sheets_) {
+            if (other->Part() != rel->target) continue;
+            error = "two sheets share the part " + rel->target;
+            return false;
+        }
         if (!zip->Read(rel->target, bytes, error) || !sheet->Load(bytes, error)) return false;
         sheets_.push_back(std::move(sheet));
     }
@@ -455,7 +461,14 @@ bool KXlsxWorkbook::Serialize(std::string& bytes, std::string& error) const {
         replace[sheet->Part()] = sheet->Bytes();
         removedFormula = removedFormula || sheet->RemovedFormula();
     }
-    if (removedFormula && !calcChainPart_.empty()) DropCalcChain(replace, remove);
+    // A chain that claims a part the workbook needs is no chain to drop.
+    if (removedFormula && !calcChainPart_.empty() && calcChainPart_ != workbookPart_ &&
+        calcChainPart_ != "[Content_Types].xml" &&
+        calcChainPart_ != RelationshipsPart(workbookPart_) &&
+        !replace.count(calcChainPart_) &&
+        std::none_of(sheets_.begin(), sheets_.end(),
+                     [this](const auto& s) { return s->Part() == calcChainPart_; }))
+        DropCalcChain(replace, remove);
     return RewriteZip(original_, replace, remove, bytes, error);
 }
 
