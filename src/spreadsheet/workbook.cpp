@@ -33,7 +33,12 @@ bool KWorkbook::Close(KFileSystem& fs, Messages& messages) {
                           ". The file was not changed.");
         return false;
     }
-    if (!SaveFileSafely(fs, path_, bytes, messages)) return false;
+    if (!SaveFileSafely(fs, path_, bytes, messages)) {
+        messages.ErrorBox("The workbook \"" + path_ +
+                          "\" was not written back: it keeps what it held before the run, "
+                          "without the values stored into it.");
+        return false;
+    }
     MarkSaved(std::move(bytes));
     return true;
 }

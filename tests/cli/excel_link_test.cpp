@@ -21,10 +21,12 @@ struct Outcome {
     std::string err;
 };
 
-Outcome RunIn(const KTempDir& dir, const std::string& args) {
+// `prefix` runs before the runner in the same shell (limits, traps).
+Outcome RunIn(const KTempDir& dir, const std::string& args, const std::string& prefix = "") {
     const std::string errFile =
         dir.Path() + "/../" + fs::path(dir.Path()).filename().string() + ".err";
-    const std::string command = std::string(KORVEL_RUN) + " " + args + " 2>" + errFile;
+    const std::string command =
+        prefix + "exec " + std::string(KORVEL_RUN) + " " + args + " 2>" + errFile;
     Outcome r;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
@@ -105,6 +107,24 @@ TEST(ExcelLink, AfterARunTimeErrorTheStoredValuesAreWrittenBack) {
               std::string::npos)
         << r.err;
     EXPECT_EQ(korvel::test::ReadCells(dir.File("params.xlsx"), 1).at("C1"), "n:2.5");
+}
+
+// Files may grow to 4 blocks only, so the complete temporary workbook
+// cannot be written (even by root): the run reports it and fails, and the
+// workbook is the one the run started with.
+TEST(ExcelLink, AFailedWriteBackIsStatusTwoAndLeavesTheWorkbookAsItWas) {
+    KTempDir dir;
+    const std::string model = CopyModel(dir, "excel_link.kvd");
+    const std::string before = korvel::test::ReadFileBytes(dir.File("params.xlsx"));
+    ASSERT_GT(before.size(), 4096u);
+    const Outcome r = RunIn(dir, model, "trap '' XFSZ; ulimit -f 4; ");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Cannot write to"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("params.xlsx\" was not written back"), std::string::npos) << r.err;
+    EXPECT_EQ(korvel::test::ReadFileBytes(dir.File("params.xlsx")), before);
+    auto entries = dir.Entries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"excel_link.kvd", "params.xlsx"}));
 }
 
 }  // namespace
