@@ -464,8 +464,7 @@ bool KXlsxWorkbook::Serialize(std::string& bytes, std::string& error) const {
     // A chain that claims a part the workbook needs is no chain to drop.
     if (removedFormula && !calcChainPart_.empty() && calcChainPart_ != workbookPart_ &&
         calcChainPart_ != "[Content_Types].xml" &&
-        calcChainPart_ != RelationshipsPart(workbookPart_) &&
-        !replace.count(calcChainPart_) &&
+        calcChainPart_ != RelationshipsPart(workbookPart_) && !replace.count(calcChainPart_) &&
         std::none_of(sheets_.begin(), sheets_.end(),
                      [this](const auto& s) { return s->Part() == calcChainPart_; }))
         DropCalcChain(replace, remove);

@@ -109,6 +109,22 @@ TEST(ExcelLink, AfterARunTimeErrorTheStoredValuesAreWrittenBack) {
     EXPECT_EQ(korvel::test::ReadCells(dir.File("params.xlsx"), 1).at("C1"), "n:2.5");
 }
 
+TEST(ExcelLink, AStoreIntoALegacyWorkbookRefusesTheModel) {
+    KTempDir dir;
+    std::string text =
+        korvel::test::ReadFileBytes(fs::path(KORVEL_TEST_DATA) / "spreadsheet" / "excel_link.kvd");
+    text.replace(text.find("params.xlsx"), 11, "legacy.xls");
+    std::ofstream(dir.File("model.kvd"), std::ios::binary) << text;
+    fs::copy_file(fs::path(KORVEL_TEST_DATA) / "spreadsheet" / "legacy.xls",
+                  dir.File("legacy.xls"));
+    const Outcome r = RunIn(dir, dir.File("model.kvd"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Excel Store \"StoreGain\" cannot store values"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("save it as .xlsx"), std::string::npos) << r.err;
+}
+
 // Files may grow to 4 blocks only, so the complete temporary workbook
 // cannot be written (even by root): the run reports it and fails, and the
 // workbook is the one the run started with.
