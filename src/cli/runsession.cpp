@@ -240,6 +240,14 @@ int Drive(Session& s, const KRunnerOptions& opts) {
     return kExitOk;
 }
 
+// Destroys the run-time model, which writes back the workbooks Store blocks
+// changed; a write that failed (and was reported) makes the run a failure.
+int CloseRunModel(std::unique_ptr<KBenchTop>& bench, KCountingMessages& watch, int status) {
+    const int errorsBefore = watch.errors;
+    bench.reset();
+    return watch.errors > errorsBefore && status == kExitOk ? kExitRun : status;
+}
+
 bool ValidOptions(const KRunnerOptions& opts, Messages& messages) {
     if (opts.until && !(std::isfinite(*opts.until) && *opts.until >= 0)) {
         messages.ErrorBox("--until needs a finite time of 0 or more.");
@@ -296,6 +304,9 @@ std::optional<int> Build(const KRunnerOptions& opts, Built& built, KCountingMess
     }
     if (built.bench) ShowCompileMessages(built.bench->CompileMessages(), watch);
     if (!built.bench || watch.errors > 0) return kExitCompile;
+    // Workbooks named relative to the model are found beside it.
+    built.bench->SetModelFolder(std::filesystem::path(opts.model).parent_path().string());
+    if (!built.bench->OpenFiles()) return kExitCompile;
     return std::nullopt;
 }
 
@@ -355,7 +366,11 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& stand
     }
     Columns columns = ChooseColumns(bench, opts, watch);
     if (!columns.ok) return kExitInput;
-    if (!opts.out) return WriteTable(bench, columns, opts, standardOutput, true, watch);
+    // Destroying the run-time model writes back the workbooks it changed; a
+    // failed write-back turns a finished run into a failed one.
+    if (!opts.out)
+        return CloseRunModel(built.bench, watch,
+                             WriteTable(bench, columns, opts, standardOutput, true, watch));
     // The rows go to a temporary file that replaces the target only when
     // the run has written them: a run that never started leaves the target
     // as it was.
@@ -363,6 +378,7 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& stand
     KCsvFile file(fs, watch);
     if (!file.Open(*opts.out)) return kExitInput;
     int status = WriteTable(bench, columns, opts, file.Stream(), false, watch);
+    status = CloseRunModel(built.bench, watch, status);
     bool keep = status == kExitOk || status == kExitRun;
     if (!file.Finish(keep) && keep) return kExitInput;
     return status;

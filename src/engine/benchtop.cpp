@@ -249,6 +249,12 @@ KLibraryClass* KBenchTop::FindSpreadsheetFile(std::string_view name) const {
     return nullptr;
 }
 
+bool KBenchTop::OpenFiles() {
+    bool ok = true;
+    for (KLibraryClass* object : compute_) ok = object->OpenFiles(modelFolder_) && ok;
+    return ok;
+}
+
 void KBenchTop::SyncNodeValues() {
     RefreshStateOutputs();
     arena_.SyncNodeValues();

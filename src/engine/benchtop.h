@@ -106,6 +106,16 @@ public:
     void ZeroStoredOutputs();
     KLibraryClass* FindDigitalController(std::string_view name) const;
     KLibraryClass* FindSpreadsheetFile(std::string_view name) const;
+
+    // --- Files the model works on ----------------------------------------------
+    // The folder of the model file; relative file names of blocks (workbooks)
+    // resolve against it. Empty: the current folder.
+    void SetModelFolder(std::string folder) { modelFolder_ = std::move(folder); }
+    const std::string& ModelFolder() const { return modelFolder_; }
+    // Opens the files of every compute-list object (OpenFiles) after the model
+    // folder is set; false when one could not be opened (the messages have
+    // been shown), which refuses the run-time model.
+    bool OpenFiles();
     // Copies output values back into the blocks' nodes for the editor.
     void SyncNodeValues();
 
@@ -166,6 +176,7 @@ private:
     std::vector<unsigned char> isStateOutputSlot_;
     std::vector<KLibraryClass*> refresh_;
 
+    std::string modelFolder_;
     bool batched_ = true;
     bool planValid_ = false;
     KEvaluationPlan plan_;

@@ -36,6 +36,10 @@ public:
     virtual void Compute(double time);
     virtual bool IsDigitalController() const { return false; }
     virtual bool IsSpreadsheetFile() const { return false; }
+    // Opens the files the object works on (a workbook), relative names
+    // resolving against `modelFolder`; false after an error box. Called once
+    // the run-time model is built, before it runs (base: nothing to open).
+    virtual bool OpenFiles(const std::string& /*modelFolder*/) { return true; }
     // Clears stored outputs and internal histories ("Zero All Stored Outputs").
     virtual void ZeroStoredOutputs() {}
     // Brings state outputs up to date from the block's states; called before

@@ -7,6 +7,7 @@
 
 #include "engine/benchtop.h"
 #include "engine/blocks_analog.h"
+#include "engine/blocks_excel.h"
 #include "engine/blocks_logic.h"
 #include "engine/blocks_math.h"
 #include "engine/blocks_misc.h"
@@ -84,6 +85,11 @@ constexpr Entry kMakers[] = {
     {"KTriangleWave", &Make<KLibraryTriangleWave>},
     {"KSawtoothWave", &Make<KLibrarySawtoothWave>},
     {"KRandom", &Make<KLibraryRandom>},
+    // Spreadsheet link
+    {"KExcelFile", &Make<KLibraryExcelFile>},
+    {"KExcelLoad", &Make<KLibraryExcelLoad>},
+    {"KExcelStore", &Make<KLibraryExcelStore>},
+    {"KExcelMotor", &Make<KLibraryExcelMotor>},
 };
 
 constexpr std::string_view kPassive[] = {

@@ -97,7 +97,6 @@ const std::set<std::string_view> kNotYet = {
     "KMech2J",
     "KABC2DQ",
     "KDQ2ABC",
-    "KExcelMotor",
     "KFriction",
     "KHarmError",
     "KMotorFb",
@@ -105,9 +104,6 @@ const std::set<std::string_view> kNotYet = {
     "KProfile333",
     "KProfile333PA",
     "KProfileTri",
-    "KExcelFile",
-    "KExcelLoad",
-    "KExcelStore",
 };
 
 TEST(LibraryFactory, EveryTypeRunsIsPassiveOrIsKnownNotToRunYet) {

@@ -1,0 +1,146 @@
+// korvel-run on a model that loads parameters from a workbook and stores
+// results into it (issue 20).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+#include "spreadsheet/workbookfiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using korvel::test::KTempDir;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// `prefix` runs before the runner in the same shell (limits, traps).
+Outcome RunIn(const KTempDir& dir, const std::string& args, const std::string& prefix = "") {
+    const std::string errFile =
+        dir.Path() + "/../" + fs::path(dir.Path()).filename().string() + ".err";
+    const std::string command =
+        prefix + "exec " + std::string(KORVEL_RUN) + " " + args + " 2>" + errFile;
+    Outcome r;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    std::array<char, 4096> buffer{};
+    std::size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
+    const int raw = pclose(pipe);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.err = korvel::test::ReadFileBytes(errFile);
+    fs::remove(errFile);
+    return r;
+}
+
+// The model's workbook: Params!B1 is the gain, B3 a formula; Results!A1 a heading.
+void WriteParams(const std::string& path) {
+    korvel::test::WriteXlsx(
+        path,
+        {{"Params",
+          {{0, 0, std::string("Gain")}, {0, 1, 2.5}, {2, 1, korvel::test::KFormula{"=B1*2", 5.0}}}},
+         {"Results", {{0, 0, std::string("t")}}}});
+}
+
+// The model and, unless told otherwise, its workbook in a fresh folder.
+std::string CopyModel(const KTempDir& dir, const char* model, bool withWorkbook = true) {
+    const std::string path = dir.File(model);
+    fs::copy_file(fs::path(KORVEL_TEST_DATA) / "spreadsheet" / model, path);
+    if (withWorkbook) WriteParams(dir.File("params.xlsx"));
+    return path;
+}
+
+// "Gain" loads B1 and "StoreGain" stores it into C1 at the first evaluation;
+// "StoreTime" stores the time into Results!A2 when it first reaches 0.52,
+// which is the middle stage of the step from 0.5 (h = 0.1).
+TEST(ExcelLink, ARunLoadsStoresAndLeavesExactlyThoseValuesInTheWorkbook) {
+    KTempDir dir;
+    const std::string model = CopyModel(dir, "excel_link.kvd");
+    const Outcome r = RunIn(dir, model + " --vars gain --every 0.5");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Time,gain\n0.5,2.5\n", 0), 0u) << r.out;
+    const std::map<std::string, std::string> params = {
+        {"A1", "s:Gain"}, {"B1", "n:2.5"}, {"C1", "n:2.5"}, {"B3", "f:B1*2=5"}};
+    EXPECT_EQ(korvel::test::ReadCells(dir.File("params.xlsx"), 1), params);
+    const std::map<std::string, std::string> results = {{"A1", "s:t"}, {"A2", "n:0.55"}};
+    EXPECT_EQ(korvel::test::ReadCells(dir.File("params.xlsx"), 2), results);
+    auto entries = dir.Entries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"excel_link.kvd", "params.xlsx"}));
+}
+
+TEST(ExcelLink, AMissingWorkbookRefusesTheModelAndCreatesNothing) {
+    KTempDir dir;
+    const std::string model = CopyModel(dir, "excel_link.kvd", false);
+    const Outcome r = RunIn(dir, model);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(RunIn(dir, model + " --out " + dir.File("rows.csv")).status, 1);
+    EXPECT_NE(r.err.find("Error: Could not open file \"params.xlsx\""), std::string::npos) << r.err;
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"excel_link.kvd"});
+}
+
+TEST(ExcelLink, AWorkbookNothingChangedKeepsItsBytes) {
+    KTempDir dir;
+    const std::string model = CopyModel(dir, "excel_link.kvd");
+    const std::string before = korvel::test::ReadFileBytes(dir.File("params.xlsx"));
+    EXPECT_EQ(RunIn(dir, model + " --check").status, 0);
+    EXPECT_EQ(korvel::test::ReadFileBytes(dir.File("params.xlsx")), before);
+}
+
+// "BadCell" loads the text "Gain" once the time reaches 0.52: the run stops
+// with a run-time error, and what was stored before is still written back.
+TEST(ExcelLink, AfterARunTimeErrorTheStoredValuesAreWrittenBack) {
+    KTempDir dir;
+    const std::string model = CopyModel(dir, "excel_link_error.kvd");
+    const Outcome r = RunIn(dir, model);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("holds \"Gain\", which is not a number in KExcelLoad block named "
+                         "\"BadCell\""),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(korvel::test::ReadCells(dir.File("params.xlsx"), 1).at("C1"), "n:2.5");
+}
+
+TEST(ExcelLink, AStoreIntoALegacyWorkbookRefusesTheModel) {
+    KTempDir dir;
+    std::string text =
+        korvel::test::ReadFileBytes(fs::path(KORVEL_TEST_DATA) / "spreadsheet" / "excel_link.kvd");
+    text.replace(text.find("params.xlsx"), 11, "legacy.xls");
+    std::ofstream(dir.File("model.kvd"), std::ios::binary) << text;
+    fs::copy_file(fs::path(KORVEL_TEST_DATA) / "spreadsheet" / "legacy.xls",
+                  dir.File("legacy.xls"));
+    const Outcome r = RunIn(dir, dir.File("model.kvd"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Excel Store \"StoreGain\" cannot store values"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("save it as .xlsx"), std::string::npos) << r.err;
+}
+
+// Files may grow to 4 blocks only, so the complete temporary workbook
+// cannot be written (even by root): the run reports it and fails, and the
+// workbook is the one the run started with.
+TEST(ExcelLink, AFailedWriteBackIsStatusTwoAndLeavesTheWorkbookAsItWas) {
+    KTempDir dir;
+    const std::string model = CopyModel(dir, "excel_link.kvd");
+    const std::string before = korvel::test::ReadFileBytes(dir.File("params.xlsx"));
+    ASSERT_GT(before.size(), 4096u);
+    const Outcome r = RunIn(dir, model, "trap '' XFSZ; ulimit -f 4; ");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Cannot write to"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("params.xlsx\" was not written back"), std::string::npos) << r.err;
+    EXPECT_EQ(korvel::test::ReadFileBytes(dir.File("params.xlsx")), before);
+    auto entries = dir.Entries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"excel_link.kvd", "params.xlsx"}));
+}
+
+}  // namespace
