@@ -6,6 +6,7 @@
 
 #include "base/messages.h"
 #include "base/streammessages.h"
+#include "cli/instrumentout.h"
 #include "cli/listtypes.h"
 #include "cli/runner.h"
 #include "cli/runsession.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     app.add_option("--module-dir", opts.moduleFolders,
                    "Folder searched for custom module files (repeatable); the model's own "
                    "folder is searched last");
+    AddInstrumentOptions(app, opts);
     try {
         app.parse(argc, argv);
         opts.varsGiven = vars->count() > 0;

@@ -12,6 +12,7 @@
 #include "base/countingmessages.h"
 #include "base/messages.h"
 #include "base/numberformat.h"
+#include "cli/instrumentout.h"
 #include "engine/benchtop.h"
 #include "engine/buildbenchtop.h"
 #include "engine/compilemessage.h"
@@ -42,7 +43,7 @@ bool HasRunEnd(const KElements& elements) {
         if (!e->IsBlock()) continue;
         const auto& b = static_cast<const KBlock&>(*e);
         if (b.GetTypeTag() == "KStop" || b.HasProgram()) return true;
-        // A single-shot scope will end a run too once scopes acquire.
+        if (b.IsScope() && std::floor(b.Node(9).value) == 1) return true;  // "Single Shot?"
         if (b.IsSolver() && b.Node(1).value > 0) return true;
     }
     return false;
@@ -131,11 +132,33 @@ struct Session {
     const Columns& columns;
     std::ostream& csv;
     KCountingMessages& watch;
+    const KInstrumentOutputs& instruments;
+
+    // Instruments that want a sample at the present time take it before the
+    // model moves on, as the run loop's pass does (a started analyzer's first
+    // sample at t = 0, or several scope samples within one long step).
+    Outcome SampleDue() {
+        for (double next = bench.NextRunTime(); next <= bench.time;) {
+            if (Outcome o = Sample(); o != Outcome::Running) return o;
+            const double after = bench.NextRunTime();
+            if (!(after > next)) break;  // a sample time too fine to move on
+            next = after;
+        }
+        return Outcome::Running;
+    }
+
+    Outcome Sample() {
+        if (!bench.SampleInstruments()) return watch.errors > 0 ? Outcome::Failed : Outcome::Ended;
+        if (watch.errors > 0) return Outcome::Failed;
+        if (bench.AnyScopeWantsStop() || instruments.AnalyzersDone(bench)) return Outcome::Ended;
+        return Outcome::Running;
+    }
 
     // Runs to `target` (at least one step when target lies on the clock);
     // Ended when the model stopped itself, Failed after an error.
     Outcome RunTo(double target) {
         do {
+            if (Outcome o = SampleDue(); o != Outcome::Running) return o;
             double t = std::min(bench.NextRunTime(), target);
             if (!(t > bench.time))
                 t = std::nextafter(bench.time, std::numeric_limits<double>::infinity());
@@ -148,9 +171,7 @@ struct Session {
                                FormatGeneral(bench.time, 15) + ".");
                 return Outcome::Failed;
             }
-            if (!bench.SampleInstruments())
-                return watch.errors > 0 ? Outcome::Failed : Outcome::Ended;
-            if (bench.AnyScopeWantsStop()) return Outcome::Ended;
+            if (Outcome o = Sample(); o != Outcome::Running) return o;
         } while (bench.time < target);
         return Outcome::Running;
     }
@@ -241,22 +262,25 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& csv) 
         watch.NoteBox("Compile Successful!");
         return kExitOk;
     }
-    if (!opts.until && !HasRunEnd(elements)) {
+    if (!opts.until && !HasRunEnd(elements) && opts.dsaOut.empty()) {
         watch.ErrorBox(
             "Nothing in this model ends a run (a positive \"Time Increment\" of the Solver, a "
-            "Stop block or a program block); give --until T.");
+            "Stop block, a program block or a single-shot scope); give --until T.");
         return kExitInput;
     }
     Columns columns = ChooseColumns(*bench, opts, watch);
     if (!columns.ok) return kExitInput;
+    KInstrumentOutputs instruments;
+    if (!instruments.Prepare(*bench, elements, opts, watch)) return kExitInput;
     csv << "Time";
     for (const KLibraryVar* v : columns.vars) csv << ',' << CsvField(v->Name());
     csv << '\n';
     bench->PrepareScopes();
     bench->RestartSolver();
-    Session session{*bench, *bench->Solver(), columns, csv, watch};
+    Session session{*bench, *bench->Solver(), columns, csv, watch, instruments};
     int status = Drive(session, opts);
     csv.flush();
+    if (status == kExitOk) status = instruments.Write(*bench, opts, watch);
     return status;
 }
 

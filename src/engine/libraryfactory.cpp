@@ -7,6 +7,7 @@
 
 #include "engine/benchtop.h"
 #include "engine/blocks_analog.h"
+#include "engine/blocks_instruments.h"
 #include "engine/blocks_logic.h"
 #include "engine/blocks_math.h"
 #include "engine/blocks_misc.h"
@@ -21,6 +22,12 @@ namespace {
 template <class T>
 void Make(KBenchTop& benchTop, KBlock& block) {
     benchTop.AddCompute(benchTop.Adopt(std::make_unique<T>(benchTop, block)));
+}
+
+// Live scopes are computed and sampled after each run-loop pass.
+void MakeLiveVariable(KBenchTop& benchTop, KBlock& block) {
+    benchTop.AddComputeAndLive(
+        benchTop.Adopt(std::make_unique<KLibraryLiveVariable>(benchTop, block)));
 }
 
 struct Entry {
@@ -84,6 +91,11 @@ constexpr Entry kMakers[] = {
     {"KTriangleWave", &Make<KLibraryTriangleWave>},
     {"KSawtoothWave", &Make<KLibrarySawtoothWave>},
     {"KRandom", &Make<KLibraryRandom>},
+    // Instruments
+    {"KScope", &MakeScopeBlock},
+    {"KDsa", &MakeDsaBlock},
+    {"KLiveVariable", &MakeLiveVariable},
+    {"KLiveVariable2", &MakeLiveVariable},
 };
 
 constexpr std::string_view kPassive[] = {
@@ -96,9 +108,6 @@ constexpr std::string_view kPassive[] = {
     "KCustDctl",
     "KLabel",
     "KAnchor",
-    // Every runnable model has an oscilloscope. Until scope acquisition
-    // exists it watches nothing, so headless runs of such models work.
-    "KScope",
 };
 
 // Makers indexed by type number, so building a large model looks each block
