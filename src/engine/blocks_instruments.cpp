@@ -99,7 +99,9 @@ bool KLibraryScope::WantsStop() const {
 }
 
 void MakeScopeBlock(KBenchTop& benchTop, KBlock& block) {
-    benchTop.AddScope(benchTop.Adopt(std::make_unique<KLibraryScope>(benchTop, block)));
+    auto& scope = benchTop.Adopt(std::make_unique<KLibraryScope>(benchTop, block));
+    benchTop.AddCompute(scope);
+    benchTop.AddScope(scope);
 }
 
 // --- Dynamic signal analyzer --------------------------------------------------

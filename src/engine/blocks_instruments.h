@@ -76,7 +76,8 @@ private:
     std::unique_ptr<KXferAcquisition> xfer_;
 };
 
-// Builds the scope and puts it on the scope list (it has nothing to compute).
+// Builds the scope and puts it on the compute list (where it computes
+// nothing, last) and the scope list.
 void MakeScopeBlock(KBenchTop& benchTop, KBlock& block);
 // Builds the analyzer and puts it on the compute and analyzer lists.
 void MakeDsaBlock(KBenchTop& benchTop, KBlock& block);
