@@ -73,6 +73,23 @@ TEST(Dsa, RecordsNSamplesAfterTheStartDelayThenAsksForNoTime) {
     EXPECT_TRUE(rig.messages.boxes.empty());
 }
 
+// Issue 19: the shaping filter starts afresh with each record, so two
+// records of one analyzer are identical to the last bit.
+TEST(Dsa, TwoRecordsUseTheIdenticalExcitation) {
+    Rig rig;
+    std::vector<float> records[2];
+    for (auto& record : records) {
+        rig.xfer.Start(rig.xfer.NextSampleTime() < 0 ? 1.0 : 0.0);
+        while (rig.xfer.IsRunning()) {
+            rig.u = rig.xfer.ExcitationValue();
+            rig.xfer.Sample(rig.xfer.NextSampleTime());
+        }
+        for (int i = 0; i < 8; ++i) record.push_back(rig.xfer.Channel(0).Real(0, i));
+    }
+    EXPECT_EQ(records[0], records[1]);
+    EXPECT_NE(records[0][3], 0.0f);
+}
+
 TEST(Dsa, TheModelSeesEachExcitationValueHalfAPeriodAfterItsSample) {
     Rig rig;
     rig.xfer.Start(0.0);
