@@ -135,3 +135,39 @@ TEST(Scope, AnUnknownHorizontalChannelIsRefusedWithTheCaption) {
 
 }  // namespace
 }  // namespace korvel
+
+namespace korvel {
+namespace {
+
+// Pixel rows on a 200-pixel screen at 1 unit per division: 8 divisions of
+// 25 pixels around row 100, clamped to one pixel beyond the screen. Columns
+// of the time channel at 0.01 s per division on 300 pixels: 30 per division
+// from the screen's first time, kept one pixel inside the screen.
+TEST(ScopePixels, RowsAndColumnsFollowTheScales) {
+    double x = 0.0, t = 0.0;
+    KMessageRecorder messages;
+    KChannel channel({"x", "", 1.0, 0.0, 1.0, true, false, &x}, 5, 10);
+    KTimeChannel time({"Time", "", 0.01, 0.0, 1.0, false, false, &t}, 5, 10);
+    channel.Row(1.0, messages);
+    EXPECT_EQ(messages.Last().text, "Internal Error: ScreenDimensions not initialized");
+    channel.SetScreenSize(200, 300, messages);
+    time.SetScreenSize(200, 300, messages);
+    struct RowCase {
+        double value, row;
+    };
+    for (const RowCase& c : {RowCase{0, 100}, {1, 75}, {-1, 125}, {0.5, 87}, {5, -1}, {-5, 201}}) {
+        EXPECT_EQ(channel.Row(c.value, messages), c.row) << c.value;
+    }
+    struct ColumnCase {
+        double time, column;
+    };
+    for (const ColumnCase& c : {ColumnCase{0.05, 150}, {0.0, 1}, {0.1, 298}, {0.0101, 30}}) {
+        EXPECT_EQ(time.Column(c.time, messages), c.column) << c.time;
+    }
+    // As horizontal channel a value channel maps around the centre, unclamped.
+    EXPECT_EQ(channel.Column(2.0, messages), 210);
+    EXPECT_EQ(channel.Column(-10.0, messages), -150);
+}
+
+}  // namespace
+}  // namespace korvel
