@@ -3,8 +3,9 @@
 // Forward and unnormalised: X(k) = sum over n of x(n) e^(-i 2 pi n k / N),
 // natural-order input and output, N = 2^order. Arithmetic runs in extended
 // precision and each stored value is rounded to float, as the records are
-// kept. The butterflies walk the stages with decimation in frequency and the
-// result is put back in natural order by a bit-reversal swap at the end.
+// kept. The stages run with half-spans N/2, N/4, ..., 1, each group's twiddle
+// indexed by its bit-reversed group number; the spectrum comes out in
+// bit-reversed order and a final swap puts it back in natural order.
 #pragma once
 
 namespace korvel {

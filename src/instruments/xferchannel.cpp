@@ -26,7 +26,7 @@ double PhaseDeg(double re, double im) {
 }
 
 KXferChannel::KXferChannel(const KSignal& signal, int maxOrder, Messages& messages)
-    : signal_(signal), messages_(messages), maxOrder_(maxOrder), order_(maxOrder),
+    : signal_(signal), messages_(messages), order_(maxOrder),
       n_(1 << maxOrder) {
     const std::size_t size = std::size_t{1} << maxOrder;
     real_[0].assign(size, 0.0f);

@@ -58,7 +58,6 @@ private:
 
     KSignal signal_;
     Messages& messages_;
-    int maxOrder_;
     int order_;
     int n_;
     std::array<std::vector<float>, kSlots> real_;
