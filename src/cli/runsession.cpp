@@ -43,7 +43,10 @@ bool HasRunEnd(const KElements& elements) {
         if (!e->IsBlock()) continue;
         const auto& b = static_cast<const KBlock&>(*e);
         if (b.GetTypeTag() == "KStop" || b.HasProgram()) return true;
-        if (b.IsScope() && std::floor(b.Node(9).value) == 1) return true;  // "Single Shot?"
+        if (b.IsScope()) {
+            const KNode* singleShot = b.FindNode("Single Shot?");
+            if (singleShot != nullptr && std::floor(singleShot->value) == 1) return true;
+        }
         if (b.IsSolver() && b.Node(1).value > 0) return true;
     }
     return false;

@@ -100,6 +100,32 @@ TEST(Dsa, TheModelSeesEachExcitationValueHalfAPeriodAfterItsSample) {
     EXPECT_EQ(rig.xfer.ExcitationOutput(0.025), value);
 }
 
+// Spectrum mode records through a triangular window: 0 at the first sample,
+// 2 at the centre; the analyzer then never excites the model.
+TEST(Dsa, SpectrumModeWindowsTheRecord) {
+    Rig rig;
+    rig.u = 1.0;
+    rig.xfer.SetSpectrumMode(true, 0.0);
+    while (rig.xfer.IsRunning()) {
+        EXPECT_FALSE(rig.xfer.Active());
+        rig.xfer.Sample(rig.xfer.NextSampleTime());
+    }
+    const float expected[8] = {0, 0.5f, 1, 1.5f, 2, 1.5f, 1, 0.5f};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(rig.xfer.Channel(0).Real(0, i), expected[i]) << i;
+}
+
+TEST(Dsa, ANewAmplitudeClampsTheExcitationIntoItsBand) {
+    Rig rig;
+    rig.xfer.Start(0.0);
+    rig.xfer.SetTStartDelay(0.0);
+    rig.xfer.Start(0.0);
+    rig.xfer.Sample(0.0);  // first value: 54743 / 259200 - 0.5, shaped
+    const double value = rig.xfer.ExcitationValue();
+    ASSERT_LT(value, -0.01);
+    rig.xfer.SetExcitationAmplitude(0.02);
+    EXPECT_EQ(rig.xfer.ExcitationValue(), -0.01);
+}
+
 TEST(Dsa, SettingsAreRefusedWithTheCaption) {
     Rig rig;
     struct Case {
