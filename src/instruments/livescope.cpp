@@ -67,7 +67,7 @@ void KLiveScopeAcquisition::Trigger(double t, const KLiveScopeInputs& in) {
     const bool crossed = in.positiveSlope ? triggerFilter_ > in.level : triggerFilter_ < in.level;
     if (!crossed && !(in.autoMode && lastScreenEnd_ + 2 * tenDivisions < t)) return;
     state_ = 2;
-    const double position = std::clamp(in.position, 0.0, 99.0);
+    const double position = std::isnan(in.position) ? 0.0 : std::clamp(in.position, 0.0, 99.0);
     const int k = static_cast<int>(position * 0.01 * kPoints);
     for (int m = 0; m < k; ++m) {
         const auto from = static_cast<std::size_t>((write_ - k + 1 + m + kPoints) % kPoints);

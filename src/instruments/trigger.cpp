@@ -96,7 +96,9 @@ TriggerMode KTrigger::Mode() const {
 }
 
 void KTrigger::SetPosition(double percent) {
-    if (percent < 0.0) percent = 0.0;
+    // A position that is not a number would make the capture's point count
+    // undefined; it counts as 0.
+    if (!(percent >= 0.0)) percent = 0.0;
     if (percent > 100.0) percent = 100.0;
     position_ = percent;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "instruments/channel.h"
@@ -101,6 +102,8 @@ TEST(Trigger, PositionIsClampedToTheScreen) {
     EXPECT_EQ(rig.trigger.Position(), 0.0);
     rig.trigger.SetPosition(150);
     EXPECT_EQ(rig.trigger.Position(), 100.0);
+    rig.trigger.SetPosition(std::nan(""));
+    EXPECT_EQ(rig.trigger.Position(), 0.0);
 }
 
 }  // namespace
