@@ -189,7 +189,7 @@ int KInstrumentOutputs::Write(KBenchTop& bench, const KRunnerOptions& opts, Mess
     std::filesystem::create_directories(opts.scopeOut, error);
     std::set<std::string> used;
     for (KSampledInstrument* instrument : bench.Scopes()) {
-        auto* scope = dynamic_cast<KLibraryScope*>(instrument);
+        auto* scope = dynamic_cast<KScope*>(instrument);
         if (scope == nullptr || scope->Acquisition() == nullptr) continue;
         const KScopeAcquisition& acquisition = *scope->Acquisition();
         // Scopes of the same name get numbered files rather than overwrite each other.

@@ -52,9 +52,9 @@ std::vector<KSignal> DisplayableSignals(const KBenchTop& benchTop) {
 
 // --- Oscilloscope -------------------------------------------------------------
 
-KLibraryScope::KLibraryScope(KBenchTop& benchTop, KBlock& block) : KLibraryClass(benchTop, block) {}
+KScope::KScope(KBenchTop& benchTop, KBlock& block) : KLibraryClass(benchTop, block) {}
 
-bool KLibraryScope::BindToModel() {
+bool KScope::BindToModel() {
     KBenchTop& bench = BenchTop();
     KBlock& block = Block();
     scope_ = std::make_unique<KScopeAcquisition>(SignalOf(*bench.TimeVar()),
@@ -82,24 +82,24 @@ bool KLibraryScope::BindToModel() {
     return true;
 }
 
-double KLibraryScope::NextSampleTime() const {
+double KScope::NextSampleTime() const {
     return scope_ ? scope_->NextSampleTime() : -1.0;
 }
 
-bool KLibraryScope::Sample(double time) {
+bool KScope::Sample(double time) {
     return scope_ ? scope_->Sample(time) : true;
 }
 
-void KLibraryScope::PrepareForRun() {
+void KScope::PrepareForRun() {
     if (scope_) scope_->Rearm();
 }
 
-bool KLibraryScope::WantsStop() const {
+bool KScope::WantsStop() const {
     return scope_ && scope_->WantsStop();
 }
 
 void MakeScopeBlock(KBenchTop& benchTop, KBlock& block) {
-    auto& scope = benchTop.Adopt(std::make_unique<KLibraryScope>(benchTop, block));
+    auto& scope = benchTop.Adopt(std::make_unique<KScope>(benchTop, block));
     benchTop.AddCompute(scope);
     benchTop.AddScope(scope);
 }

@@ -28,10 +28,11 @@ class KBlock;
 // Every displayable (not hidden) variable of the bench top, in order.
 std::vector<KSignal> DisplayableSignals(const KBenchTop& benchTop);
 
-// The oscilloscope. It computes nothing; the run loop lets it sample.
-class KLibraryScope final : public KLibraryClass, public KSampledInstrument {
+// KScope: the oscilloscope of a Scope block. It computes nothing; the run
+// loop lets it sample, and its acquisition holds what the window draws.
+class KScope final : public KLibraryClass, public KSampledInstrument {
 public:
-    KLibraryScope(KBenchTop& benchTop, KBlock& block);
+    KScope(KBenchTop& benchTop, KBlock& block);
 
     double NextSampleTime() const override;
     bool Sample(double time) override;

@@ -15,9 +15,9 @@ KLibraryDsa& OnlyAnalyzer(KBenchTop& benchTop) {
     return *dynamic_cast<KLibraryDsa*>(benchTop.Analyzers().front());
 }
 
-KLibraryScope& OnlyScope(KBenchTop& benchTop) {
+KScope& OnlyScope(KBenchTop& benchTop) {
     EXPECT_EQ(benchTop.Scopes().size(), 1u);
-    return *dynamic_cast<KLibraryScope*>(benchTop.Scopes().front());
+    return *dynamic_cast<KScope*>(benchTop.Scopes().front());
 }
 
 // A DSA compiled before the Variables it watches, exciting a gain of 3.
