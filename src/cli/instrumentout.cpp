@@ -112,12 +112,12 @@ void AddInstrumentOptions(CLI::App& app, KRunnerOptions& opts) {
 bool KInstrumentOutputs::Prepare(KBenchTop& bench, KElements& elements,
                                  const KRunnerOptions& opts, Messages& messages) {
     if (opts.dsaOut.empty()) return true;
-    for (const std::string& spec : opts.dsaOut) {
-        const auto eq = spec.find('=');
-        DsaFile file{nullptr, {}, spec};
+    for (const std::string& option : opts.dsaOut) {
+        const auto eq = option.find('=');
+        DsaFile file{nullptr, {}, option};
         if (eq != std::string::npos) {
-            file.name = spec.substr(0, eq);
-            file.path = spec.substr(eq + 1);
+            file.name = option.substr(0, eq);
+            file.path = option.substr(eq + 1);
             for (const auto& element : elements.All()) {
                 if (!element->IsBlock()) continue;
                 const auto& block = static_cast<const KBlock&>(*element);
@@ -142,7 +142,7 @@ bool KInstrumentOutputs::Prepare(KBenchTop& bench, KElements& elements,
             return false;
         }
         if (file.path.empty()) {
-            messages.ErrorBox("--dsa-out needs a file name: " + spec);
+            messages.ErrorBox("--dsa-out needs a file name: " + option);
             return false;
         }
         file.name = file.dsa->Name();
