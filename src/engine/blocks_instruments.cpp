@@ -243,9 +243,9 @@ KLibraryLiveVariable::KLibraryLiveVariable(KBenchTop& benchTop, KBlock& block)
 void KLibraryLiveVariable::Compute(double time) {
     var_.SetValue(*input1_);
     KLiveScopeInputs in;
-    in.input1 = *input1_;
+    in.input1 = hot_ ? *hot_ : *input1_;
     in.input2 = input2_ ? *input2_ : 0.0;
-    in.triggerValue = triggerSource_ ? *triggerSource_ : *input1_;
+    in.triggerValue = triggerSource_ ? *triggerSource_ : in.input1;
     in.timePerDivision = *timePerDivision_;
     in.level = *level_;
     in.positiveSlope = *positive_ > 0.5;

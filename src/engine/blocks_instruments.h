@@ -95,8 +95,16 @@ public:
     KLiveScopeAcquisition& Acquisition() { return scope_; }
     const KVar& Var() const { return var_; }
 
+    // "Hot Connect": the scope shows another variable of the model (and,
+    // when "Trigger Source" is not wired, triggers on it) until Restore. The
+    // block's own variable keeps following its input.
+    void HotConnect(const KLibraryVar& var) { hot_ = var.ValueAddress(); }
+    void Restore() { hot_ = nullptr; }
+    bool IsHotConnected() const { return hot_ != nullptr; }
+
 private:
     bool two_;
+    const double* hot_ = nullptr;
     const double* input1_;
     const double* input2_;
     const double* timePerDivision_;

@@ -116,6 +116,42 @@ TEST(LiveScopeBlock, IsAVariableAndStopsTheRunOnceAfterASingleShot) {
     EXPECT_NEAR(scope.Var().Value(), benchTop.time, 1e-9);
 }
 
+// Hot connect shows another variable on the scope and triggers on it while
+// "Trigger Source" is not wired. In Normal mode at level 0, the block's own
+// input (time, from 0 upwards) triggers at once; a hot-connected constant -5
+// never crosses, so nothing is captured.
+TEST(LiveScopeBlock, HotConnectShowsAnotherVariable) {
+    for (bool hot : {false, true}) {
+        SCOPED_TRACE(hot);
+        KTestModel model;
+        model.AddSolver(1e-3);
+        KBlock& time = model.Add("KTime");
+        KBlock& other = model.Add("KVariable", "other");
+        KTestModel::Set(other, "Input", -5.0);
+        KBlock& live = model.Add("KLiveVariable", "watch");
+        KTestModel::Set(live, "Time/Div", 0.01);
+        KTestModel::Set(live, "Trigger Mode", 0.0);  // Normal
+        model.Wire(time, "Time", live, "Input");
+        model.Add("KScope", "Scope");
+        KBenchTop& benchTop = model.Build();
+        auto& scope = dynamic_cast<KLibraryLiveVariable&>(*benchTop.LiveList().front());
+        const KLibraryVar* var = benchTop.Variables().All().front();
+        ASSERT_EQ(var->Name(), "other");
+        if (hot) scope.HotConnect(*var);
+        ASSERT_TRUE(benchTop.Solver()->RunUntil(0.3));
+        if (hot) {
+            EXPECT_EQ(scope.Acquisition().FillIndex(), -1);
+        } else {
+            EXPECT_EQ(scope.Acquisition().State(), 3);
+            EXPECT_GT(scope.Acquisition().ScreenValue(0, 200), 0.05);  // 160 points after 0
+        }
+        // The block's variable follows its own input either way.
+        EXPECT_NEAR(scope.Var().Value(), benchTop.time, 1e-9);
+        scope.Restore();
+        EXPECT_FALSE(scope.IsHotConnected());
+    }
+}
+
 // Through the run loop: a single-shot scope presses Stop once its screen is
 // complete, and holds the model until Run is pressed again.
 TEST(ScopeBlock, ASingleShotScopeStopsTheRunLoop) {
