@@ -6,6 +6,7 @@
 
 #include "base/messages.h"
 #include "base/streammessages.h"
+#include "cli/instrumentout.h"
 #include "cli/listtypes.h"
 #include "cli/runner.h"
 #include "cli/runsession.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
                    "Folder searched for custom module files (repeatable, at most 20); the "
                    "model's own folder is searched last")
         ->allow_extra_args(false);
+    AddInstrumentOptions(app, opts);
     try {
         app.parse(argc, argv);
         opts.varsGiven = vars->count() > 0;

@@ -27,6 +27,8 @@ struct KRunnerOptions {
     bool varsGiven = false;
     std::optional<std::string> out;  // none: standard output
     bool check = false;
+    std::string scopeOut;             // folder for the scopes' screens
+    std::vector<std::string> dsaOut;  // [NAME=]FILE per analyzer
 };
 
 // Reads the model and writes it back through the writer to opts.saveAs.

@@ -18,6 +18,7 @@
 #include "base/numberformat.h"
 #include "base/safefile.h"
 #include "cli/csvfile.h"
+#include "cli/instrumentout.h"
 #include "engine/benchtop.h"
 #include "engine/buildbenchtop.h"
 #include "engine/compilemessage.h"
@@ -50,7 +51,10 @@ bool HasRunEnd(const KElements& elements) {
         if (!e->IsBlock()) continue;
         const auto& b = static_cast<const KBlock&>(*e);
         if (b.GetTypeTag() == "KStop" || b.HasProgram()) return true;
-        // A single-shot scope will end a run too once scopes acquire.
+        if (b.IsScope()) {
+            const KNode* singleShot = b.FindNode("Single Shot?");
+            if (singleShot != nullptr && std::floor(singleShot->value) == 1) return true;
+        }
         const KNode& increment = b.Node(1);
         if (b.IsSolver() && !increment.connected && increment.value > 0) return true;
     }
@@ -141,12 +145,34 @@ struct Session {
     const Columns& columns;
     std::ostream& csv;
     KCountingMessages& watch;
+    const KInstrumentOutputs& instruments;
     int writeError = 0;  // errno of a failed write
+
+    // Instruments that want a sample at the present time take it before the
+    // model moves on, as the run loop's pass does (a started analyzer's first
+    // sample at t = 0, or several scope samples within one long step).
+    Outcome SampleDue() {
+        for (double next = bench.NextRunTime(); next <= bench.time;) {
+            if (Outcome o = Sample(); o != Outcome::Running) return o;
+            const double after = bench.NextRunTime();
+            if (!(after > next)) break;  // a sample time too fine to move on
+            next = after;
+        }
+        return Outcome::Running;
+    }
+
+    Outcome Sample() {
+        if (!bench.SampleInstruments()) return watch.errors > 0 ? Outcome::Failed : Outcome::Ended;
+        if (watch.errors > 0) return Outcome::Failed;
+        if (bench.AnyScopeWantsStop() || instruments.AnalyzersDone(bench)) return Outcome::Ended;
+        return Outcome::Running;
+    }
 
     // Runs to `target` (at least one step when target lies on the clock);
     // Ended when the model stopped itself, Failed after an error.
     Outcome RunTo(double target) {
         do {
+            if (Outcome o = SampleDue(); o != Outcome::Running) return o;
             double t = std::min(bench.NextRunTime(), target);
             if (!(t > bench.time))
                 t = std::nextafter(bench.time, std::numeric_limits<double>::infinity());
@@ -159,9 +185,7 @@ struct Session {
                                FormatGeneral(bench.time, 15) + ".");
                 return Outcome::Failed;
             }
-            if (!bench.SampleInstruments())
-                return watch.errors > 0 ? Outcome::Failed : Outcome::Ended;
-            if (bench.AnyScopeWantsStop()) return Outcome::Ended;
+            if (Outcome o = Sample(); o != Outcome::Running) return o;
         } while (bench.time < target);
         return Outcome::Running;
     }
@@ -237,7 +261,9 @@ int Drive(Session& s, const KRunnerOptions& opts) {
         if (RowWritten r = s.WriteRow(); r != RowWritten::Ok) return StatusOf(r);
         progress.Show(s.bench.time);
     }
-    return kExitOk;
+    // The instruments take the samples due at the end time too, as the run
+    // loop's next pass would.
+    return s.SampleDue() == Outcome::Failed ? kExitRun : kExitOk;
 }
 
 // Destroys the run-time model, which writes back the workbooks Store blocks
@@ -312,8 +338,9 @@ std::optional<int> Build(const KRunnerOptions& opts, Built& built, KCountingMess
 
 // Writes the header and the rows of the run to `csv`; answers the status.
 int WriteTable(KBenchTop& bench, const Columns& columns, const KRunnerOptions& opts,
-               std::ostream& csv, bool toStandardOutput, KCountingMessages& watch) {
-    Session session{bench, *bench.Solver(), columns, csv, watch};
+               std::ostream& csv, bool toStandardOutput, KCountingMessages& watch,
+               const KInstrumentOutputs& instruments) {
+    Session session{bench, *bench.Solver(), columns, csv, watch, instruments};
     std::string header = "Time";
     for (const KLibraryVar* v : columns.vars) header += ',' + CsvField(v->Name());
     header += '\n';
@@ -358,27 +385,33 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& stand
         watch.NoteBox("Compile Successful!");
         return kExitOk;
     }
-    if (!opts.until && !HasRunEnd(elements)) {
+    if (!opts.until && !HasRunEnd(elements) && opts.dsaOut.empty()) {
         watch.ErrorBox(
             "Nothing in this model ends a run (a positive \"Time Increment\" of the Solver that "
-            "is not wired, a Stop block or a program block); give --until T.");
+            "is not wired, a Stop block, a program block or a single-shot scope); give --until "
+            "T.");
         return kExitInput;
     }
     Columns columns = ChooseColumns(bench, opts, watch);
     if (!columns.ok) return kExitInput;
-    // Destroying the run-time model writes back the workbooks it changed; a
-    // failed write-back turns a finished run into a failed one.
-    if (!opts.out)
-        return CloseRunModel(built.bench, watch,
-                             WriteTable(bench, columns, opts, standardOutput, true, watch));
+    KInstrumentOutputs instruments;
+    if (!instruments.Prepare(bench, elements, opts, watch)) return kExitInput;
+    // Instrument files are written while the run-time model stands; destroying
+    // it then writes back the workbooks it changed, and a failed write-back
+    // turns a finished run into a failed one.
+    auto run = [&](std::ostream& out, bool toStandardOutput) {
+        int status = WriteTable(bench, columns, opts, out, toStandardOutput, watch, instruments);
+        if (status == kExitOk) status = instruments.Write(bench, opts, watch);
+        return CloseRunModel(built.bench, watch, status);
+    };
+    if (!opts.out) return run(standardOutput, true);
     // The rows go to a temporary file that replaces the target only when
     // the run has written them: a run that never started leaves the target
     // as it was.
     KPosixFileSystem fs;
     KCsvFile file(fs, watch);
     if (!file.Open(*opts.out)) return kExitInput;
-    int status = WriteTable(bench, columns, opts, file.Stream(), false, watch);
-    status = CloseRunModel(built.bench, watch, status);
+    int status = run(file.Stream(), false);
     bool keep = status == kExitOk || status == kExitRun;
     if (!file.Finish(keep) && keep) return kExitInput;
     return status;

@@ -216,6 +216,14 @@ void KBenchTop::PrepareScopes() {
     for (KSampledInstrument* scope : scopes_) scope->PrepareForRun();
 }
 
+bool KBenchTop::BindInstruments() {
+    bool ok = true;
+    for (const auto* list : {&scopes_, &analyzers_}) {
+        for (KSampledInstrument* instrument : *list) ok = instrument->BindToModel() && ok;
+    }
+    return ok;
+}
+
 bool KBenchTop::AnyScopeWantsStop() const {
     for (const KSampledInstrument* scope : scopes_) {
         if (scope->WantsStop()) return true;

@@ -72,6 +72,8 @@ public:
     const std::vector<KLibraryClass*>& DisplayList() const { return display_; }
     const std::vector<KLibraryClass*>& LiveList() const { return live_; }
     const std::vector<KRunWindow*>& Windows() const { return windows_; }
+    const std::vector<KSampledInstrument*>& Scopes() const { return scopes_; }
+    const std::vector<KSampledInstrument*>& Analyzers() const { return analyzers_; }
 
     // --- Variables -----------------------------------------------------------
     // Stores the time variable; a second one replaces the first after an Error box.
@@ -100,6 +102,9 @@ public:
     // Scopes, live objects, then analyzers sample; false if any answered false.
     bool SampleInstruments();
     void PrepareScopes();
+    // Lets every scope and analyzer bind to the finished model's variables;
+    // false when one of them refused (the message has been shown).
+    bool BindInstruments();
     bool AnyScopeWantsStop() const;
     bool AnyAnalyzerRunning() const;
     // "Zero All Stored Outputs" on the run-time side.

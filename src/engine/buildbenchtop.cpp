@@ -47,6 +47,8 @@ std::unique_ptr<KBenchTop> BuildBenchTop(KElements& compiled, Messages& messages
         if (IsPassiveType(block->GetTypeTag())) continue;
         FindLibraryMaker(block->Type())(*benchTop, *block);
     }
+    // Instruments watch variables that blocks compiled after them make.
+    if (!benchTop->BindInstruments()) return nullptr;
     return benchTop;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/benchtop.h"
 #include "engine/blocks_analog.h"
 #include "engine/blocks_excel.h"
+#include "engine/blocks_instruments.h"
 #include "engine/blocks_logic.h"
 #include "engine/blocks_math.h"
 #include "engine/blocks_misc.h"
@@ -22,6 +23,12 @@ namespace {
 template <class T>
 void Make(KBenchTop& benchTop, KBlock& block) {
     benchTop.AddCompute(benchTop.Adopt(std::make_unique<T>(benchTop, block)));
+}
+
+// Live scopes are computed and sampled after each run-loop pass.
+void MakeLiveVariable(KBenchTop& benchTop, KBlock& block) {
+    benchTop.AddComputeAndLive(
+        benchTop.Adopt(std::make_unique<KLibraryLiveVariable>(benchTop, block)));
 }
 
 struct Entry {
@@ -90,6 +97,11 @@ constexpr Entry kMakers[] = {
     {"KExcelLoad", &Make<KLibraryExcelLoad>},
     {"KExcelStore", &Make<KLibraryExcelStore>},
     {"KExcelMotor", &Make<KLibraryExcelMotor>},
+    // Instruments
+    {"KScope", &MakeScopeBlock},
+    {"KDsa", &MakeDsaBlock},
+    {"KLiveVariable", &MakeLiveVariable},
+    {"KLiveVariable2", &MakeLiveVariable},
 };
 
 constexpr std::string_view kPassive[] = {
@@ -102,9 +114,6 @@ constexpr std::string_view kPassive[] = {
     "KCustDctl",
     "KLabel",
     "KAnchor",
-    // Every runnable model has an oscilloscope. Until scope acquisition
-    // exists it watches nothing, so headless runs of such models work.
-    "KScope",
 };
 
 // Makers indexed by type number, so building a large model looks each block

@@ -35,6 +35,9 @@ public:
     virtual bool WantsStop() const { return false; }
     // A signal analyzer whose run button is down keeps the run loop busy.
     virtual bool IsRunning() const { return false; }
+    // Called once the whole run-time model is built, when every variable
+    // exists; false (after an Error box) fails the build.
+    virtual bool BindToModel() { return true; }
 };
 
 // A window an instrument opened for the model (scope screen, analyzer plot).

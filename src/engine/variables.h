@@ -38,6 +38,8 @@ public:
     virtual ~KLibraryVar() = default;
 
     double Value() const { return *value_; }
+    // Where the value lives; it stays put for the variable's lifetime.
+    const double* ValueAddress() const { return value_; }
     void SetValue(double value) { *value_ = value; }
     const std::string& Name() const { return name_; }
     bool IsHidden() const { return hidden_; }

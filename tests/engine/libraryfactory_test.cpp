@@ -27,8 +27,6 @@ const std::set<std::string_view> kNotYet = {
     "KSConstant",
     "KISConstant",
     "KStringConstant",
-    "KLiveVariable",
-    "KLiveVariable2",
     "KPi",
     "KPiPlus",
     "KPid",
@@ -74,7 +72,6 @@ const std::set<std::string_view> kNotYet = {
     "KMessage",
     "KButton",
     "KRelay",
-    "KDsa",
     "KDctl",
     "KDDelay",
     "KDSampleHold",
@@ -131,12 +128,19 @@ TEST(LibraryFactory, EveryRunnableTypeBuildsWithDefaults) {
     KTestModel model;
     model.AddSolver(1e-3);
     int made = 0;
+    std::vector<int> variables;
     for (const KBlockType& type : BlockTypes()) {
         if (type.tag == "KSolver" || type.tag == "KCustMod") continue;
         if (!CanRun(type.tag)) continue;
         KBlock& block = model.Add(type.tag);
         // 1/x of the default 0 would stop the run with a division by zero.
         if (type.tag == "KOneOverX") KTestModel::Set(block, "Input", 2.0);
+        // A signal analyzer must be told which two Variables it measures.
+        if (block.IsVariable()) variables.push_back(block.IDNumber());
+        if (type.tag == "KDsa" && variables.size() >= 2) {
+            KTestModel::Set(block, "Input Channel", variables[0]);
+            KTestModel::Set(block, "Output Channel", variables[1]);
+        }
         if (!IsPassiveType(type.tag)) ++made;
     }
     KBenchTop& benchTop = model.Build();
