@@ -226,10 +226,11 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& csv) 
     if (!LoadModelFile(elements, opts.model, load, header, watch).Ok()) return kExitInput;
     KCompileOptions compile;
     compile.modules = &finder;
-    if (!CompileModel(elements, compile, watch)) return kExitCompile;
+    const KCompiled compiled = CompileModel(elements, compile, watch);
+    if (!compiled.Ok()) return kExitCompile;
     std::unique_ptr<KBenchTop> bench;
     try {
-        bench = BuildBenchTop(elements, watch);
+        bench = BuildBenchTop(compiled, watch);
     } catch (const KFatalError&) {
         // Too many states and the like: the model cannot be built, which is
         // a compile failure for the caller (the message has been shown).

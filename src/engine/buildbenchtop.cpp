@@ -8,14 +8,14 @@
 #include "engine/solver.h"
 #include "engine/variables.h"
 #include "model/block.h"
-#include "model/elements.h"
+#include "model/compiled.h"
 
 namespace korvel {
 
 namespace {
 
 // The first ordered block that cannot run, or nullptr.
-const KBlock* FirstUnrunnable(const KElements& compiled) {
+const KBlock* FirstUnrunnable(const KCompiled& compiled) {
     for (const KBlock* block : compiled.ordered) {
         if (!CanRun(block->GetTypeTag())) return block;
     }
@@ -32,7 +32,7 @@ std::unique_ptr<KLibraryVar> MakeTimeVariable() {
 
 }  // namespace
 
-std::unique_ptr<KBenchTop> BuildBenchTop(KElements& compiled, Messages& messages) {
+std::unique_ptr<KBenchTop> BuildBenchTop(const KCompiled& compiled, Messages& messages) {
     if (const KBlock* block = FirstUnrunnable(compiled)) {
         messages.ErrorBox(std::string(block->GetTypeName()) + " blocks (" +
                           std::string(block->GetTypeTag()) + ") cannot run yet: block \"" +
