@@ -1,5 +1,6 @@
 #include "engine/buildbenchtop.h"
 
+#include <cassert>
 #include <string>
 
 #include "base/messages.h"
@@ -9,6 +10,7 @@
 #include "engine/variables.h"
 #include "model/block.h"
 #include "model/compiled.h"
+#include "model/elements.h"
 
 namespace korvel {
 
@@ -33,6 +35,9 @@ std::unique_ptr<KLibraryVar> MakeTimeVariable() {
 }  // namespace
 
 std::unique_ptr<KBenchTop> BuildBenchTop(const KCompiled& compiled, Messages& messages) {
+    assert((compiled.Source() == nullptr ||
+            (compiled.Ok() && compiled.IsCurrent(*compiled.Source()))) &&
+           "a bench top is built from a successful compile of the collection as it stands");
     if (const KBlock* block = FirstUnrunnable(compiled)) {
         messages.ErrorBox(std::string(block->GetTypeName()) + " blocks (" +
                           std::string(block->GetTypeTag()) + ") cannot run yet: block \"" +

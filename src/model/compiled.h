@@ -11,6 +11,16 @@
 // value is recompiled, never repaired. The run-time model built from it
 // (KBenchTop) makes the same check.
 //
+// In an editor:
+//
+//     KCompiled compiled = CompileModel(elements, options, messages);
+//     if (compiled.Ok()) benchTop = BuildBenchTop(compiled, messages);
+//     ...                                   // the user edits, windows redraw
+//     if (!compiled.IsCurrent(elements)) {  // before reading it again
+//         benchTop.reset();                 // its objects point at the blocks
+//         compiled = CompileModel(elements, options, messages);
+//     }
+//
 // What a compile leaves in the collection itself stays there, as numbers
 // rather than pointers: each node's net link and each wire's net index into
 // `nets`, the expanded module instances (elements with a parent module), the
