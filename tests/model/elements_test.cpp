@@ -260,6 +260,20 @@ TEST_F(ElementsTest, ReversingAnExtenderKeepsItsWires) {
     EXPECT_EQ(elements.FindByNumber(2), &replaced);
 }
 
+TEST_F(ElementsTest, RectanglesSelectWholeBlocksOfTheirPage) {
+    KBlock& a = AddBlock(kAdd, 0, 0, 100, 100);
+    KBlock& b = AddBlock(kAdd, 1, 0, 400, 100);
+    AddBlock(kAdd, 2, 1, 100, 100);
+    editor.SelectInRect(0, {0, 0, 300, 300});
+    EXPECT_EQ(editor.SelectedBlocks(), std::vector<KBlock*>{&a});
+    editor.ToggleSelectInRect(0, {0, 0, 1000, 1000});
+    EXPECT_EQ(editor.SelectedBlocks(), std::vector<KBlock*>{&b});
+    // An element pasted one at a time takes the next free number.
+    std::unique_ptr<KElement> copy = editor.PasteElement(b);
+    EXPECT_EQ(copy->IDNumber(), 3);
+    EXPECT_EQ(static_cast<KBlock&>(*copy).userString, b.userString);
+}
+
 // A compile points into the collection: every edit that may delete or
 // reorder what it points at must make it stale, and selecting must not (the
 // user selects while a compiled model runs).
