@@ -8,6 +8,7 @@
 #include "base/messagerecorder.h"
 #include "model/block.h"
 #include "model/elements.h"
+#include "model/modeleditor.h"
 #include "model/wire.h"
 
 namespace korvel {
@@ -44,9 +45,10 @@ void BM_CopyPaste(benchmark::State& state) {
     KElements elements(messages);
     Chain(elements, messages, static_cast<int>(state.range(0)) / 2);
     SelectAll(elements);
+    KModelEditor editor(elements);
     for (auto _ : state) {
-        elements.CopyAllSelected(0);
-        benchmark::DoNotOptimize(elements.PasteAll(1, 20, 20));
+        editor.CopyAllSelected(0);
+        benchmark::DoNotOptimize(editor.PasteAll(1, 20, 20));
         state.PauseTiming();
         elements.DeletePage(1);
         SelectAll(elements);

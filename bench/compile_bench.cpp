@@ -118,7 +118,7 @@ void Run(benchmark::State& state, void (*build)(Model&, int)) {
         build(*m, n);
         elements = m->elements.Count();
         state.ResumeTiming();
-        bool ok = CompileModel(m->elements, {}, m->messages);
+        bool ok = CompileModel(m->elements, {}, m->messages).Ok();
         benchmark::DoNotOptimize(ok);
         state.PauseTiming();
         if (!ok) {
@@ -201,7 +201,7 @@ void BM_CompileModuleInstances(benchmark::State& state) {
         state.ResumeTiming();
         KCompileOptions options;
         options.modules = &finder;
-        bool ok = CompileModel(m->elements, options, m->messages);
+        bool ok = CompileModel(m->elements, options, m->messages).Ok();
         state.PauseTiming();
         if (!ok) {
             state.SkipWithError("compile failed");

@@ -30,6 +30,7 @@
 #include "engine/solver.h"
 #include "model/block.h"
 #include "model/blocktype.h"
+#include "model/compiled.h"
 #include "model/elements.h"
 #include "model/wire.h"
 
@@ -77,11 +78,12 @@ public:
             Wire(gain, "Output", integrator, "Input");
             previous = &integrator;
         }
-        benchTop = BuildBenchTop(elements, messages);
+        benchTop = BuildBenchTop(compiled, messages);
     }
 
     KMessageRecorder messages;
     KElements elements{messages};
+    KCompiled compiled;
     std::unique_ptr<KBenchTop> benchTop;
 
 private:
@@ -89,7 +91,7 @@ private:
         auto block = MakeBlock(*FindBlockTypeByTag(tag));
         block->SetIDNumber(next_++);
         KBlock& added = static_cast<KBlock&>(elements.Add(std::move(block)));
-        elements.ordered.push_back(&added);
+        compiled.ordered.push_back(&added);
         return added;
     }
 
@@ -102,8 +104,8 @@ private:
         wire->Connect(&from, &to, messages);
         elements.Add(std::move(wire));
         auto [it, added] = netOf_.emplace(std::make_pair(&from, fromIndex),
-                                          static_cast<int>(elements.nets.size()));
-        if (added) elements.nets.push_back({&from, fromIndex});
+                                          static_cast<int>(compiled.nets.size()));
+        if (added) compiled.nets.push_back({&from, fromIndex});
         from.Node(fromIndex).netLink = it->second;
         to.Node(toIndex).netLink = it->second;
     }

@@ -149,8 +149,9 @@ void CompileAndRun(KElements& elements, Messages& messages) {
         const KModuleFinder finder = Modules();
         KCompileOptions options;
         options.modules = &finder;
-        if (!CompileModel(elements, options, messages)) return;
-        std::unique_ptr<KBenchTop> bench = BuildBenchTop(elements, messages);
+        const KCompiled compiled = CompileModel(elements, options, messages);
+        if (!compiled.Ok()) return;
+        std::unique_ptr<KBenchTop> bench = BuildBenchTop(compiled, messages);
         if (!bench || !bench->Solver()) return;
         bench->PrepareScopes();
         bench->RestartSolver();

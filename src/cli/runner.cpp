@@ -71,7 +71,8 @@ int SaveAs(const KRunnerOptions& opts, Messages& messages) {
         KMessageRecorder quiet;
         KCompileOptions compile;
         compile.modules = &finder;
-        (void)ExpandModules(elements, compile, quiet);
+        KCompiled scratch;
+        (void)ExpandModules(elements, scratch, compile, quiet);
     }
     if (!OutputSparesInputs("--save-as", target, opts, elements, messages)) return kExitInput;
     KPosixFileSystem fs;

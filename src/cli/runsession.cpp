@@ -298,6 +298,7 @@ std::string SystemReason(int error) {
 // fails (the messages have said why), else nullopt.
 struct Built {
     KElements& elements;
+    KCompiled compiled{};
     std::unique_ptr<KBenchTop> bench{};
 };
 
@@ -313,11 +314,12 @@ std::optional<int> Build(const KRunnerOptions& opts, Built& built, KCountingMess
         doing = "compiling (expanding custom modules and ordering the blocks of)";
         KCompileOptions compile;
         compile.modules = &finder;
-        if (!CompileModel(elements, compile, watch)) return kExitCompile;
+        built.compiled = CompileModel(elements, compile, watch);
+        if (!built.compiled.Ok()) return kExitCompile;
         if (opts.out && !OutputSparesInputs("--out", *opts.out, opts, elements, watch))
             return kExitInput;
         doing = "building the run-time model of";
-        built.bench = BuildBenchTop(elements, watch);
+        built.bench = BuildBenchTop(built.compiled, watch);
     } catch (const KFatalError&) {
         // Too many states and the like: the model cannot be built, which is
         // a compile failure for the caller (the message has been shown).

@@ -9,6 +9,8 @@
 #include "engine/runerror.h"
 #include "engine/solver.h"
 #include "model/block.h"
+#include "model/compiled.h"
+#include "model/elements.h"
 
 namespace korvel {
 
@@ -24,7 +26,16 @@ constexpr double kFarHorizon = 1000000.0;
 
 }  // namespace
 
-KBenchTop::KBenchTop(Messages& messages, KElements* owner) : messages_(messages), owner_(owner) {}
+KBenchTop::KBenchTop(Messages& messages, const KCompiled* compiled) : messages_(messages) {
+    if (compiled == nullptr) return;
+    compiled_ = compiled;
+    source_ = compiled->Source();
+    generation_ = compiled->Generation();
+}
+
+bool KBenchTop::IsCurrent() const {
+    return source_ == nullptr || source_->Generation() == generation_;
+}
 
 KBenchTop::~KBenchTop() = default;
 
@@ -264,6 +275,8 @@ bool KBenchTop::OpenFiles() {
 }
 
 void KBenchTop::SyncNodeValues() {
+    // The nodes of an edited collection may be gone.
+    if (!IsCurrent()) return;
     RefreshStateOutputs();
     arena_.SyncNodeValues();
 }

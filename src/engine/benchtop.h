@@ -16,6 +16,12 @@
 //
 // Fatal conditions (solver missing or doubled, time variable missing) show a
 // Fatal Error box and throw KFatalError; the core never ends the process.
+//
+// The run-time objects refer to the blocks of the collection that was
+// compiled. An edit through that collection may delete them, so the bench
+// top remembers the collection's generation it was built at: once IsCurrent
+// answers false it must not run or sync again (the run loop refuses it), and
+// the model is compiled and built afresh.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +40,7 @@
 
 namespace korvel {
 
+class KCompiled;
 class KElements;
 class KLibraryClass;
 class KSolver;
@@ -41,13 +48,20 @@ class Messages;
 
 class KBenchTop {
 public:
-    explicit KBenchTop(Messages& messages, KElements* owner = nullptr);
+    // Built from a compile (nullptr: a bench top of no collection, always current).
+    explicit KBenchTop(Messages& messages, const KCompiled* compiled = nullptr);
     KBenchTop(const KBenchTop&) = delete;
     KBenchTop& operator=(const KBenchTop&) = delete;
     ~KBenchTop();
 
     Messages& Sink() const { return messages_; }
-    KElements* Owner() const { return owner_; }
+    // The collection compiled, or nullptr.
+    const KElements* Source() const { return source_; }
+    // The compile the bench top was built from, or nullptr. Whoever compiles
+    // keeps it alive as long as the bench top (both are dropped together).
+    const KCompiled* Compiled() const { return compiled_; }
+    // Whether the collection compiled has not been edited since.
+    bool IsCurrent() const;
     KValueArena& Arena() { return arena_; }
 
     // The bench-top clock in seconds; only the solver advances it.
@@ -121,7 +135,8 @@ public:
     // folder is set; false when one could not be opened (the messages have
     // been shown), which refuses the run-time model.
     bool OpenFiles();
-    // Copies output values back into the blocks' nodes for the editor.
+    // Copies output values back into the blocks' nodes for the editor; does
+    // nothing once the collection has been edited.
     void SyncNodeValues();
 
     // --- State outputs -----------------------------------------------------------
@@ -162,7 +177,9 @@ private:
     void WarnVariableName(int code, const std::string& text);
 
     Messages& messages_;
-    KElements* owner_;
+    const KElements* source_ = nullptr;
+    const KCompiled* compiled_ = nullptr;
+    std::uint64_t generation_ = 0;
     KValueArena arena_;
     std::unique_ptr<KSolver> solver_;
     std::unique_ptr<KLibraryVar> timeVar_;

@@ -11,6 +11,7 @@
 #include "base/safefile.h"
 #include "base/texthelpers.h"
 #include "engine/benchtop.h"
+#include "model/compiled.h"
 #include "engine/runerror.h"
 #include "model/block.h"
 #include "model/elements.h"
@@ -39,9 +40,9 @@ std::string ResolveWorkbookPath(const std::string& file, const std::string& mode
 // whose IDNumber the node holds, -1 meaning the only Excel File block.
 KLibraryExcelFile* BoundFile(KBenchTop& benchTop, KBlock& block) {
     const KBlock* target = nullptr;
-    if (const KElements* owner = benchTop.Owner()) {
-        const auto found = owner->excelFileOf.find(&block);
-        if (found != owner->excelFileOf.end()) target = found->second;
+    if (const KCompiled* compiled = benchTop.Compiled()) {
+        const auto found = compiled->excelFileOf.find(&block);
+        if (found != compiled->excelFileOf.end()) target = found->second;
     }
     const KNode* node = block.FindNode("Excel File");
     const double id = node == nullptr ? -1.0 : node->value;

@@ -6,6 +6,7 @@
 
 #include "base/messages.h"
 #include "engine/benchtop.h"
+#include "model/compiled.h"
 #include "engine/runerror.h"
 #include "model/block.h"
 #include "model/elements.h"
@@ -30,10 +31,13 @@ KSignal SignalOf(const KLibraryVar& var) {
 // The UserString of the Variable block a reference node names, or nullptr.
 const KBlock* ReferencedVariable(KBenchTop& benchTop, const KBlock& block, std::string_view node) {
     const KNode* ref = block.FindNode(node);
-    if (ref == nullptr || benchTop.Owner() == nullptr) return nullptr;
+    if (ref == nullptr || benchTop.Compiled() == nullptr) return nullptr;
     const double id = ref->value;
     if (!(id >= 0) || id > 2147483647.0) return nullptr;
-    return benchTop.Owner()->FindVariableWithIDNumber(static_cast<int>(id));
+    // Every Variable of a compiled model is on its execution order.
+    for (const KBlock* b : benchTop.Compiled()->ordered)
+        if (b->IsVariable() && b->IDNumber() == static_cast<int>(id)) return b;
+    return nullptr;
 }
 
 bool On(double value) {

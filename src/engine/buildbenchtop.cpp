@@ -1,5 +1,6 @@
 #include "engine/buildbenchtop.h"
 
+#include <cassert>
 #include <string>
 
 #include "base/messages.h"
@@ -8,6 +9,7 @@
 #include "engine/solver.h"
 #include "engine/variables.h"
 #include "model/block.h"
+#include "model/compiled.h"
 #include "model/elements.h"
 
 namespace korvel {
@@ -15,7 +17,7 @@ namespace korvel {
 namespace {
 
 // The first ordered block that cannot run, or nullptr.
-const KBlock* FirstUnrunnable(const KElements& compiled) {
+const KBlock* FirstUnrunnable(const KCompiled& compiled) {
     for (const KBlock* block : compiled.ordered) {
         if (!CanRun(block->GetTypeTag())) return block;
     }
@@ -32,7 +34,10 @@ std::unique_ptr<KLibraryVar> MakeTimeVariable() {
 
 }  // namespace
 
-std::unique_ptr<KBenchTop> BuildBenchTop(KElements& compiled, Messages& messages) {
+std::unique_ptr<KBenchTop> BuildBenchTop(const KCompiled& compiled, Messages& messages) {
+    assert((compiled.Source() == nullptr ||
+            (compiled.Ok() && compiled.IsCurrent(*compiled.Source()))) &&
+           "a bench top is built from a successful compile of the collection as it stands");
     if (const KBlock* block = FirstUnrunnable(compiled)) {
         messages.ErrorBox(std::string(block->GetTypeName()) + " blocks (" +
                           std::string(block->GetTypeTag()) + ") cannot run yet: block \"" +

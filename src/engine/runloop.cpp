@@ -23,8 +23,12 @@ void KRunLoop::SetRunning(bool running) {
     if (onRunningChanged) onRunningChanged(running_);
 }
 
+bool KRunLoop::HasModel() const {
+    return benchTop_ != nullptr && benchTop_->IsCurrent();
+}
+
 bool KRunLoop::PressRun() {
-    if (benchTop_ == nullptr) return false;
+    if (!HasModel()) return false;
     SetRunning(true);
     benchTop_->PrepareScopes();
     benchTop_->RestartSolver();
@@ -32,7 +36,11 @@ bool KRunLoop::PressRun() {
 }
 
 bool KRunLoop::Pass() {
-    if (benchTop_ == nullptr) return false;
+    if (!HasModel()) {
+        // An edit took the compiled model away: nothing runs until it is rebuilt.
+        PressStop();
+        return false;
+    }
     try {
         RunPasses();
     } catch (const KFatalError&) {
@@ -65,7 +73,7 @@ void KRunLoop::RunPasses() {
 }
 
 void KRunLoop::DisplayTick() {
-    if (benchTop_ != nullptr && onDisplayTick) onDisplayTick();
+    if (HasModel() && onDisplayTick) onDisplayTick();
 }
 
 }  // namespace korvel

@@ -11,6 +11,8 @@
 // run stops (the flag drops; time and states are kept, so Run continues) on a
 // failed step, a failed sample, or an error escaping a pass, which is reported
 // with its message. A scope holding a completed capture keeps the model still.
+// A bench top whose collection has been edited since it was built counts as
+// no model: it neither runs nor redraws (KBenchTop::IsCurrent).
 #pragma once
 
 #include <functional>
@@ -30,6 +32,8 @@ public:
     // The compiled model, or nullptr when none is; a new model is stopped.
     void SetBenchTop(KBenchTop* benchTop);
     KBenchTop* BenchTop() const { return benchTop_; }
+    // A bench top is set and its collection unedited since it was built.
+    bool HasModel() const;
 
     // Run: prepares the scopes and restarts the "Time Increment" limit from
     // the current time. False when no model is compiled.

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "model/block.h"
-#include "model/elements.h"
+#include "model/compiled.h"
 #include "model/node.h"
 
 namespace korvel {
@@ -57,7 +57,7 @@ void ForEachNode(const std::vector<std::vector<KBlock*>>& groups, Visit visit) {
 
 }  // namespace
 
-void KValueArena::Build(KElements& compiled, std::size_t stateCapacity) {
+void KValueArena::Build(const KCompiled& compiled, std::size_t stateCapacity) {
     values_.clear();
     slotOf_.clear();
     outputs_.clear();

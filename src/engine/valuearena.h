@@ -26,7 +26,7 @@
 
 namespace korvel {
 
-class KElements;
+class KCompiled;
 class KNode;
 
 class KValueArena {
@@ -35,7 +35,7 @@ public:
     // ordered block list must be set), with room for `stateCapacity` state
     // values behind them. Called once, before any run-time object resolves a
     // slot: a new layout moves every slot.
-    void Build(KElements& compiled, std::size_t stateCapacity = 0);
+    void Build(const KCompiled& compiled, std::size_t stateCapacity = 0);
 
     // The slot of a node, or -1 when the node was not laid out.
     int SlotOf(const KNode& node) const;

@@ -35,8 +35,8 @@ struct Rule {
 
 }  // namespace
 
-bool CheckRules(KElements& elements, Messages& messages) {
-    elements.ordered.clear();
+bool CheckRules(KElements& elements, KCompiled& compiled, Messages& messages) {
+    compiled.ordered.clear();
     int solvers = 0;
     int variables = 0;
     bool scope = false;
@@ -178,20 +178,20 @@ bool BindAll(KElements& elements, const BindingKind& kind, const Targets& target
     return true;
 }
 
-void Append(KElements& elements, KBlock& block) {
+void Append(KCompiled& compiled, KBlock& block) {
     block.SetComputed();
-    elements.ordered.push_back(&block);
+    compiled.ordered.push_back(&block);
 }
 
 }  // namespace
 
-bool BindReferences(KElements& elements, Messages& messages) {
-    elements.controllerOf.clear();
-    elements.excelFileOf.clear();
+bool BindReferences(KElements& elements, KCompiled& compiled, Messages& messages) {
+    compiled.controllerOf.clear();
+    compiled.excelFileOf.clear();
     for (const auto& e : elements.All()) {
         KBlock* b = AsBlock(*e);
         if (!b || !b->IsSolver()) continue;
-        Append(elements, *b);
+        Append(compiled, *b);
         break;
     }
     Targets controllers;
@@ -201,26 +201,38 @@ bool BindReferences(KElements& elements, Messages& messages) {
                            : b.IsExcelFile()       ? &files
                                                    : nullptr;
         if (!targets) return;
-        Append(elements, b);
+        Append(compiled, b);
         if (targets->count++ == 0) targets->first = &b;
     });
-    return BindAll(elements, kDigital, controllers, elements.controllerOf, messages) &&
-           BindAll(elements, kSpreadsheet, files, elements.excelFileOf, messages);
+    return BindAll(elements, kDigital, controllers, compiled.controllerOf, messages) &&
+           BindAll(elements, kSpreadsheet, files, compiled.excelFileOf, messages);
 }
 
 // --- The whole compile --------------------------------------------------------
 
-bool CompileModel(KElements& elements, const KCompileOptions& options, Messages& messages) {
-    elements.ClearSelection();
+namespace {
+
+bool RunSteps(KElements& elements, KCompiled& compiled, const KCompileOptions& options,
+              Messages& messages) {
+    for (const auto& e : elements.All()) e->selected = false;
     // The red marks of the previous compile go; this compile makes its own.
     ClearRedMarks(elements);
-    if (!ExpandModules(elements, options, messages)) return false;
+    if (!ExpandModules(elements, compiled, options, messages)) return false;
     if (!CheckNumbering(elements, messages)) return false;
     CheckExtenders(elements, messages);
-    if (!BuildNets(elements, messages)) return false;
-    if (!CheckRules(elements, messages)) return false;
-    if (!BindReferences(elements, messages)) return false;
-    return OrderBlocks(elements, messages);
+    if (!BuildNets(elements, compiled, messages)) return false;
+    if (!CheckRules(elements, compiled, messages)) return false;
+    if (!BindReferences(elements, compiled, messages)) return false;
+    return OrderBlocks(elements, compiled, messages);
+}
+
+}  // namespace
+
+KCompiled CompileModel(KElements& elements, const KCompileOptions& options, Messages& messages) {
+    KCompiled compiled;
+    const bool ok = RunSteps(elements, compiled, options, messages);
+    compiled.Seal(elements, ok);
+    return compiled;
 }
 
 }  // namespace korvel

@@ -1,6 +1,7 @@
 #include "model/elements.h"
 
 #include <algorithm>
+#include <cassert>
 #include <unordered_set>
 
 #include "base/messages.h"
@@ -34,25 +35,6 @@ void ForEachReference(const KBlock& b, Visit visit) {
     }
 }
 
-// A copy of a wire for the clipboard: numbers, node indexes and route only,
-// so that it does not point at blocks that may be deleted meanwhile.
-std::unique_ptr<KWire> DetachedCopy(const KWire& w) {
-    auto copy = std::make_unique<KWire>(w.IDNumber(), w.Page());
-    copy->SetStartBlock(w.StartBlock());
-    copy->SetEndBlock(w.EndBlock());
-    copy->SetStartBlockNode(w.StartBlockNode());
-    copy->SetEndBlockNode(w.EndBlockNode());
-    copy->route = w.route;
-    copy->selected = w.selected;
-    return copy;
-}
-
-std::unique_ptr<KBlock> CopyOfBlock(const KBlock& b, int idNumber) {
-    auto copy = MakeBlock(b.Type());
-    copy->CopyFrom(b, idNumber);
-    return copy;
-}
-
 }  // namespace
 
 KElements::KElements(Messages& messages, std::string baseFolder)
@@ -62,7 +44,6 @@ KElements::~KElements() {
     // Wires point at blocks: destroy them first so no wire outlives its block.
     for (auto& e : elements_) e->SetOwner(nullptr);
     std::erase_if(elements_, [](const auto& e) { return e->IsWire(); });
-    std::erase_if(clipboard_, [](const auto& e) { return e->IsWire(); });
 }
 
 KElement& KElements::Add(std::unique_ptr<KElement> element) {
@@ -72,6 +53,7 @@ KElement& KElements::Add(std::unique_ptr<KElement> element) {
     // An appended element is last in list order: it only enters the index
     // when no earlier element holds its number.
     if (indexValid_) byNumber_.try_emplace(e.IDNumber(), &e);
+    ++generation_;
     return e;
 }
 
@@ -81,6 +63,7 @@ KElement& KElements::InsertAt(int index, std::unique_ptr<KElement> element) {
     index = std::clamp(index, 0, Count());
     elements_.insert(elements_.begin() + index, std::move(element));
     indexValid_ = false;
+    ++generation_;
     return e;
 }
 
@@ -98,6 +81,7 @@ KElement* KElements::FindByNumber(int n) {
 
 void KElements::NumberChanged(KElement&, int) {
     indexValid_ = false;
+    ++generation_;
 }
 
 void KElements::RebuildIndex() {
@@ -235,13 +219,6 @@ KWire* KElements::FindNextConnectedWire(const KBlock& block, const KWire* lastWi
     return nullptr;
 }
 
-std::vector<KBlock*> KElements::SelectedBlocks() const {
-    std::vector<KBlock*> out;
-    for (auto& e : elements_)
-        if (KBlock* b = AsBlock(e.get()); b && b->selected) out.push_back(b);
-    return out;
-}
-
 KElement* KElements::ElementAt(int page, int x, int y) {
     for (auto& e : elements_) {
         KBlock* b = AsBlock(e.get());
@@ -255,64 +232,13 @@ bool KElements::IsPageEmpty(int page) const {
                         [page](const auto& e) { return e->Page() == page; });
 }
 
-void KElements::ClearSelection() {
-    for (auto& e : elements_) e->selected = false;
-}
-
-void KElements::SelectInRect(int page, const KRect& r) {
-    for (auto& e : elements_) e->SelectInRect(page, r);
-}
-
-void KElements::ToggleSelectInRect(int page, const KRect& r) {
-    for (auto& e : elements_) e->ToggleSelectInRect(page, r);
-}
-
-void KElements::BringToFront() {
-    std::stable_partition(elements_.begin(), elements_.end(),
-                          [](const auto& e) { return !e->selected; });
-    indexValid_ = false;
-}
-
-void KElements::SendToBack() {
-    std::stable_partition(elements_.begin(), elements_.end(),
-                          [](const auto& e) { return e->selected; });
-    indexValid_ = false;
-}
-
-void KElements::MoveSelected(int page, int dx, int dy, int pageWidth, int pageHeight) {
-    std::unordered_set<const KBlock*> moved;
-    for (auto& e : elements_) {
-        KBlock* b = AsBlock(e.get());
-        if (!b || !b->selected || b->Page() != page) continue;
-        b->clamped = false;
-        b->MoveBy(dx, dy, pageWidth, pageHeight);
-        moved.insert(b);
-    }
-    // Every wire is decided before any clamped flag is cleared, so that the
-    // second wire of a stopped block is rerouted like the first.
-    for (auto& e : elements_) {
-        if (!e->IsWire()) continue;
-        auto* w = static_cast<KWire*>(e.get());
-        bool startMoved = moved.contains(w->StartBlockPtr());
-        bool endMoved = moved.contains(w->EndBlockPtr());
-        if (!startMoved && !endMoved) continue;
-        bool stopped = (w->StartBlockPtr() && w->StartBlockPtr()->clamped) ||
-                       (w->EndBlockPtr() && w->EndBlockPtr()->clamped);
-        if (startMoved && endMoved && !stopped) {
-            w->MoveBy(dx, dy, pageWidth, pageHeight);
-        } else {
-            w->Route();
-        }
-    }
-    for (const KBlock* b : moved) const_cast<KBlock*>(b)->clamped = false;
-}
-
 template <class Pred>
 void KElements::RemoveIf(Pred doomed) {
     // Wires first, so that no wire is left pointing at a destroyed block.
     std::erase_if(elements_, [&](const auto& e) { return e->IsWire() && doomed(*e); });
     std::erase_if(elements_, [&](const auto& e) { return doomed(*e); });
     indexValid_ = false;
+    ++generation_;
     RefreshConnectedFlags();
 }
 
@@ -383,100 +309,25 @@ void KElements::DeletePage(int page) {
 
 void KElements::Clear() {
     RemoveIf([](const KElement&) { return true; });
-    nets.clear();
-    ordered.clear();
-    controllerOf.clear();
-    excelFileOf.clear();
-    instanceCount = 0;
 }
 
-void KElements::CopyAllSelected(int page) {
-    std::erase_if(clipboard_, [](const auto& e) { return e->IsWire(); });
-    clipboard_.clear();
-    for (auto& e : elements_)
-        if (const KBlock* b = AsBlock(e.get()); b && b->selected && b->Page() == page)
-            clipboard_.push_back(CopyOfBlock(*b, b->IDNumber()));
-    for (auto& e : elements_)
-        if (e->IsWire() && e->selected && e->Page() == page)
-            clipboard_.push_back(DetachedCopy(static_cast<const KWire&>(*e)));
-}
-
-std::unique_ptr<KElement> KElements::PasteElement(const KElement& clipboardElement) {
-    int number = NextFreeIDNumber();
-    if (clipboardElement.IsWire()) {
-        auto w = DetachedCopy(static_cast<const KWire&>(clipboardElement));
-        w->SetIDNumber(number);
-        return w;
-    }
-    return CopyOfBlock(static_cast<const KBlock&>(clipboardElement), number);
-}
-
-int KElements::PasteAll(int page, int dx, int dy) {
-    ClearSelection();
-    std::vector<int> numbers = NextFreeIDNumbers(ClipboardCount());
-    std::unordered_map<int, KBlock*> pastedByOldNumber;
-    std::size_t next = 0;
-    int pasted = 0;
-    for (auto& c : clipboard_) {
-        if (c->IsWire()) continue;
-        const auto& source = static_cast<const KBlock&>(*c);
-        auto b = CopyOfBlock(source, numbers[next++]);
-        b->SetPage(page);
-        b->SetPosition(source.X() + SnapToGrid(dx), source.Y() + SnapToGrid(dy));
-        b->selected = true;
-        if (!b->TypeRecord().numberedNameBase.empty())
-            b->userString = FindNextNumberedString(b->TypeRecord().numberedNameBase);
-        pastedByOldNumber.try_emplace(source.IDNumber(), b.get());
-        Add(std::move(b));
-        ++pasted;
-    }
-    for (auto& c : clipboard_) {
-        if (!c->IsWire()) continue;
-        const auto& source = static_cast<const KWire&>(*c);
-        auto from = pastedByOldNumber.find(source.StartBlock());
-        auto to = pastedByOldNumber.find(source.EndBlock());
-        // A wire copied without one of its blocks has nothing to attach to.
-        if (from == pastedByOldNumber.end() || to == pastedByOldNumber.end()) continue;
-        auto w = DetachedCopy(source);
-        w->SetIDNumber(numbers[next++]);
-        w->SetPage(page);
-        if (!w->Connect(from->second, to->second, messages_)) continue;
-        for (KPoint& p : w->route) {
-            p.x += SnapToGrid(dx);
-            p.y += SnapToGrid(dy);
-        }
-        if (w->route.empty()) w->Route();
-        w->selected = true;
-        Add(std::move(w));
-        ++pasted;
-    }
-    return pasted;
-}
-
-void KElements::ReverseAllSelectedExtenders(int page) {
-    for (std::size_t i = 0; i < elements_.size(); ++i) {
-        KBlock* old = AsBlock(elements_[i].get());
-        if (!old || !old->selected || old->Page() != page || !old->IsExtender()) continue;
-        int type = old->Type();
-        int opposite = type == ktype::kExtender         ? ktype::kExtenderOutput
-                       : type == ktype::kExtenderOutput ? ktype::kExtender
-                                                        : -1;
-        if (opposite < 0) {
-            messages_.ErrorBox("Logic Error in KElements :: ReverseAllSelectedExtenders");
-            continue;
-        }
-        auto replacement = MakeBlock(opposite);
-        replacement->SetIDNumber(old->IDNumber());
-        replacement->SetPage(old->Page());
-        replacement->SetPosition(old->X(), old->Y());
-        replacement->userString = old->userString;
-        replacement->selected = true;
-        replacement->SetOwner(this);
-        for (auto& e : elements_)
-            if (e->IsWire()) static_cast<KWire*>(e.get())->ReplaceBlock(old, replacement.get());
-        elements_[i] = std::move(replacement);  // destroys the old block
-    }
+void KElements::Restack(const std::function<bool(const KElement&)>& first) {
+    std::stable_partition(elements_.begin(), elements_.end(),
+                          [&first](const auto& e) { return first(*e); });
     indexValid_ = false;
+    ++generation_;
+}
+
+void KElements::ReplaceBlockAt(int index, std::unique_ptr<KBlock> replacement) {
+    assert(index >= 0 && index < Count() && elements_[static_cast<std::size_t>(index)]->IsBlock() &&
+           "a block to replace");
+    auto* old = static_cast<KBlock*>(elements_[static_cast<std::size_t>(index)].get());
+    replacement->SetOwner(this);
+    for (auto& e : elements_)
+        if (e->IsWire()) static_cast<KWire*>(e.get())->ReplaceBlock(old, replacement.get());
+    elements_[static_cast<std::size_t>(index)] = std::move(replacement);  // destroys the old block
+    indexValid_ = false;
+    ++generation_;
 }
 
 }  // namespace korvel

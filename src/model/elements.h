@@ -7,10 +7,18 @@
 // Bulk operations (deleting a selection, a page, pasting) work in one pass
 // over the list, so a model of a hundred thousand elements stays quick.
 //
-// The collection also holds the clipboard and what the last compile built
-// (custom module instance count, nets, execution order).
+// Every edit through the collection (adding, inserting, deleting, restacking,
+// replacing a block, renumbering an element, NoteEdit) advances Generation(),
+// which tells a compile's results (KCompiled) and the run-time model built
+// from them that they no longer describe this collection. Changing an
+// element's own fields (a name, a node value, the selection) is not such an
+// edit. Editing operations built on these (selection, clipboard and paste,
+// moving, extender reversal) are in model/modeleditor.h; compiling is in
+// model/compile.h and answers a KCompiled.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -25,12 +33,6 @@ namespace korvel {
 class KBlock;
 class KWire;
 class Messages;
-
-// A net built by compiling: one source node and every input it feeds.
-struct KNet {
-    KBlock* sourceBlock = nullptr;
-    int sourceNode = -1;
-};
 
 class KElements {
 public:
@@ -82,21 +84,9 @@ public:
     KBlock* FindFirstVariable();
     // The next wire after `lastWire` (or from the start) with an end on the block.
     KWire* FindNextConnectedWire(const KBlock& block, const KWire* lastWire);
-    std::vector<KBlock*> SelectedBlocks() const;
     // The first element whose label holds the point on the page.
     KElement* ElementAt(int page, int x, int y);
     bool IsPageEmpty(int page) const;
-
-    // --- Selection and order ----------------------------------------------
-    void ClearSelection();
-    void SelectInRect(int page, const KRect& r);
-    void ToggleSelectInRect(int page, const KRect& r);
-    void BringToFront();
-    void SendToBack();
-    // Moves the selected blocks of a page by the grid-snapped distance. A wire
-    // between two moved blocks moves with them; a wire with one end left
-    // behind, or on a block that the page border stopped, is routed afresh.
-    void MoveSelected(int page, int dx, int dy, int pageWidth, int pageHeight);
 
     // --- Deleting ------------------------------------------------------------
     // A block takes its wires with it.
@@ -108,32 +98,20 @@ public:
     void DeletePage(int page);
     void Clear();
 
-    // --- Clipboard -------------------------------------------------------------
-    // Copies the selected blocks of a page, then its selected wires.
-    void CopyAllSelected(int page);
-    int ClipboardCount() const { return static_cast<int>(clipboard_.size()); }
-    // A new element made from a clipboard element with the next free number;
-    // the caller adds it.
-    std::unique_ptr<KElement> PasteElement(const KElement& clipboardElement);
-    // Pastes the whole clipboard onto a page, moved by (dx, dy): blocks get
-    // fresh numbers (and fresh numbered names where their type numbers its
-    // names), wires whose two blocks were copied are attached to the new
-    // blocks, and the pasted elements become the selection. Answers how many
-    // elements were pasted.
-    int PasteAll(int page, int dx, int dy);
+    // --- Edits for the editing operations ---------------------------------------
+    // Reorders the list stably: the elements for which `first` is true go
+    // before the others, each group keeping its order.
+    void Restack(const std::function<bool(const KElement&)>& first);
+    // Puts a block in place of the block at a list position; every wire on
+    // the old block moves to the new one, and the old block is destroyed.
+    void ReplaceBlockAt(int index, std::unique_ptr<KBlock> replacement);
+    // Records an edit made through an element (a block moved, a wire
+    // rerouted) that invalidates what was compiled.
+    void NoteEdit() { ++generation_; }
 
-    // --- Extenders ---------------------------------------------------------------
-    // Replaces each selected extender on the page by its opposite type.
-    void ReverseAllSelectedExtenders(int page);
-
-    // --- What the last compile built ------------------------------------------
-    int instanceCount = 0;
-    std::vector<KNet> nets;
-    std::vector<KBlock*> ordered;
-    // Reference binding: each digital block's Digital Controller and each
-    // spreadsheet block's Excel File block.
-    std::unordered_map<const KBlock*, KBlock*> controllerOf;
-    std::unordered_map<const KBlock*, KBlock*> excelFileOf;
+    // --- Generation --------------------------------------------------------------
+    // Advances with every edit through the collection; a compile records it.
+    std::uint64_t Generation() const { return generation_; }
 
 private:
     void RebuildIndex();
@@ -149,9 +127,9 @@ private:
     Messages& messages_;
     std::string baseFolder_;
     std::vector<std::unique_ptr<KElement>> elements_;
-    std::vector<std::unique_ptr<KElement>> clipboard_;
     std::unordered_map<int, KElement*> byNumber_;
     bool indexValid_ = true;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace korvel

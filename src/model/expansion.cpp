@@ -34,13 +34,9 @@ KCustMod* AsModule(KElement& e) {
 
 // --- Reading the instances --------------------------------------------------
 
-// Everything the previous compile built goes first: its nets, order and
-// bindings point at blocks of its expansion, which are about to be deleted.
+// The net links of the previous compile go first: they index nets of a
+// compile that no longer describes the collection.
 void ForgetPreviousCompile(KElements& elements) {
-    elements.nets.clear();
-    elements.ordered.clear();
-    elements.controllerOf.clear();
-    elements.excelFileOf.clear();
     ForEachBlock(elements, [](KBlock& b) { b.ClearNetLinks(); });
     ForEachWire(elements, [](KWire& w) { w.net = -1; });
 }
@@ -49,7 +45,7 @@ void ForgetPreviousCompile(KElements& elements) {
 // gives the same result; module blocks are then ready to expand again.
 void DiscardExpansion(KElements& elements) {
     ForgetPreviousCompile(elements);
-    elements.ClearSelection();
+    for (const auto& e : elements.All()) e->selected = false;
     bool any = false;
     for (const auto& e : elements.All()) {
         if (e->ParentModule() == -1) continue;
@@ -73,14 +69,14 @@ std::optional<std::string> ModulePath(const KCustMod& module, const KCompileOpti
     return module.ResolvedPath().empty() ? module.FileName() : module.ResolvedPath();
 }
 
-bool ExpandOne(KElements& elements, KCustMod& module, const KCompileOptions& options,
-               Messages& messages) {
+bool ExpandOne(KElements& elements, int& instanceCount, KCustMod& module,
+               const KCompileOptions& options, Messages& messages) {
     std::optional<std::string> path = ModulePath(module, options, messages);
     if (!path) {
         messages.ErrorBox("Cannot open " + module.FileName());
         return false;
     }
-    module.instanceIndex = elements.instanceCount++;
+    module.instanceIndex = instanceCount++;
     KLoadOptions load;
     load.parentModule = module.instanceIndex;
     load.modules = options.modules;
@@ -99,13 +95,13 @@ bool ExpandOne(KElements& elements, KCustMod& module, const KCompileOptions& opt
 
 // One pass over the collection; modules read during the pass are appended
 // and so are visited in the same pass. Answers whether it expanded any.
-bool ExpandPass(KElements& elements, const KCompileOptions& options, Messages& messages,
-                bool& failed) {
+bool ExpandPass(KElements& elements, int& instanceCount, const KCompileOptions& options,
+                Messages& messages, bool& failed) {
     bool expandedAny = false;
-    for (int i = 0; i < elements.Count() && elements.instanceCount < kMaxModuleInstances; ++i) {
+    for (int i = 0; i < elements.Count() && instanceCount < kMaxModuleInstances; ++i) {
         KCustMod* module = AsModule(elements.At(i));
         if (!module || module->expanded) continue;
-        if (!ExpandOne(elements, *module, options, messages)) {
+        if (!ExpandOne(elements, instanceCount, *module, options, messages)) {
             failed = true;
             return false;
         }
@@ -114,14 +110,15 @@ bool ExpandPass(KElements& elements, const KCompileOptions& options, Messages& m
     return expandedAny;
 }
 
-bool ReadInstances(KElements& elements, const KCompileOptions& options, Messages& messages) {
-    elements.instanceCount = 0;
+bool ReadInstances(KElements& elements, int& instanceCount, const KCompileOptions& options,
+                   Messages& messages) {
+    instanceCount = 0;
     bool failed = false;
-    while (elements.instanceCount < kMaxModuleInstances &&
-           ExpandPass(elements, options, messages, failed)) {
+    while (instanceCount < kMaxModuleInstances &&
+           ExpandPass(elements, instanceCount, options, messages, failed)) {
     }
     if (failed) return false;
-    if (elements.instanceCount < kMaxModuleInstances) return true;
+    if (instanceCount < kMaxModuleInstances) return true;
     messages.ErrorBox("Exceeded maximum number of custom modules (" +
                       std::to_string(kMaxModuleInstances) + ").  \n" +
                       "Probably results from a custom module reloading itself.");
@@ -188,8 +185,7 @@ void ReportNumbersOutOfRange(long long needed, Messages& messages) {
 // Each instance's offset is one more than the largest number of the
 // top-level model and the instances before it. Instances are renumbered in
 // order, so a running maximum gives every offset in one pass.
-bool RenumberInstances(KElements& elements, Messages& messages) {
-    const int count = elements.instanceCount;
+bool RenumberInstances(KElements& elements, int count, Messages& messages) {
     std::vector<std::vector<KElement*>> members(static_cast<std::size_t>(count));
     std::optional<long long> largest;
     auto note = [&largest](int n) {
@@ -234,8 +230,8 @@ void MarkUnwiredModuleInputs(KElements& elements) {
 using InterfaceMap = std::unordered_map<std::string_view, KBlock*>;
 
 // Per instance: the first module input or output block of each name.
-std::vector<InterfaceMap> InterfaceBlocks(KElements& elements) {
-    std::vector<InterfaceMap> maps(static_cast<std::size_t>(elements.instanceCount));
+std::vector<InterfaceMap> InterfaceBlocks(KElements& elements, int instanceCount) {
+    std::vector<InterfaceMap> maps(static_cast<std::size_t>(instanceCount));
     ForEachBlock(elements, [&maps](KBlock& b) {
         int parent = b.ParentModule();
         if (parent < 0 || parent >= static_cast<int>(maps.size())) return;
@@ -251,8 +247,8 @@ long long NextUnusedNumber(KElements& elements) {
     return static_cast<long long>(largest) + 1;
 }
 
-bool JoinModules(KElements& elements, Messages& messages) {
-    std::vector<InterfaceMap> interfaces = InterfaceBlocks(elements);
+bool JoinModules(KElements& elements, int instanceCount, Messages& messages) {
+    std::vector<InterfaceMap> interfaces = InterfaceBlocks(elements, instanceCount);
     std::vector<KCustMod*> modules;
     for (const auto& e : elements.All())
         if (KCustMod* m = AsModule(*e)) modules.push_back(m);
@@ -283,12 +279,14 @@ bool JoinModules(KElements& elements, Messages& messages) {
 
 }  // namespace
 
-bool ExpandModules(KElements& elements, const KCompileOptions& options, Messages& messages) {
+bool ExpandModules(KElements& elements, KCompiled& compiled, const KCompileOptions& options,
+                   Messages& messages) {
+    compiled = KCompiled{};
     DiscardExpansion(elements);
-    if (!ReadInstances(elements, options, messages)) return false;
-    if (!RenumberInstances(elements, messages)) return false;
+    if (!ReadInstances(elements, compiled.instanceCount, options, messages)) return false;
+    if (!RenumberInstances(elements, compiled.instanceCount, messages)) return false;
     MarkUnwiredModuleInputs(elements);
-    return JoinModules(elements, messages);
+    return JoinModules(elements, compiled.instanceCount, messages);
 }
 
 }  // namespace korvel

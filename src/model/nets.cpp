@@ -56,8 +56,8 @@ using Visit = std::pair<int, int>;
 
 class NetBuilder {
 public:
-    NetBuilder(KElements& elements, Messages& messages)
-        : elements_(elements), messages_(messages) {}
+    NetBuilder(KElements& elements, KCompiled& compiled, Messages& messages)
+        : elements_(elements), compiled_(compiled), messages_(messages) {}
 
     bool Run();
 
@@ -82,6 +82,7 @@ private:
     void WarnSourceless();
 
     KElements& elements_;
+    KCompiled& compiled_;
     Messages& messages_;
     std::vector<KWire*> wires_;
     std::unordered_map<const KBlock*, int> firstNodeId_;
@@ -104,7 +105,7 @@ bool NetBuilder::Run() {
 }
 
 void NetBuilder::Reset() {
-    elements_.nets.clear();
+    compiled_.nets.clear();
     ForEachWire(elements_, [](KWire& w) { w.net = -1; });
     ForEachBlock(elements_, [](KBlock& b) { b.ClearNetLinks(); });
 }
@@ -166,8 +167,8 @@ bool NetBuilder::StartNet(int position) {
     KNode* source = startIsSource ? start : end;
     End other = startIsSource ? End{w.EndBlockPtr(), end} : End{w.StartBlockPtr(), start};
 
-    const int net = static_cast<int>(elements_.nets.size());
-    elements_.nets.push_back(KNet{sourceBlock, sourceBlock->NodeIndex(source)});
+    const int net = static_cast<int>(compiled_.nets.size());
+    compiled_.nets.push_back(KNet{sourceBlock, sourceBlock->NodeIndex(source)});
     w.net = net;
     // Every wire on a node that joins now is first visited in the first pass.
     const Visit beforeFirstPass{0, static_cast<int>(wires_.size())};
@@ -260,8 +261,8 @@ void NetBuilder::WarnSourceless() {
 
 }  // namespace
 
-bool BuildNets(KElements& elements, Messages& messages) {
-    return NetBuilder(elements, messages).Run();
+bool BuildNets(KElements& elements, KCompiled& compiled, Messages& messages) {
+    return NetBuilder(elements, compiled, messages).Run();
 }
 
 }  // namespace korvel

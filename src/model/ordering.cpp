@@ -35,7 +35,7 @@ Visit FirstVisitAfter(Visit moment, int position) {
 
 class Scheduler {
 public:
-    explicit Scheduler(KElements& elements);
+    Scheduler(KElements& elements, const KCompiled& compiled);
     // The blocks the passes take, in the order they take them; the others
     // wait for ever (algebraic loops and what they feed).
     std::vector<KBlock*> Taken();
@@ -53,7 +53,7 @@ private:
     std::vector<std::vector<int>> dependents_;
 };
 
-Scheduler::Scheduler(KElements& elements) : nets_(elements.nets) {
+Scheduler::Scheduler(KElements& elements, const KCompiled& compiled) : nets_(compiled.nets) {
     ForEachBlock(elements, [this](KBlock& b) {
         if (b.IsComputed() || b.IsComputedLast()) return;
         index_.emplace(&b, static_cast<int>(blocks_.size()));
@@ -123,12 +123,12 @@ std::vector<KBlock*> Scheduler::Taken() {
 
 }  // namespace
 
-bool OrderBlocks(KElements& elements, Messages& messages) {
-    Scheduler scheduler(elements);
+bool OrderBlocks(KElements& elements, KCompiled& compiled, Messages& messages) {
+    Scheduler scheduler(elements, compiled);
     std::vector<KBlock*> taken = scheduler.Taken();
     for (KBlock* b : taken) {
         b->SetComputed();
-        elements.ordered.push_back(b);
+        compiled.ordered.push_back(b);
     }
     if (static_cast<int>(taken.size()) < scheduler.WaitingCount()) {
         // Only the blocks that could not be ordered are at fault; the blocks
@@ -139,10 +139,10 @@ bool OrderBlocks(KElements& elements, Messages& messages) {
         messages.ErrorBox("Not all blocks could be ordered. \nUnordered blocks are shown in red.");
         return false;
     }
-    ForEachBlock(elements, [&elements](KBlock& b) {
+    ForEachBlock(elements, [&compiled](KBlock& b) {
         if (!b.IsComputedLast() || b.IsComputed()) return;
         b.SetComputed();
-        elements.ordered.push_back(&b);
+        compiled.ordered.push_back(&b);
     });
     return true;
 }

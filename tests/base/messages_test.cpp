@@ -7,7 +7,6 @@
 #include <string>
 
 #include "base/messagerecorder.h"
-#include "base/settings.h"
 #include "base/streammessages.h"
 
 namespace korvel {
@@ -24,34 +23,6 @@ KMessageBlock ModuleBlock() {
     return block;
 }
 
-TEST(Messages, BoxHelpersUseTheirCaptionsAndButtons) {
-    KMessageRecorder recorder;
-    recorder.answer = KAnswer::Cancel;
-    recorder.NoteBox("n");
-    recorder.ErrorBox("e");
-    EXPECT_EQ(recorder.ErrorBoxOkCancel("eq"), KAnswer::Cancel);
-    recorder.WarningBox("w");
-    EXPECT_EQ(recorder.WarningBoxOkCancel("wq"), KAnswer::Cancel);
-
-    struct Expected {
-        const char* caption;
-        const char* text;
-        KButtons buttons;
-    };
-    constexpr Expected kExpected[] = {
-        {"Note", "n", KButtons::Ok},           {"Error", "e", KButtons::Ok},
-        {"Error", "eq", KButtons::OkCancel},   {"Warning", "w", KButtons::Ok},
-        {"Warning", "wq", KButtons::OkCancel},
-    };
-    ASSERT_EQ(recorder.boxes.size(), std::size(kExpected));
-    for (std::size_t i = 0; i < std::size(kExpected); ++i) {
-        SCOPED_TRACE(kExpected[i].text);
-        EXPECT_EQ(recorder.boxes[i].caption, kExpected[i].caption);
-        EXPECT_EQ(recorder.boxes[i].text, kExpected[i].text);
-        EXPECT_EQ(recorder.boxes[i].buttons, kExpected[i].buttons);
-    }
-}
-
 // The user must see the box before the program unwinds, so the box has to
 // be recorded by the time the exception arrives.
 TEST(Messages, FatalBoxShowsThenThrows) {
@@ -66,29 +37,6 @@ TEST(Messages, FatalBoxShowsThenThrows) {
         EXPECT_EQ(recorder.Last().text, "Fault in KElements :: Renumber");
         EXPECT_EQ(recorder.Last().buttons, KButtons::Ok);
     }
-}
-
-TEST(Messages, TwoLineMessagesCarryCaptionAndBlock) {
-    KMessageRecorder recorder;
-    recorder.ErrorMessage(12, "Division by zero", "Check the divisor.");
-    const KMessageBlock block = ModuleBlock();
-    recorder.WarningMessage(7, "Input not wired", "Wire it.", &block);
-
-    ASSERT_EQ(recorder.messages.size(), 2u);
-    const KTwoLineMessage& error = recorder.messages[0];
-    EXPECT_EQ(error.caption, "Error");
-    EXPECT_EQ(error.number, 12);
-    EXPECT_EQ(error.description, "Division by zero");
-    EXPECT_EQ(error.advice, "Check the divisor.");
-    EXPECT_FALSE(error.hasBlock);
-
-    const KTwoLineMessage& warning = recorder.messages[1];
-    EXPECT_EQ(warning.caption, "Warning");
-    EXPECT_EQ(warning.number, 7);
-    ASSERT_TRUE(warning.hasBlock);
-    EXPECT_EQ(warning.block.name, "Gain3");
-    EXPECT_EQ(warning.block.moduleFile, "motor.kvc");
-    EXPECT_TRUE(recorder.boxes.empty());
 }
 
 TEST(PageFieldText, NameForValidPagesNumberOtherwise) {
@@ -158,17 +106,6 @@ TEST(StreamMessages, TwoLineMessagesNameTheBlock) {
               "  What to do: Lower the gain.\n"
               "  Block: Gain3 (type Gain, sheet Plant)\n"
               "  Custom module: Motor1, file motor.kvc\n");
-}
-
-TEST(MemorySettings, KeepsOneValuePerKey) {
-    KMemorySettings settings;
-    EXPECT_FALSE(settings.Get("Left").has_value());
-    settings.Set("Left", "10");
-    settings.Set("Left", "20");
-    EXPECT_EQ(settings.Get("Left"), "20");
-    settings.Remove("Left");
-    settings.Remove("Left");  // removing a missing key is harmless
-    EXPECT_FALSE(settings.Get("Left").has_value());
 }
 
 }  // namespace

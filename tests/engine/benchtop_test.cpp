@@ -172,7 +172,7 @@ TEST(BenchTop, ErrorInTheThirdObjectLeavesTheRestUncomputed) {
             blocks.push_back(&model.Add("KAdd", name));
         KBenchTop benchTop(model.messages);
         model.Compile();
-        benchTop.Arena().Build(model.elements);
+        benchTop.Arena().Build(model.compiled);
         benchTop.SetBatchedEvaluation(batched);
         std::vector<KProbe*> probes;
         for (KBlock* block : blocks) {

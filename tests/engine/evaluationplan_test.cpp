@@ -84,10 +84,10 @@ void BuildMixedModel(KTestModel& model, bool statesInArena = true) {
     // As BuildBenchTop, but with no room for the states behind the value
     // slots: the solver keeps its own states and kernels read state outputs.
     model.Compile();
-    model.benchTop = std::make_unique<KBenchTop>(model.messages, &model.elements);
-    model.benchTop->Arena().Build(model.elements);
+    model.benchTop = std::make_unique<KBenchTop>(model.messages, &model.compiled);
+    model.benchTop->Arena().Build(model.compiled);
     model.benchTop->SetTimeVar(std::make_unique<KLibraryVar>("Time", KVarDisplay{}));
-    for (KBlock* block : model.elements.ordered) {
+    for (KBlock* block : model.compiled.ordered) {
         if (KLibraryMaker make = FindLibraryMaker(block->Type())) make(*model.benchTop, *block);
     }
 }

@@ -160,7 +160,7 @@ TEST(LibraryFactory, ATypeThatCannotRunYetFailsTheBuild) {
     model.Add("KPid", "Speed loop");
     model.Add("KScope", "Scope");
     model.Compile();
-    EXPECT_EQ(BuildBenchTop(model.elements, model.messages), nullptr);
+    EXPECT_EQ(BuildBenchTop(model.compiled, model.messages), nullptr);
     ASSERT_EQ(model.messages.boxes.size(), 1u);
     EXPECT_EQ(model.messages.Last().caption, "Error");
     EXPECT_EQ(model.messages.Last().text,

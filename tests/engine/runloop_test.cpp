@@ -64,6 +64,21 @@ TEST(RunLoop, NothingToDoWithoutACompiledModel) {
     EXPECT_FALSE(loop.IsRunning());
 }
 
+// Issue 15: the run-time objects point at the compiled blocks, which an edit
+// may delete; a model edited while it runs must stop, not step on.
+TEST(RunLoop, AnEditedModelStopsAndDoesNotRunAgain) {
+    LoopModel m;
+    ASSERT_TRUE(m.loop.PressRun());
+    EXPECT_TRUE(m.loop.Pass());
+    const double time = m.Time();
+    m.model.elements.DeleteElement(m.model.elements.At(1));
+    EXPECT_FALSE(m.model.benchTop->IsCurrent());
+    EXPECT_FALSE(m.loop.Pass());
+    EXPECT_FALSE(m.loop.IsRunning());
+    EXPECT_FALSE(m.loop.PressRun());
+    EXPECT_EQ(m.Time(), time);
+}
+
 TEST(RunLoop, APassRunsTwentyFiveSampleIntervals) {
     LoopModel m;
     ASSERT_TRUE(m.loop.PressRun());
@@ -128,7 +143,7 @@ TEST(RunLoop, ErrorEscapingAPassIsReportedAndStopsTheRun) {
     };
     KBenchTop& benchTop = *m.model.benchTop;
     benchTop.AddCompute(
-        benchTop.Adopt(std::make_unique<Throwing>(benchTop, *m.model.elements.ordered.back())));
+        benchTop.Adopt(std::make_unique<Throwing>(benchTop, *m.model.compiled.ordered.back())));
     m.loop.PressRun();
     EXPECT_TRUE(m.loop.Pass());
     EXPECT_FALSE(m.loop.IsRunning());
@@ -147,7 +162,7 @@ TEST(RunLoop, FatalErrorsReachTheFrontEnd) {
     };
     KBenchTop& benchTop = *m.model.benchTop;
     benchTop.AddCompute(
-        benchTop.Adopt(std::make_unique<Fatal>(benchTop, *m.model.elements.ordered.back())));
+        benchTop.Adopt(std::make_unique<Fatal>(benchTop, *m.model.compiled.ordered.back())));
     m.loop.PressRun();
     EXPECT_THROW(m.loop.Pass(), KFatalError);
 }

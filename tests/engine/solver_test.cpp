@@ -262,7 +262,7 @@ TEST(Solver, UnusableStepFailsBeforeAnythingChanges) {
          {Case{0.0, "0"}, Case{-1e-3, "-0.001"}, Case{nan, "nan"}, Case{inf, "inf"}}) {
         SCOPED_TRACE(c.shown);
         RampProbe ramp(1e-3);
-        KBlock& solverBlock = *ramp.model.elements.ordered.front();
+        KBlock& solverBlock = *ramp.model.compiled.ordered.front();
         ASSERT_TRUE(ramp.model.Solver().Step(0.0));
         *ramp.model.Slot(solverBlock, "h") = c.h;
         const double before = ramp.model.Solver().States()[0];
@@ -284,7 +284,7 @@ TEST(Solver, UnusableStepFailsBeforeAnythingChanges) {
 // the check RunUntil would repeat the same step forever.
 TEST(Solver, StepTooSmallToMoveTheClockFailsInsteadOfHanging) {
     RampProbe ramp(1e-3);
-    KBlock& solverBlock = *ramp.model.elements.ordered.front();
+    KBlock& solverBlock = *ramp.model.compiled.ordered.front();
     ramp.model.benchTop->time = 1e6;
     *ramp.model.Slot(solverBlock, "h") = 1e-12;
     EXPECT_FALSE(ramp.model.Solver().RunUntil(2e6));
@@ -357,7 +357,7 @@ TEST(Solver, MoreThanMaximumOrderStatesIsFatal) {
     tooMany.AddSolver(0.1);
     for (int i = 0; i <= KSolver::kDefaultMaxOrder; ++i) tooMany.Add("KInt");
     tooMany.Compile();
-    EXPECT_THROW(BuildBenchTop(tooMany.elements, tooMany.messages), KFatalError);
+    EXPECT_THROW(BuildBenchTop(tooMany.compiled, tooMany.messages), KFatalError);
     EXPECT_EQ(tooMany.messages.Last().caption, "Fatal Error");
     EXPECT_EQ(tooMany.messages.Last().text,
               "Exceeded max order of solver; increase max order and recompile");

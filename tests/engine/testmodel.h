@@ -2,8 +2,9 @@
 //
 // Blocks are added in execution order; Compile nets every wire's source to
 // the inputs it reaches, sets the nodes' net links and the ordered list
-// (Solver first, then the other blocks in the order they were added), as the
-// model's compile would. Build then makes the bench top through the factory.
+// (Solver first, then the other blocks in the order they were added) in
+// `compiled`, as the model's compile would. Build then makes the bench top
+// through the factory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include "engine/solver.h"
 #include "model/block.h"
 #include "model/blocktype.h"
+#include "model/compiled.h"
 #include "model/elements.h"
 #include "model/wire.h"
 
@@ -70,8 +72,7 @@ public:
     }
 
     void Compile() {
-        elements.nets.clear();
-        elements.ordered.clear();
+        compiled = KCompiled{};
         std::map<std::pair<KBlock*, int>, int> netOf;
         for (const auto& element : elements.All()) {
             if (!element->IsWire()) continue;
@@ -85,26 +86,27 @@ public:
                 std::swap(ai, bi);
             }
             ASSERT_TRUE(a->Node(ai).IsSource());
-            auto [it, added] = netOf.emplace(std::make_pair(a, ai), int(elements.nets.size()));
-            if (added) elements.nets.push_back({a, ai});
+            auto [it, added] = netOf.emplace(std::make_pair(a, ai), int(compiled.nets.size()));
+            if (added) compiled.nets.push_back({a, ai});
             a->Node(ai).netLink = it->second;
             b->Node(bi).netLink = it->second;
         }
         for (const auto& element : elements.All()) {
             if (!element->IsBlock()) continue;
             auto* block = static_cast<KBlock*>(element.get());
-            if (block->IsSolver()) elements.ordered.insert(elements.ordered.begin(), block);
+            if (block->IsSolver()) compiled.ordered.insert(compiled.ordered.begin(), block);
         }
         for (const auto& element : elements.All()) {
             if (!element->IsBlock()) continue;
             auto* block = static_cast<KBlock*>(element.get());
-            if (!block->IsSolver()) elements.ordered.push_back(block);
+            if (!block->IsSolver()) compiled.ordered.push_back(block);
         }
+        compiled.Seal(elements, true);
     }
 
     KBenchTop& Build() {
         Compile();
-        benchTop = BuildBenchTop(elements, messages);
+        benchTop = BuildBenchTop(compiled, messages);
         EXPECT_NE(benchTop, nullptr) << (messages.boxes.empty() ? "" : messages.Last().text);
         return *benchTop;
     }
@@ -123,6 +125,7 @@ public:
 
     KMessageRecorder messages;
     KElements elements{messages};
+    KCompiled compiled;
     std::unique_ptr<KBenchTop> benchTop;
 
 private:

@@ -182,7 +182,8 @@ Recipe ModuleRecipe(Dice& dice, int j, int files, Interfaces& interfaces) {
     return s;
 }
 
-Recipe TopRecipe(Dice& dice, int files, int blocks, int soundPercent, const Interfaces& interfaces) {
+Recipe TopRecipe(Dice& dice, int files, int blocks, int soundPercent,
+                 const Interfaces& interfaces) {
     Recipe s;
     for (int type : {kSolver, kVariable, kScope})
         if (dice.Chance(93)) s.blocks.push_back(Make(type));
@@ -249,7 +250,7 @@ void Disguise(KElements& elements, std::uint32_t seed) {
 
 // What binding leaves before ordering: most blocks waiting, some computed,
 // a few marked computed without their nodes being ready.
-void PrepareOrdering(KElements& elements, std::uint32_t seed) {
+void PrepareOrdering(KElements& elements, KCompiled& compiled, std::uint32_t seed) {
     Dice dice(seed ^ 0x9e3779b9u);
     for (const auto& e : elements.All()) {
         if (!e->IsBlock()) continue;
@@ -260,7 +261,7 @@ void PrepareOrdering(KElements& elements, std::uint32_t seed) {
         else if (dice.Chance(3))
             b.SetComputedFlagOnly(true);
     }
-    elements.ordered.clear();
+    compiled.ordered.clear();
 }
 
 // --- What a compile leaves behind ---------------------------------------------
@@ -271,22 +272,24 @@ struct Snapshot {
     std::vector<int> numbers, parents, wireNets, netLinks, flags, selected, computed, ordered;
     std::vector<std::array<int, 4>> ends;
     std::vector<std::pair<int, int>> nets, controllers, files;
+    std::vector<int> faultBlocks, faultWires;
     std::vector<double> references;
 };
 
-Snapshot Take(const KElements& elements, const KMessageRecorder& messages, bool ok) {
+Snapshot Take(const KElements& elements, const KCompiled& compiled,
+              const KMessageRecorder& messages, bool ok) {
     Snapshot s;
     s.ok = ok;
     s.texts = messages.Texts();
-    std::unordered_map<const KBlock*, int> index;
+    std::unordered_map<const KElement*, int> index;
     for (int i = 0; i < elements.Count(); ++i) {
         const KElement& e = elements.At(i);
         s.numbers.push_back(e.IDNumber());
         s.parents.push_back(e.ParentModule());
         s.selected.push_back(e.selected);
-        if (e.IsBlock()) index[static_cast<const KBlock*>(&e)] = i;
+        index[&e] = i;
     }
-    auto at = [&index](const KBlock* b) { return b ? index.at(b) : -1; };
+    auto at = [&index](const KElement* e) { return e ? index.at(e) : -1; };
     for (const auto& e : elements.All()) {
         if (e->IsWire()) {
             const auto& w = static_cast<const KWire&>(*e);
@@ -303,10 +306,12 @@ Snapshot Take(const KElements& elements, const KMessageRecorder& messages, bool 
             if (n.IsReference()) s.references.push_back(n.value);
         }
     }
-    for (const KNet& n : elements.nets) s.nets.push_back({at(n.sourceBlock), n.sourceNode});
-    for (const KBlock* b : elements.ordered) s.ordered.push_back(at(b));
-    for (const auto& [b, c] : elements.controllerOf) s.controllers.push_back({at(b), at(c)});
-    for (const auto& [b, f] : elements.excelFileOf) s.files.push_back({at(b), at(f)});
+    for (const KNet& n : compiled.nets) s.nets.push_back({at(n.sourceBlock), n.sourceNode});
+    for (const KBlock* b : compiled.ordered) s.ordered.push_back(at(b));
+    for (const auto& [b, c] : compiled.controllerOf) s.controllers.push_back({at(b), at(c)});
+    for (const auto& [b, f] : compiled.excelFileOf) s.files.push_back({at(b), at(f)});
+    for (const KBlock* b : compiled.faultBlocks) s.faultBlocks.push_back(at(b));
+    for (const KWire* w : compiled.faultWires) s.faultWires.push_back(at(w));
     std::sort(s.controllers.begin(), s.controllers.end());
     std::sort(s.files.begin(), s.files.end());
     return s;
@@ -330,6 +335,8 @@ std::string Difference(const Snapshot& a, const Snapshot& b) {
         {"controllers", a.controllers == b.controllers},
         {"files", a.files == b.files},
         {"references", a.references == b.references},
+        {"faultBlocks", a.faultBlocks == b.faultBlocks},
+        {"faultWires", a.faultWires == b.faultWires},
     };
     for (const auto& [name, same] : fields)
         if (!same) return name;
@@ -346,8 +353,10 @@ std::string Outcome(const std::string& text) {
 struct Twin {
     KMessageRecorder messages;
     KElements elements{messages};
+    KCompiled compiled;
     KMessageRecorder literalMessages;
     KElements literal{literalMessages};
+    KCompiled literalCompiled;
 };
 
 TEST(CompileEquivalenceTest, NetsAndOrderMatchThePlainProcedure) {
@@ -364,20 +373,22 @@ TEST(CompileEquivalenceTest, NetsAndOrderMatchThePlainProcedure) {
         Disguise(t.literal, seed);
         t.messages.Clear();
         t.literalMessages.Clear();
-        bool ok = BuildNets(t.elements, t.messages);
-        bool literalOk = literal_compile::BuildNets(t.literal, t.literalMessages);
-        std::string diff = Difference(Take(t.elements, t.messages, ok),
-                                      Take(t.literal, t.literalMessages, literalOk));
+        bool ok = BuildNets(t.elements, t.compiled, t.messages);
+        bool literalOk =
+            literal_compile::BuildNets(t.literal, t.literalCompiled, t.literalMessages);
+        std::string diff =
+            Difference(Take(t.elements, t.compiled, t.messages, ok),
+                       Take(t.literal, t.literalCompiled, t.literalMessages, literalOk));
         ASSERT_EQ(diff, "") << "nets differ for seed " << seed;
         netOutcomes[ok ? "built" : Outcome(t.messages.Last().text)] += 1;
         if (!ok) continue;
         ++netsBuilt;
-        PrepareOrdering(t.elements, seed);
-        PrepareOrdering(t.literal, seed);
-        ok = OrderBlocks(t.elements, t.messages);
-        literalOk = literal_compile::OrderBlocks(t.literal, t.literalMessages);
-        diff = Difference(Take(t.elements, t.messages, ok),
-                          Take(t.literal, t.literalMessages, literalOk));
+        PrepareOrdering(t.elements, t.compiled, seed);
+        PrepareOrdering(t.literal, t.literalCompiled, seed);
+        ok = OrderBlocks(t.elements, t.compiled, t.messages);
+        literalOk = literal_compile::OrderBlocks(t.literal, t.literalCompiled, t.literalMessages);
+        diff = Difference(Take(t.elements, t.compiled, t.messages, ok),
+                          Take(t.literal, t.literalCompiled, t.literalMessages, literalOk));
         ASSERT_EQ(diff, "") << "order differs for seed " << seed;
         (ok ? ordered : orderFailed) += 1;
     }
@@ -411,20 +422,22 @@ TEST(CompileEquivalenceTest, WholeCompileWithModulesMatchesThePlainProcedure) {
         t.literalMessages.Clear();
         KCompileOptions options;
         options.modules = &folder.Finder();
-        bool ok = CompileModel(t.elements, options, t.messages);
-        bool literalOk =
+        t.compiled = CompileModel(t.elements, options, t.messages);
+        t.literalCompiled =
             literal_compile::CompileModel(t.literal, &folder.Finder(), t.literalMessages);
-        const Snapshot first = Take(t.elements, t.messages, ok);
-        std::string diff = Difference(first, Take(t.literal, t.literalMessages, literalOk));
+        const bool ok = t.compiled.Ok();
+        const Snapshot first = Take(t.elements, t.compiled, t.messages, ok);
+        std::string diff = Difference(
+            first, Take(t.literal, t.literalCompiled, t.literalMessages, t.literalCompiled.Ok()));
         ASSERT_EQ(diff, "") << "compile differs for seed " << seed;
         // Compiling again starts from the previous expansion and ends the same.
         t.messages.Clear();
-        bool again = CompileModel(t.elements, options, t.messages);
-        ASSERT_EQ(Difference(first, Take(t.elements, t.messages, again)), "")
+        const KCompiled again = CompileModel(t.elements, options, t.messages);
+        ASSERT_EQ(Difference(first, Take(t.elements, again, t.messages, again.Ok())), "")
             << "recompile, seed " << seed;
         if (ok) {
             ++compiled;
-            instances += t.elements.instanceCount;
+            instances += t.compiled.instanceCount;
         } else {
             failures[Outcome(t.messages.Last().text)] += 1;
         }

@@ -44,7 +44,8 @@ protected:
     bool Compile() {
         KCompileOptions options;
         options.modules = &folder.Finder();
-        return CompileModel(elements, options, messages);
+        compiled = CompileModel(elements, options, messages);
+        return compiled.Ok();
     }
     // Every element's number, in collection order.
     Numbers AllNumbers() const {
@@ -57,6 +58,7 @@ protected:
     ModuleFolder folder;
     KMessageRecorder messages;
     KElements elements{messages};
+    KCompiled compiled;
     KBlock* variable = nullptr;
 };
 
@@ -74,7 +76,7 @@ TEST_F(CompileModuleTest, InstancesAreNumberedAfterEachOther) {
     Wire(8, m2, 1, *variable, 0);
     ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
     EXPECT_TRUE(messages.boxes.empty());
-    EXPECT_EQ(elements.instanceCount, 2);
+    EXPECT_EQ(compiled.instanceCount, 2);
     EXPECT_EQ(m1.instanceIndex, 0);
     EXPECT_EQ(m2.instanceIndex, 1);
     // Top level 0..8; first instance +9; second +14 (1 + 13); hidden wires 19..22.
@@ -90,7 +92,7 @@ TEST_F(CompileModuleTest, InstancesAreNumberedAfterEachOther) {
     EXPECT_EQ(hidden.EndBlockPtr(), &m2);
     // Pass 1: time, then the insides; pass 2: the variable and the module blocks,
     // which wait for the adders that drive their outputs.
-    EXPECT_EQ(OrderedNumbers(elements), (Numbers{0, 3, 9, 10, 11, 14, 15, 16, 1, 4, 5, 2}));
+    EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 3, 9, 10, 11, 14, 15, 16, 1, 4, 5, 2}));
     // The time signal reaches the first adder through the module's input.
     EXPECT_EQ(BlockNumbered(10).Node(0).netLink, time.Node(0).netLink);
 }
@@ -105,7 +107,7 @@ TEST_F(CompileModuleTest, UnwiredModuleInputFeedsItsOwnValue) {
     EXPECT_FALSE(m.Node(1).sourceFlag);
     KBlock& adder = BlockNumbered(6);  // local 1, offset 5
     ASSERT_GE(adder.Node(0).netLink, 0);
-    const KNet& net = elements.nets[static_cast<std::size_t>(adder.Node(0).netLink)];
+    const KNet& net = compiled.nets[static_cast<std::size_t>(adder.Node(0).netLink)];
     EXPECT_EQ(net.sourceBlock, &m);
     EXPECT_EQ(net.sourceNode, 0);
 }
@@ -117,7 +119,7 @@ TEST_F(CompileModuleTest, ModuleContainingItselfStopsAtTheLimit) {
     Module("Self.kvc", 3);
     ASSERT_TRUE(messages.boxes.empty()) << ::testing::PrintToString(messages.Texts());
     EXPECT_FALSE(Compile());
-    EXPECT_EQ(elements.instanceCount, kMaxModuleInstances);
+    EXPECT_EQ(compiled.instanceCount, kMaxModuleInstances);
     EXPECT_EQ(messages.Texts(), Texts{"Exceeded maximum number of custom modules (1000).  \n"
                                       "Probably results from a custom module reloading itself."});
 }
@@ -137,7 +139,7 @@ TEST_F(CompileModuleTest, NumbersBeyondTheIntRangeFailTheCompile) {
         AddModule(model, folder, sink, "Adder.kvc", 3);
         KCompileOptions options;
         options.modules = &folder.Finder();
-        EXPECT_FALSE(CompileModel(model, options, sink));
+        EXPECT_FALSE(CompileModel(model, options, sink).Ok());
         ASSERT_EQ(sink.boxes.size(), 1u) << ::testing::PrintToString(sink.Texts());
         EXPECT_NE(sink.boxes[0].text.find("cannot be expanded"), std::string::npos);
     }
@@ -178,7 +180,7 @@ TEST_F(CompileModuleTest, UnreadableModulesFailTheCompile) {
         for (const std::string& fragment : c.expected)
             EXPECT_TRUE(messages.HasText(fragment)) << fragment << "\n"
                                                     << ::testing::PrintToString(messages.Texts());
-        EXPECT_TRUE(elements.ordered.empty());
+        EXPECT_TRUE(compiled.ordered.empty());
     }
 }
 
@@ -206,8 +208,8 @@ TEST_F(CompileModuleTest, InstancesBindToTheirOwnControllers) {
     KBlock& filter2 = BlockNumbered(16);
     EXPECT_EQ(filter1.Node(2).value, 9.0);
     EXPECT_EQ(filter2.Node(2).value, 15.0);
-    EXPECT_EQ(elements.controllerOf.at(&filter1), &BlockNumbered(9));
-    EXPECT_EQ(elements.controllerOf.at(&filter2), &BlockNumbered(15));
+    EXPECT_EQ(compiled.controllerOf.at(&filter1), &BlockNumbered(9));
+    EXPECT_EQ(compiled.controllerOf.at(&filter2), &BlockNumbered(15));
 }
 
 // With one controller in the whole model, a module's filter that chose none
@@ -228,7 +230,7 @@ TEST_F(CompileModuleTest, OnlyControllerIsBoundInsideAModuleWithoutWritingTheNod
     ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
     KBlock& filter = BlockNumbered(6);
     EXPECT_EQ(filter.Node(2).value, -1.0);
-    EXPECT_EQ(elements.controllerOf.at(&filter), &controller);
+    EXPECT_EQ(compiled.controllerOf.at(&filter), &controller);
 }
 
 // The mirror case (issue 12): a top-level filter whose only controller sits in
@@ -248,8 +250,8 @@ TEST_F(CompileModuleTest, TopLevelBlockBoundToAModulesControllerKeepsMinusOne) {
     Wire(6, filter, 0, m, 0);
     ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
     EXPECT_EQ(filter.Node(2).value, -1.0);
-    ASSERT_TRUE(elements.controllerOf.contains(&filter));
-    EXPECT_EQ(elements.controllerOf.at(&filter)->ParentModule(), 0);
+    ASSERT_TRUE(compiled.controllerOf.contains(&filter));
+    EXPECT_EQ(compiled.controllerOf.at(&filter)->ParentModule(), 0);
 }
 
 // A Variable reference and the analyzer's buttons inside a module move with
@@ -291,12 +293,16 @@ TEST_F(CompileModuleTest, FailedCompileForgetsThePreviousOne) {
     KCustMod& m = Module("Digital.kvc", 3);
     Wire(4, m, 0, *variable, 0);
     ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
-    ASSERT_FALSE(elements.controllerOf.empty());
+    ASSERT_FALSE(compiled.controllerOf.empty());
+    const KCompiled first = compiled;
+    EXPECT_TRUE(first.IsCurrent(elements));
     folder.Remove("Digital.kvc");
     EXPECT_FALSE(Compile());
-    EXPECT_TRUE(elements.ordered.empty());
-    EXPECT_TRUE(elements.nets.empty());
-    EXPECT_TRUE(elements.controllerOf.empty());
+    // The expansion the first compile pointed into is gone, and it says so.
+    EXPECT_FALSE(first.IsCurrent(elements));
+    EXPECT_TRUE(compiled.ordered.empty());
+    EXPECT_TRUE(compiled.nets.empty());
+    EXPECT_TRUE(compiled.controllerOf.empty());
     EXPECT_EQ(variable->Node(0).netLink, -1);
 }
 
@@ -307,11 +313,11 @@ TEST_F(CompileModuleTest, CompilingAgainReplacesTheExpansion) {
     Wire(4, m, 1, *variable, 0);
     ASSERT_TRUE(Compile());
     const int count = elements.Count();
-    const Numbers order = OrderedNumbers(elements);
+    const Numbers order = OrderedNumbers(compiled);
     ASSERT_TRUE(Compile());
     EXPECT_EQ(elements.Count(), count);
-    EXPECT_EQ(OrderedNumbers(elements), order);
-    EXPECT_EQ(elements.instanceCount, 1);
+    EXPECT_EQ(OrderedNumbers(compiled), order);
+    EXPECT_EQ(compiled.instanceCount, 1);
 }
 
 }  // namespace

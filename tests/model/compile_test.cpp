@@ -40,7 +40,10 @@ public:
         variable = &Block(kVariable, 1);
         Block(kScope, 2);
     }
-    bool Compile() { return CompileModel(elements, {}, messages); }
+    bool Compile() {
+        compiled = CompileModel(elements, {}, messages);
+        return compiled.Ok();
+    }
     Numbers SelectedWires() const {
         Numbers out;
         for (const auto& e : elements.All())
@@ -50,6 +53,7 @@ public:
 
     KMessageRecorder messages;
     KElements elements{messages};
+    KCompiled compiled;
     KBlock* variable = nullptr;
 };
 
@@ -79,7 +83,7 @@ TEST_F(CompileTest, IntegratorLoopIsBrokenByTheStateOutput) {
         Wire(6, adder, 2, integrator, 0);
         Wire(7, integrator, 1, *variable, 0);
         ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
-        EXPECT_EQ(OrderedNumbers(elements), c.order);
+        EXPECT_EQ(OrderedNumbers(compiled), c.order);
         EXPECT_TRUE(messages.boxes.empty());
         EXPECT_TRUE(RedNumbers(elements).empty());
     }
@@ -96,7 +100,7 @@ TEST_F(CompileTest, AlgebraicLoopCannotBeOrdered) {
     EXPECT_EQ(messages.Last().caption, "Error");
     // Only the loop is at fault: the scope, which never had its turn, is not red.
     EXPECT_EQ(RedNumbers(elements), (Numbers{3, 4}));
-    EXPECT_EQ(OrderedNumbers(elements), (Numbers{0, 1}));
+    EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 1}));
 }
 
 // Blocks stand against their data flow in the collection: each pass takes
@@ -116,7 +120,7 @@ TEST_F(CompileTest, OrderFollowsThePasses) {
     Wire(12, t, 0, d, 0);
     ASSERT_TRUE(Compile());
     // Pass 1: time, d; pass 2: a; pass 3: b; pass 4: c; pass 5: the variable.
-    EXPECT_EQ(OrderedNumbers(elements), (Numbers{0, 6, 7, 5, 4, 3, 1, 2}));
+    EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 6, 7, 5, 4, 3, 1, 2}));
 }
 
 struct NetFault {
@@ -173,7 +177,7 @@ TEST_F(CompileTest, NetFaultsFailWithTheirMessage) {
         EXPECT_FALSE(Compile());
         EXPECT_EQ(messages.Texts(), Texts{f.message});
         EXPECT_EQ(SelectedWires(), Numbers{f.wire});
-        EXPECT_TRUE(elements.nets.empty());
+        EXPECT_TRUE(compiled.nets.empty());
     }
 }
 
@@ -188,11 +192,11 @@ TEST_F(CompileTest, NetsRecordTheirSourceAndReachEveryNode) {
     KWire& w2 = Wire(8, extOut, 0, add, 0);
     KWire& w3 = Wire(9, add, 2, *variable, 0);
     ASSERT_TRUE(Compile());
-    ASSERT_EQ(elements.nets.size(), 2u);
-    EXPECT_EQ(elements.nets[0].sourceBlock, &time);
-    EXPECT_EQ(elements.nets[0].sourceNode, 0);
-    EXPECT_EQ(elements.nets[1].sourceBlock, &add);
-    EXPECT_EQ(elements.nets[1].sourceNode, 2);
+    ASSERT_EQ(compiled.nets.size(), 2u);
+    EXPECT_EQ(compiled.nets[0].sourceBlock, &time);
+    EXPECT_EQ(compiled.nets[0].sourceNode, 0);
+    EXPECT_EQ(compiled.nets[1].sourceBlock, &add);
+    EXPECT_EQ(compiled.nets[1].sourceNode, 2);
     EXPECT_EQ(w1.net, 0);
     EXPECT_EQ(w2.net, 0);
     EXPECT_EQ(w3.net, 1);
@@ -200,7 +204,7 @@ TEST_F(CompileTest, NetsRecordTheirSourceAndReachEveryNode) {
         EXPECT_EQ(n->netLink, 0);
     EXPECT_EQ(add.Node(1).netLink, -1);  // unwired
     EXPECT_EQ(variable->Node(0).netLink, 1);
-    EXPECT_EQ(OrderedNumbers(elements), (Numbers{0, 3, 4, 5, 6, 1, 2}));
+    EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 3, 4, 5, 6, 1, 2}));
 }
 
 TEST_F(CompileTest, WiresWithoutSourceWarnOnceAndCompile) {
@@ -277,9 +281,9 @@ TEST_F(CompileTest, OnlyControllerIsBoundAndWrittenIntoTheNode) {
     ASSERT_EQ(filter.Node(2).value, -1.0);
     ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
     EXPECT_EQ(filter.Node(2).value, 3.0);
-    EXPECT_EQ(elements.controllerOf.at(&filter), &controller);
+    EXPECT_EQ(compiled.controllerOf.at(&filter), &controller);
     // The Solver, then the controllers, then the ordered blocks, then the scope.
-    EXPECT_EQ(OrderedNumbers(elements), (Numbers{0, 3, 1, 4, 2}));
+    EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 3, 1, 4, 2}));
 }
 
 TEST_F(CompileTest, ChosenControllerIsBound) {
@@ -289,8 +293,8 @@ TEST_F(CompileTest, ChosenControllerIsBound) {
     KBlock& filter = Block(kZFilter1, 5);
     filter.Node(2).value = 4;
     ASSERT_TRUE(Compile());
-    EXPECT_EQ(elements.controllerOf.at(&filter), &chosen);
-    EXPECT_EQ(OrderedNumbers(elements), (Numbers{0, 3, 4, 1, 5, 2}));
+    EXPECT_EQ(compiled.controllerOf.at(&filter), &chosen);
+    EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 3, 4, 1, 5, 2}));
 }
 
 TEST_F(CompileTest, BindingFailuresShowTheBlockAtFault) {
@@ -366,7 +370,7 @@ TEST_F(CompileTest, SpreadsheetBlocksBindToTheirExcelFile) {
         EXPECT_EQ(messages.Texts(), c.messages);
         if (!c.messages.empty()) continue;
         EXPECT_EQ(load.Node(3).value, 10.0);
-        EXPECT_EQ(elements.excelFileOf.at(&load)->IDNumber(), 10);
+        EXPECT_EQ(compiled.excelFileOf.at(&load)->IDNumber(), 10);
     }
 }
 
@@ -385,10 +389,10 @@ TEST_F(CompileTest, CompilingTwiceGivesTheSameResult) {
     KBlock& time = Block(kTime, 3);
     Wire(4, time, 0, *variable, 0);
     ASSERT_TRUE(Compile());
-    Numbers first = OrderedNumbers(elements);
+    Numbers first = OrderedNumbers(compiled);
     ASSERT_TRUE(Compile());
-    EXPECT_EQ(OrderedNumbers(elements), first);
-    EXPECT_EQ(elements.nets.size(), 1u);
+    EXPECT_EQ(OrderedNumbers(compiled), first);
+    EXPECT_EQ(compiled.nets.size(), 1u);
 }
 
 // A failed compile's red marks last only until the next compile.

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
-#include "base/messages.h"
+#include "base/messagerecorder.h"
 #include "model/block.h"
-#include "model/compile.h"
 #include "model/custmod.h"
 #include "model/elements.h"
 #include "model/modelfile.h"
@@ -19,186 +20,159 @@ namespace korvel::literal_compile {
 
 namespace {
 
-KBlock* BlockAt(KElements& elements, int i) {
-    KElement& e = elements.At(i);
-    return e.IsBlock() ? static_cast<KBlock*>(&e) : nullptr;
-}
+// A compile expands at most this many module instances.
+constexpr int kMostInstances = 1000;
 
-KWire* WireAt(KElements& elements, int i) {
-    KElement& e = elements.At(i);
-    return e.IsWire() ? static_cast<KWire*>(&e) : nullptr;
-}
-
-void SetAllComputedFlags(KElements& elements) {
+// Every block (or wire) as a plain list, recomputed whenever asked.
+std::vector<KBlock*> Blocks(KElements& elements) {
+    std::vector<KBlock*> out;
     for (int i = 0; i < elements.Count(); ++i)
-        if (KBlock* b = BlockAt(elements, i)) b->SetComputedFlagOnly(true);
+        if (elements.At(i).IsBlock()) out.push_back(static_cast<KBlock*>(&elements.At(i)));
+    return out;
 }
 
-// --- Expansion --------------------------------------------------------------
-
-class Counting final : public Messages {
-public:
-    explicit Counting(Messages& inner) : inner_(inner) {}
-    KAnswer Box(std::string_view caption, std::string_view text, KButtons buttons) override {
-        ++count;
-        return inner_.Box(caption, text, buttons);
-    }
-    void ShowMessage(const KTwoLineMessage& m) override {
-        ++count;
-        inner_.ShowMessage(m);
-    }
-    int count = 0;
-
-private:
-    Messages& inner_;
-};
-
-void Discard(KElements& elements) {
-    elements.nets.clear();
-    elements.ordered.clear();
-    elements.controllerOf.clear();
-    elements.excelFileOf.clear();
-    for (int i = 0; i < elements.Count(); ++i) {
-        if (KWire* w = WireAt(elements, i)) w->net = -1;
-        if (KBlock* b = BlockAt(elements, i)) b->ClearNetLinks();
-    }
-    for (int i = elements.Count() - 1; i >= 0; --i) {
-        i = std::min(i, elements.Count() - 1);
-        if (i < 0) break;
-        if (elements.At(i).ParentModule() != -1) elements.DeleteElement(elements.At(i));
-    }
+std::vector<KWire*> Wires(KElements& elements) {
+    std::vector<KWire*> out;
     for (int i = 0; i < elements.Count(); ++i)
-        if (auto* m = dynamic_cast<KCustMod*>(BlockAt(elements, i))) m->expanded = false;
+        if (elements.At(i).IsWire()) out.push_back(static_cast<KWire*>(&elements.At(i)));
+    return out;
 }
 
-// 0 nothing expanded, 1 expanded, -1 failed.
-int ExpandAt(KElements& elements, KCustMod& m, const KModuleFinder* modules, Messages& messages) {
+// Only the given block is drawn red.
+void MarkOnlyRed(KElements& elements, const KBlock* red) {
+    for (KBlock* b : Blocks(elements)) b->SetComputedFlagOnly(b != red);
+}
+
+void ErrorAt(const KBlock& b, const std::string& text, KMessageRecorder& messages) {
+    messages.ErrorBox("Error:\n" + text + "\nBlock Name: " + b.userString + "\nBlock Type: " +
+                      std::string(b.GetTypeTag()) + "\nPage : " + std::to_string(b.Page()));
+}
+
+// --- Expansion ------------------------------------------------------------------
+
+bool ReadOne(KElements& elements, KCustMod& m, int& count, const KModuleFinder* modules,
+             KMessageRecorder& messages) {
     std::optional<std::string> path;
-    if (modules && !modules->Folders().empty())
+    if (modules != nullptr && !modules->Folders().empty())
         path = modules->Find(m.FileName(), messages);
+    else if (!m.ResolvedPath().empty())
+        path = m.ResolvedPath();
     else
-        path = m.ResolvedPath().empty() ? m.FileName() : m.ResolvedPath();
+        path = m.FileName();
     if (!path) {
         messages.ErrorBox("Cannot open " + m.FileName());
-        return -1;
+        return false;
     }
-    m.instanceIndex = elements.instanceCount;
-    elements.instanceCount += 1;
-    KLoadOptions options;
-    options.parentModule = m.instanceIndex;
-    options.modules = modules;
+    m.instanceIndex = count++;
+    KLoadOptions load;
+    load.parentModule = m.instanceIndex;
+    load.modules = modules;
     KModelHeader header;
-    Counting counting(messages);
-    if (!LoadModelFile(elements, *path, options, header, counting).Ok()) {
-        if (counting.count == 0) messages.ErrorBox("Cannot load custom module " + m.FileName());
-        return -1;
+    const std::size_t said = messages.boxes.size() + messages.messages.size();
+    if (!LoadModelFile(elements, *path, load, header, messages).Ok()) {
+        if (messages.boxes.size() + messages.messages.size() == said)
+            messages.ErrorBox("Cannot load custom module " + m.FileName());
+        return false;
     }
     m.expanded = true;
-    return 1;
+    return true;
 }
 
-bool Read(KElements& elements, const KModuleFinder* modules, Messages& messages) {
-    elements.instanceCount = 0;
-    for (;;) {
-        bool any = false;
-        for (int i = 0; i < elements.Count() && elements.instanceCount < kMaxModuleInstances; ++i) {
-            auto* m = dynamic_cast<KCustMod*>(BlockAt(elements, i));
-            if (!m || m->expanded) continue;
-            if (ExpandAt(elements, *m, modules, messages) < 0) return false;
-            any = true;
+bool ReadAll(KElements& elements, int& count, const KModuleFinder* modules,
+             KMessageRecorder& messages) {
+    count = 0;
+    bool more = true;
+    while (more && count < kMostInstances) {
+        more = false;
+        // Blocks read during the pass are appended and visited by it too.
+        for (int i = 0; i < elements.Count() && count < kMostInstances; ++i) {
+            auto* m = dynamic_cast<KCustMod*>(&elements.At(i));
+            if (m == nullptr || m->expanded) continue;
+            if (!ReadOne(elements, *m, count, modules, messages)) return false;
+            more = true;
         }
-        if (!any || elements.instanceCount >= kMaxModuleInstances) break;
     }
-    if (elements.instanceCount < kMaxModuleInstances) return true;
+    if (count < kMostInstances) return true;
     messages.ErrorBox(
         "Exceeded maximum number of custom modules (1000).  \n"
         "Probably results from a custom module reloading itself.");
     return false;
 }
 
-KBlock* FirstBlockNumbered(KElements& elements, int n) {
-    for (int i = 0; i < elements.Count(); ++i)
-        if (KBlock* b = BlockAt(elements, i); b && b->IDNumber() == n) return b;
-    return nullptr;
-}
-
-void MoveReferences(KBlock& b, int offset) {
-    for (KNode& n : b.Nodes()) {
-        if (n.IsReference() && n.value >= 0) n.value += offset;
-        if (n.Kind() != KValueKind::DsaButtons) continue;
-        KDsaButtons buttons = n.Buttons();
-        for (KDsaButton& button : buttons) {
-            if (!button.used) continue;
-            if (button.outputVariable >= 0) button.outputVariable += offset;
-            if (button.inputVariable >= 0) button.inputVariable += offset;
-        }
-        n.SetButtons(buttons);
-    }
-}
-
-bool Renumber(KElements& elements, Messages& messages) {
-    for (int k = 0; k < elements.instanceCount; ++k) {
-        bool any = false;
-        int largest = 0;
+// Instance k is numbered on from one past the largest number of the model
+// and the instances before it; the references its blocks hold move with it.
+bool Renumber(KElements& elements, int count, KMessageRecorder& messages) {
+    for (int k = 0; k < count; ++k) {
+        std::optional<int> largest;
+        std::vector<KElement*> members;
         for (int i = 0; i < elements.Count(); ++i) {
-            if (elements.At(i).ParentModule() >= k) continue;
-            largest =
-                any ? std::max(largest, elements.At(i).IDNumber()) : elements.At(i).IDNumber();
-            any = true;
+            KElement& e = elements.At(i);
+            if (e.ParentModule() < k)
+                largest = std::max(largest.value_or(e.IDNumber()), e.IDNumber());
+            if (e.ParentModule() == k) members.push_back(&e);
         }
-        const int offset = any ? largest + 1 : 1;
-        for (int i = 0; i < elements.Count(); ++i) {
-            if (elements.At(i).ParentModule() != k) continue;
-            if (KWire* w = WireAt(elements, i)) {
-                KBlock* from = FirstBlockNumbered(elements, w->StartBlock() + offset);
-                KBlock* to = FirstBlockNumbered(elements, w->EndBlock() + offset);
-                if (!from || !to) {
-                    messages.ErrorBox("Could not find block to which wire is connected");
-                    return false;
+        const int shift = largest ? *largest + 1 : 1;
+        // A wire end is the first block of the instance with the number it
+        // names, as the module file numbers it.
+        std::vector<std::pair<int, KBlock*>> local;
+        for (KElement* e : members)
+            if (e->IsBlock()) local.emplace_back(e->IDNumber(), static_cast<KBlock*>(e));
+        auto find = [&local](int number) -> KBlock* {
+            for (const auto& [n, b] : local)
+                if (n == number) return b;
+            return nullptr;
+        };
+        for (KElement* e : members) {
+            if (e->IsWire()) continue;
+            e->OffsetIDNumber(shift);
+            if (!e->IsBlock()) continue;
+            for (KNode& n : static_cast<KBlock*>(e)->Nodes()) {
+                if (n.IsReference() && n.value >= 0) n.value += shift;
+                if (n.Kind() != KValueKind::DsaButtons) continue;
+                KDsaButtons moved = n.Buttons();
+                for (KDsaButton& button : moved) {
+                    if (!button.used) continue;
+                    button.outputVariable += button.outputVariable < 0 ? 0 : shift;
+                    button.inputVariable += button.inputVariable < 0 ? 0 : shift;
                 }
-                if (!w->Connect(from, to, messages)) return false;
+                n.SetButtons(moved);
             }
-            if (KBlock* b = BlockAt(elements, i)) MoveReferences(*b, offset);
-            elements.At(i).OffsetIDNumber(offset);
+        }
+        for (KElement* e : members) {
+            if (!e->IsWire()) continue;
+            auto* w = static_cast<KWire*>(e);
+            KBlock* from = find(w->StartBlock());
+            KBlock* to = find(w->EndBlock());
+            if (from == nullptr || to == nullptr) {
+                messages.ErrorBox("Could not find block to which wire is connected");
+                return false;
+            }
+            if (!w->Connect(from, to, messages)) return false;
+            w->OffsetIDNumber(shift);
         }
     }
     return true;
 }
 
-bool AnyWireOn(KElements& elements, const KNode& node) {
-    for (int i = 0; i < elements.Count(); ++i)
-        if (KWire* w = WireAt(elements, i); w && (w->StartNode() == &node || w->EndNode() == &node))
-            return true;
-    return false;
-}
-
-void MarkUnwired(KElements& elements) {
-    for (int i = elements.Count() - 1; i >= 0; --i) {
-        KBlock* b = BlockAt(elements, i);
-        if (!b || !b->IsCustomModule()) continue;
-        for (KNode& n : b->Nodes()) n.sourceFlag = n.Role() == KRole::In && !AnyWireOn(elements, n);
-    }
-}
-
-bool Join(KElements& elements, Messages& messages) {
-    const int blocksBefore = elements.Count();
-    for (int i = 0; i < blocksBefore; ++i) {
-        auto* m = dynamic_cast<KCustMod*>(BlockAt(elements, i));
-        if (!m || m->instanceIndex < 0 || m->instanceIndex >= elements.instanceCount) continue;
+// Each node of a module block meets the interface block of its name inside
+// the block's instance through a hidden wire numbered above all others.
+bool Join(KElements& elements, int count, KMessageRecorder& messages) {
+    const std::vector<KBlock*> before = Blocks(elements);
+    for (KBlock* b : before) {
+        auto* m = dynamic_cast<KCustMod*>(b);
+        if (m == nullptr || m->instanceIndex < 0 || m->instanceIndex >= count) continue;
         for (int node = 0; node < m->NodeCount(); ++node) {
             KBlock* inside = nullptr;
-            for (int j = 0; j < elements.Count() && !inside; ++j) {
-                KBlock* b = BlockAt(elements, j);
-                if (b && b->ParentModule() == m->instanceIndex &&
-                    (b->IsCustomInput() || b->IsCustomOutput()) &&
-                    b->userString == m->Node(node).Name())
-                    inside = b;
-            }
-            if (!inside) continue;
-            int largest = -1;
-            for (int j = 0; j < elements.Count(); ++j)
-                largest = std::max(largest, elements.At(j).IDNumber());
-            auto w = std::make_unique<KWire>(largest + 1, -1);
+            for (KBlock* c : Blocks(elements))
+                if (inside == nullptr && c->ParentModule() == m->instanceIndex &&
+                    (c->IsCustomInput() || c->IsCustomOutput()) &&
+                    c->userString == m->Node(node).Name())
+                    inside = c;
+            if (inside == nullptr) continue;
+            int top = -1;
+            for (int i = 0; i < elements.Count(); ++i)
+                top = std::max(top, elements.At(i).IDNumber());
+            auto w = std::make_unique<KWire>(top + 1, -1);
             w->SetParentModule(m->instanceIndex);
             w->SetStartBlockNode(0);
             w->SetEndBlockNode(node);
@@ -209,125 +183,113 @@ bool Join(KElements& elements, Messages& messages) {
     return true;
 }
 
-// --- Nets ---------------------------------------------------------------------
+// --- Nets ---------------------------------------------------------------------------
 
-void Destroy(KElements& elements) {
-    elements.nets.clear();
-    for (int i = 0; i < elements.Count(); ++i) {
-        if (KWire* w = WireAt(elements, i)) w->net = -1;
-        if (KBlock* b = BlockAt(elements, i)) b->ClearNetLinks();
-    }
+void ForgetNets(KElements& elements, KCompiled& compiled) {
+    compiled.nets.clear();
+    for (KWire* w : Wires(elements)) w->net = -1;
+    for (KBlock* b : Blocks(elements))
+        for (KNode& n : b->Nodes()) n.netLink = -1;
 }
 
-void JoinMates(KElements& elements, KBlock& block, int net) {
-    if (!block.IsExtender()) return;
-    for (int i = 0; i < elements.Count(); ++i) {
-        KBlock* b = BlockAt(elements, i);
-        if (!b || b == &block || !b->IsExtender() || b->NodeCount() == 0) continue;
-        if (b->userString == block.userString && b->ParentModule() == block.ParentModule())
-            b->Node(0).netLink = net;
-    }
+// A net that reaches an extender reaches its mates in the same instance.
+void ReachMates(KElements& elements, const KBlock& b, int net) {
+    if (!b.IsExtender()) return;
+    for (KBlock* mate : Blocks(elements))
+        if (mate != &b && mate->IsExtender() && mate->NodeCount() > 0 &&
+            mate->userString == b.userString && mate->ParentModule() == b.ParentModule())
+            mate->Node(0).netLink = net;
 }
 
-bool Fail(KElements& elements, KWire& w, const std::string& text, bool destroy,
-          Messages& messages) {
-    if (destroy) Destroy(elements);
+bool WireFault(KElements& elements, KCompiled& compiled, KWire& w, const char* text, bool forget,
+               KMessageRecorder& messages) {
+    if (forget) ForgetNets(elements, compiled);
     w.selected = true;
     messages.ErrorBox(text);
     return false;
 }
 
-// One pass of the growth; -1 failed, 0 no progress, 1 progress.
-int GrowPass(KElements& elements, int net, Messages& messages) {
-    int progress = 0;
-    for (int i = 0; i < elements.Count(); ++i) {
-        KWire* v = WireAt(elements, i);
-        if (!v || v->net != -1 || !v->StartNode() || !v->EndNode()) continue;
-        bool startNear = v->StartNode()->netLink == net;
-        if (!startNear && v->EndNode()->netLink != net) continue;
-        KNode& near = startNear ? *v->StartNode() : *v->EndNode();
-        KNode& far = startNear ? *v->EndNode() : *v->StartNode();
-        KBlock& farBlock = startNear ? *v->EndBlockPtr() : *v->StartBlockPtr();
-        auto fail = [&](const std::string& text) {
-            Fail(elements, *v, text, true, messages);
-            return -1;
-        };
-        if (far.netLink == net) return fail("Wires connected in a circle.");
-        if (far.IsSource() && near.IsSource())
-            return fail("Two outputs connected through one wire");
-        if (far.IsSource()) return fail("Two outputs connected through more than one wire");
-        if (far.netLink != -1) return fail("Logic error in KElement :: GenerateNetList()");
-        v->net = net;
-        far.netLink = net;
-        JoinMates(elements, farBlock, net);
-        progress = 1;
+// Passes over the wires take every wire with one end on the net, until a
+// pass takes none. Answers false on a fault.
+bool Grow(KElements& elements, KCompiled& compiled, int net, KMessageRecorder& messages) {
+    for (bool took = true; took;) {
+        took = false;
+        for (KWire* w : Wires(elements)) {
+            if (w->net != -1 || !w->StartNode() || !w->EndNode()) continue;
+            const bool fromStart = w->StartNode()->netLink == net;
+            if (!fromStart && w->EndNode()->netLink != net) continue;
+            KNode& near = fromStart ? *w->StartNode() : *w->EndNode();
+            KNode& far = fromStart ? *w->EndNode() : *w->StartNode();
+            const char* fault =
+                far.netLink == net                  ? "Wires connected in a circle."
+                : far.IsSource() && near.IsSource() ? "Two outputs connected through one wire"
+                : far.IsSource()    ? "Two outputs connected through more than one wire"
+                : far.netLink != -1 ? "Logic error in KElement :: GenerateNetList()"
+                                    : nullptr;
+            if (fault) return WireFault(elements, compiled, *w, fault, true, messages);
+            w->net = net;
+            far.netLink = net;
+            ReachMates(elements, fromStart ? *w->EndBlockPtr() : *w->StartBlockPtr(), net);
+            took = true;
+        }
     }
-    return progress;
+    return true;
 }
 
-// --- Ordering -----------------------------------------------------------------
+// --- Binding ----------------------------------------------------------------------
 
-bool Satisfied(const KElements& elements, const KNode& n) {
-    if (n.ready || !n.IsInput() || n.netLink < 0) return true;
-    if (n.netLink >= static_cast<int>(elements.nets.size())) return true;
-    const KNet& net = elements.nets[static_cast<std::size_t>(n.netLink)];
-    const KNode& source = net.sourceBlock->Node(net.sourceNode);
-    const bool knownAtStepStart =
-        source.IsStateOutput() && !net.sourceBlock->TypeRecord().Has(kTraitFeedthroughOutputs);
-    return source.sourceFlag || knownAtStepStart || source.ready;
-}
-
-// --- Binding ------------------------------------------------------------------
-
-struct Kind {
+struct Binding {
     bool (KBlock::*needs)() const;
     bool (KBlock::*is)() const;
     bool (KNode::*isReference)() const;
-    std::string none, choose, wrongKind;
+    const char* none;
+    const char* choose;
+    const char* notThatKind;
 };
 
-bool BindKind(KElements& elements, const Kind& kind, int count, KBlock* first,
-              std::unordered_map<const KBlock*, KBlock*>& bindings, Messages& messages) {
-    const std::string deleted =
-        "The Controller for this node was deleted.\n"
-        "The Controller can be selected through the \"Controller\" node.\n";
-    auto fail = [&](KBlock& b) {
-        SetAllComputedFlags(elements);
-        b.SetComputedFlagOnly(false);
-        return false;
-    };
-    for (int i = 0; i < elements.Count(); ++i) {
-        KBlock* b = BlockAt(elements, i);
-        if (!b || !(b->*kind.needs)()) continue;
-        if (count == 0) {
+bool Bind(KElements& elements, const Binding& kind,
+          std::unordered_map<const KBlock*, KBlock*>& bindings, KMessageRecorder& messages) {
+    std::vector<KBlock*> targets;
+    for (KBlock* b : Blocks(elements))
+        if ((b->*kind.is)()) targets.push_back(b);
+    for (KBlock* b : Blocks(elements)) {
+        if (!(b->*kind.needs)()) continue;
+        if (targets.empty()) {
             messages.ErrorBox(kind.none);
-            return fail(*b);
+            MarkOnlyRed(elements, b);
+            return false;
         }
         for (KNode& n : b->Nodes()) {
             if (!(n.*kind.isReference)()) continue;
             KBlock* target = nullptr;
+            if (n.value == -1 && targets.size() > 1) {
+                ErrorAt(*b, kind.choose, messages);
+                MarkOnlyRed(elements, b);
+                return false;
+            }
             if (n.value == -1) {
-                if (count > 1) {
-                    ShowErrorLocation(*b, kind.choose, messages);
-                    return fail(*b);
-                }
-                target = first;
-                if (b->ParentModule() == -1 && first->ParentModule() == -1)
-                    n.value = first->IDNumber();
-            } else {
-                for (int j = 0; j < elements.Count() && n.value == std::floor(n.value); ++j) {
-                    if (elements.At(j).IDNumber() != n.value) continue;
-                    KBlock* found = BlockAt(elements, j);
-                    if (found && (found->*kind.is)())
-                        target = found;
+                target = targets.front();
+                // Inside modules the reference stays "the only one".
+                if (b->ParentModule() == -1 && target->ParentModule() == -1)
+                    n.value = target->IDNumber();
+            } else if (n.value == std::floor(n.value)) {
+                for (int i = 0; i < elements.Count(); ++i) {
+                    KElement& e = elements.At(i);
+                    if (e.IDNumber() != n.value) continue;
+                    if (e.IsBlock() && (static_cast<KBlock&>(e).*kind.is)())
+                        target = static_cast<KBlock*>(&e);
                     else
-                        messages.ErrorBox(kind.wrongKind);
+                        messages.ErrorBox(kind.notThatKind);
                     break;
                 }
             }
-            if (!target) {
-                ShowErrorLocation(*b, deleted, messages);
-                return fail(*b);
+            if (target == nullptr) {
+                ErrorAt(*b,
+                        "The Controller for this node was deleted.\n"
+                        "The Controller can be selected through the \"Controller\" node.\n",
+                        messages);
+                MarkOnlyRed(elements, b);
+                return false;
             }
             bindings[b] = target;
         }
@@ -335,19 +297,53 @@ bool BindKind(KElements& elements, const Kind& kind, int count, KBlock* first,
     return true;
 }
 
-}  // namespace
-
-bool ExpandModules(KElements& elements, const KModuleFinder* modules, Messages& messages) {
-    Discard(elements);
-    if (!Read(elements, modules, messages) || !Renumber(elements, messages)) return false;
-    MarkUnwired(elements);
-    return Join(elements, messages);
+void Take(KCompiled& compiled, KBlock& b) {
+    b.SetComputed();
+    compiled.ordered.push_back(&b);
 }
 
-bool CheckNumbering(KElements& elements, Messages& messages) {
+// Whether an input can be read when its block's turn comes.
+bool Readable(const KCompiled& compiled, const KNode& n) {
+    if (n.ready || !n.IsInput() || n.netLink < 0) return true;
+    if (n.netLink >= static_cast<int>(compiled.nets.size())) return true;
+    const KNet& net = compiled.nets[static_cast<std::size_t>(n.netLink)];
+    const KNode& source = net.sourceBlock->Node(net.sourceNode);
+    if (source.sourceFlag || source.ready) return true;
+    // A state is known when the step starts, unless its block passes its
+    // input straight through to that output.
+    return source.IsStateOutput() && !net.sourceBlock->TypeRecord().Has(kTraitFeedthroughOutputs);
+}
+
+}  // namespace
+
+bool ExpandModules(KElements& elements, KCompiled& compiled, const KModuleFinder* modules,
+                   KMessageRecorder& messages) {
+    compiled = KCompiled{};
+    ForgetNets(elements, compiled);
+    for (int i = 0; i < elements.Count(); ++i) elements.At(i).selected = false;
+    for (int i = elements.Count() - 1; i >= 0; i = std::min(i - 1, elements.Count() - 1))
+        if (elements.At(i).ParentModule() != -1) elements.DeleteElement(elements.At(i));
+    for (KBlock* b : Blocks(elements))
+        if (auto* m = dynamic_cast<KCustMod*>(b)) m->expanded = false;
+    if (!ReadAll(elements, compiled.instanceCount, modules, messages)) return false;
+    if (!Renumber(elements, compiled.instanceCount, messages)) return false;
+    // A module input nothing drives from outside feeds its own value.
+    for (KBlock* b : Blocks(elements)) {
+        if (!b->IsCustomModule()) continue;
+        for (KNode& n : b->Nodes()) {
+            bool wired = false;
+            for (KWire* w : Wires(elements))
+                wired = wired || w->StartNode() == &n || w->EndNode() == &n;
+            n.sourceFlag = n.Role() == KRole::In && !wired;
+        }
+    }
+    return Join(elements, compiled.instanceCount, messages);
+}
+
+bool CheckNumbering(KElements& elements, KMessageRecorder& messages) {
     for (int i = 0; i < elements.Count(); ++i)
-        for (int j = i + 1; j < elements.Count(); ++j)
-            if (elements.At(i).IDNumber() == elements.At(j).IDNumber()) {
+        for (int j = 0; j < elements.Count(); ++j)
+            if (i != j && elements.At(i).IDNumber() == elements.At(j).IDNumber()) {
                 messages.ErrorBox("Two elements have IDNumber: " +
                                   std::to_string(elements.At(i).IDNumber()));
                 return false;
@@ -355,84 +351,101 @@ bool CheckNumbering(KElements& elements, Messages& messages) {
     return true;
 }
 
-void CheckExtenders(KElements& elements, Messages& messages) {
-    for (int i = 0; i < elements.Count(); ++i) {
-        KBlock* b = BlockAt(elements, i);
-        if (!b || !b->IsExtender()) continue;
-        bool mate = false;
-        for (int j = 0; j < elements.Count() && !mate; ++j) {
-            KBlock* other = BlockAt(elements, j);
-            mate = j != i && other && other->IsExtender() && other->userString == b->userString;
-        }
-        if (!mate) messages.WarningBox("Extender \"" + b->userString + "\" has no mate.");
+void CheckExtenders(KElements& elements, KMessageRecorder& messages) {
+    const std::vector<KBlock*> blocks = Blocks(elements);
+    for (KBlock* b : blocks) {
+        if (!b->IsExtender()) continue;
+        const bool mated = std::any_of(blocks.begin(), blocks.end(), [b](const KBlock* o) {
+            return o != b && o->IsExtender() && o->userString == b->userString;
+        });
+        if (!mated) messages.WarningBox("Extender \"" + b->userString + "\" has no mate.");
     }
 }
 
-bool BuildNets(KElements& elements, Messages& messages) {
-    Destroy(elements);
-    for (int i = 0; i < elements.Count(); ++i) {
-        KWire* w = WireAt(elements, i);
-        if (!w || w->net != -1 || !w->StartNode() || !w->EndNode()) continue;
+bool BuildNets(KElements& elements, KCompiled& compiled, KMessageRecorder& messages) {
+    ForgetNets(elements, compiled);
+    for (KWire* w : Wires(elements)) {
+        if (w->net != -1 || !w->StartNode() || !w->EndNode()) continue;
         KNode& s = *w->StartNode();
         KNode& e = *w->EndNode();
         if (s.IsSource() && e.IsSource())
-            return Fail(elements, *w, "Wire connects two outputs", false, messages);
+            return WireFault(elements, compiled, *w, "Wire connects two outputs", false, messages);
         if (!s.IsSource() && !e.IsSource()) continue;
         if (s.netLink != -1 || e.netLink != -1)
-            return Fail(
-                elements, *w,
+            return WireFault(
+                elements, compiled, *w,
                 "Logic error in GenerateNetList or it may be that two wires connect two outputs",
                 false, messages);
-        const int net = static_cast<int>(elements.nets.size());
-        KBlock* sourceBlock = s.IsSource() ? w->StartBlockPtr() : w->EndBlockPtr();
-        elements.nets.push_back(
-            KNet{sourceBlock, s.IsSource() ? w->StartBlockNode() : w->EndBlockNode()});
-        w->net = net;
-        s.netLink = net;
-        e.netLink = net;
-        JoinMates(elements, s.IsSource() ? *w->EndBlockPtr() : *w->StartBlockPtr(), net);
-        for (int progress = 1; progress == 1;) {
-            progress = GrowPass(elements, net, messages);
-            if (progress < 0) return false;
-        }
+        const bool fromStart = s.IsSource();
+        const int net = static_cast<int>(compiled.nets.size());
+        compiled.nets.push_back({fromStart ? w->StartBlockPtr() : w->EndBlockPtr(),
+                                 fromStart ? w->StartBlockNode() : w->EndBlockNode()});
+        w->net = s.netLink = e.netLink = net;
+        ReachMates(elements, fromStart ? *w->EndBlockPtr() : *w->StartBlockPtr(), net);
+        if (!Grow(elements, compiled, net, messages)) return false;
     }
-    bool any = false;
-    for (int i = 0; i < elements.Count(); ++i)
-        if (KWire* w = WireAt(elements, i); w && w->net == -1) w->selected = any = true;
-    if (any)
+    bool idle = false;
+    for (KWire* w : Wires(elements))
+        if (w->net == -1) w->selected = idle = true;
+    if (idle)
         messages.WarningBox(
             "One or more wires found without a valid source.  These wires serve no function.");
     return true;
 }
 
-bool BindReferences(KElements& elements, Messages& messages) {
-    elements.controllerOf.clear();
-    elements.excelFileOf.clear();
-    for (int i = 0; i < elements.Count(); ++i)
-        if (KBlock* b = BlockAt(elements, i); b && b->IsSolver()) {
-            b->SetComputed();
-            elements.ordered.push_back(b);
-            break;
-        }
-    int controllers = 0, files = 0;
-    KBlock* firstController = nullptr;
-    KBlock* firstFile = nullptr;
-    for (int i = 0; i < elements.Count(); ++i) {
-        KBlock* b = BlockAt(elements, i);
-        if (!b || !(b->IsDigitalController() || b->IsExcelFile())) continue;
-        b->SetComputed();
-        elements.ordered.push_back(b);
-        if (b->IsDigitalController() && controllers++ == 0) firstController = b;
-        if (b->IsExcelFile() && files++ == 0) firstFile = b;
+bool CheckRules(KElements& elements, KCompiled& compiled, KMessageRecorder& messages) {
+    compiled.ordered.clear();
+    const std::vector<KBlock*> blocks = Blocks(elements);
+    for (KBlock* b : blocks) b->ClearComputed();
+    auto count = [&blocks](bool (KBlock::*is)() const) {
+        return std::count_if(blocks.begin(), blocks.end(), [is](KBlock* b) { return (b->*is)(); });
+    };
+    struct Rule {
+        bool broken;
+        const char* text;
+        bool (KBlock::*red)() const;
+    };
+    const Rule rules[] = {
+        {count(&KBlock::IsSolver) == 0,
+         "A model must have at least one solver (see Instruments tab).", nullptr},
+        {count(&KBlock::IsSolver) > 1,
+         "A model cannot have more than one solver. This model has at least two.",
+         &KBlock::IsSolver},
+        {count(&KBlock::IsVariable) == 0,
+         "A model must have at least one variable (see Instruments tab).", nullptr},
+        {count(&KBlock::IsDsa) > 0 && count(&KBlock::IsVariable) < 2,
+         "A model with a DSA must have at least two variables.", &KBlock::IsDsa},
+        {count(&KBlock::IsScope) == 0,
+         "A model must have at least one scope (see Instruments tab).", nullptr},
+    };
+    bool ok = true;
+    for (const Rule& rule : rules) {
+        if (!rule.broken) continue;
+        // The red blocks are those of the last broken rule.
+        for (KBlock* b : blocks) b->SetComputedFlagOnly(rule.red == nullptr || !(b->*rule.red)());
+        messages.ErrorBox(rule.text);
+        ok = false;
     }
-    const Kind digital{&KBlock::NeedsDigitalController,
-                       &KBlock::IsDigitalController,
-                       &KNode::IsDctlNode,
-                       "Digital blocks require at least one digital controller",
-                       "You must choose one the digital controllers for this block.\n"
-                       "The Controller is selected through the \"Controller\" node.\n",
-                       "Logic Error#1 in KElements :: FindDctlWithIDNumber: Not a Dctl"};
-    const Kind spreadsheet{
+    return ok;
+}
+
+bool BindReferences(KElements& elements, KCompiled& compiled, KMessageRecorder& messages) {
+    compiled.controllerOf.clear();
+    compiled.excelFileOf.clear();
+    const std::vector<KBlock*> blocks = Blocks(elements);
+    auto solver =
+        std::find_if(blocks.begin(), blocks.end(), [](KBlock* b) { return b->IsSolver(); });
+    if (solver != blocks.end()) Take(compiled, **solver);
+    for (KBlock* b : blocks)
+        if (b->IsDigitalController() || b->IsExcelFile()) Take(compiled, *b);
+    const Binding digital{&KBlock::NeedsDigitalController,
+                          &KBlock::IsDigitalController,
+                          &KNode::IsDctlNode,
+                          "Digital blocks require at least one digital controller",
+                          "You must choose one the digital controllers for this block.\n"
+                          "The Controller is selected through the \"Controller\" node.\n",
+                          "Logic Error#1 in KElements :: FindDctlWithIDNumber: Not a Dctl"};
+    const Binding spreadsheet{
         &KBlock::NeedsExcelFile,
         &KBlock::IsExcelFile,
         &KNode::IsExcelFileNode,
@@ -440,57 +453,50 @@ bool BindReferences(KElements& elements, Messages& messages) {
         "You must choose one the Excel files for this block.\n"
         "The Controller is selected through the \"Excel File\" node.\n",
         "Logic Error#1 in KElements :: FindExcelFileWithIDNumber: Not an Excel File"};
-    return BindKind(elements, digital, controllers, firstController, elements.controllerOf,
-                    messages) &&
-           BindKind(elements, spreadsheet, files, firstFile, elements.excelFileOf, messages);
+    return Bind(elements, digital, compiled.controllerOf, messages) &&
+           Bind(elements, spreadsheet, compiled.excelFileOf, messages);
 }
 
-bool OrderBlocks(KElements& elements, Messages& messages) {
-    bool waiting = false;
-    for (;;) {
-        waiting = false;
-        bool appended = false;
-        for (int i = 0; i < elements.Count(); ++i) {
-            KBlock* b = BlockAt(elements, i);
-            if (!b || b->IsComputed() || b->IsComputedLast()) continue;
-            bool all = true;
-            for (const KNode& n : b->Nodes()) all = all && Satisfied(elements, n);
-            if (!all) {
-                waiting = true;
+bool OrderBlocks(KElements& elements, KCompiled& compiled, KMessageRecorder& messages) {
+    const std::vector<KBlock*> blocks = Blocks(elements);
+    auto waiting = [](const KBlock* b) { return !b->IsComputed() && !b->IsComputedLast(); };
+    for (bool took = true; took;) {
+        took = false;
+        for (KBlock* b : blocks) {
+            if (!waiting(b)) continue;
+            const auto& nodes = b->Nodes();
+            if (!std::all_of(nodes.begin(), nodes.end(),
+                             [&](const KNode& n) { return Readable(compiled, n); }))
                 continue;
-            }
-            b->SetComputed();
-            elements.ordered.push_back(b);
-            appended = true;
+            Take(compiled, *b);
+            took = true;
         }
-        if (!waiting || !appended) break;
     }
-    if (waiting) {
-        for (int i = 0; i < elements.Count(); ++i)
-            if (KBlock* b = BlockAt(elements, i); b && b->IsComputedLast())
-                b->SetComputedFlagOnly(true);
+    if (std::any_of(blocks.begin(), blocks.end(), waiting)) {
+        // The blocks computed last never had their turn: they are not at fault.
+        for (KBlock* b : blocks)
+            if (b->IsComputedLast()) b->SetComputedFlagOnly(true);
         messages.ErrorBox("Not all blocks could be ordered. \nUnordered blocks are shown in red.");
         return false;
     }
-    for (int i = 0; i < elements.Count(); ++i) {
-        KBlock* b = BlockAt(elements, i);
-        if (!b || !b->IsComputedLast() || b->IsComputed()) continue;
-        b->SetComputed();
-        elements.ordered.push_back(b);
-    }
+    for (KBlock* b : blocks)
+        if (b->IsComputedLast() && !b->IsComputed()) Take(compiled, *b);
     return true;
 }
 
-bool CompileModel(KElements& elements, const KModuleFinder* modules, Messages& messages) {
-    elements.ClearSelection();
-    SetAllComputedFlags(elements);
-    if (!literal_compile::ExpandModules(elements, modules, messages)) return false;
-    if (!literal_compile::CheckNumbering(elements, messages)) return false;
-    literal_compile::CheckExtenders(elements, messages);
-    if (!literal_compile::BuildNets(elements, messages)) return false;
-    if (!korvel::CheckRules(elements, messages)) return false;
-    if (!literal_compile::BindReferences(elements, messages)) return false;
-    return literal_compile::OrderBlocks(elements, messages);
+KCompiled CompileModel(KElements& elements, const KModuleFinder* modules,
+                       KMessageRecorder& messages) {
+    KCompiled compiled;
+    for (int i = 0; i < elements.Count(); ++i) elements.At(i).selected = false;
+    MarkOnlyRed(elements, nullptr);
+    const bool ok = ExpandModules(elements, compiled, modules, messages) &&
+                    CheckNumbering(elements, messages) &&
+                    (CheckExtenders(elements, messages), BuildNets(elements, compiled, messages)) &&
+                    CheckRules(elements, compiled, messages) &&
+                    BindReferences(elements, compiled, messages) &&
+                    OrderBlocks(elements, compiled, messages);
+    compiled.Seal(elements, ok);
+    return compiled;
 }
 
 }  // namespace korvel::literal_compile

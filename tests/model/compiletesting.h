@@ -14,6 +14,7 @@
 
 #include "base/messagerecorder.h"
 #include "model/block.h"
+#include "model/compiled.h"
 #include "model/custmod.h"
 #include "model/custmodfile.h"
 #include "model/elements.h"
@@ -56,9 +57,9 @@ inline KWire& AddWire(KElements& elements, Messages& messages, int number, KBloc
 }
 
 // The IDNumbers of the execution order.
-inline std::vector<int> OrderedNumbers(const KElements& elements) {
+inline std::vector<int> OrderedNumbers(const KCompiled& compiled) {
     std::vector<int> out;
-    for (const KBlock* b : elements.ordered) out.push_back(b->IDNumber());
+    for (const KBlock* b : compiled.ordered) out.push_back(b->IDNumber());
     return out;
 }
 

@@ -1,20 +1,26 @@
-// The element collection: numbering, lookups, order, deleting, clipboard
-// and extender reversal.
+// The element collection and its editing operations: numbering, lookups,
+// order, deleting, clipboard, extender reversal, and which edits make a
+// compile stale.
 #include "model/elements.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "base/messagerecorder.h"
 #include "model/block.h"
+#include "model/compile.h"
+#include "model/modeleditor.h"
 #include "model/wire.h"
 
 namespace korvel {
 namespace {
 
-constexpr int kAdd = 53;        // Input1 L20, Input2 B20, Output R20
+constexpr int kAdd = 53;  // Input1 L20, Input2 B20, Output R20
 constexpr int kVariable = 13;
 constexpr int kDctl = 107;
-constexpr int kZFilter1 = 37;   // node 2 "Controller" refers to a Digital Controller
+constexpr int kZFilter1 = 37;  // node 2 "Controller" refers to a Digital Controller
 
 class ElementsTest : public ::testing::Test {
 protected:
@@ -41,6 +47,7 @@ protected:
 
     KMessageRecorder messages;
     KElements elements{messages};
+    KModelEditor editor{elements};
 };
 
 TEST_F(ElementsTest, NextFreeNumberFillsGapsAndReusesDeletedNumbers) {
@@ -74,9 +81,9 @@ TEST_F(ElementsTest, LookupsByNumberFollowRenumbering) {
     // Duplicates answer the first in list order, as a scan would.
     KBlock& b = AddBlock(kAdd, 40);
     EXPECT_EQ(elements.FindByNumber(40), &a);
-    elements.SendToBack();  // nothing selected: order unchanged
+    editor.SendToBack();  // nothing selected: order unchanged
     b.selected = true;
-    elements.SendToBack();
+    editor.SendToBack();
     EXPECT_EQ(elements.FindByNumber(40), &b);
 }
 
@@ -112,7 +119,10 @@ TEST_F(ElementsTest, GetBlockAndKindLookupsReportWhatIsWrong) {
 }
 
 TEST_F(ElementsTest, NumberedNamesTakeTheFirstFreeNumber) {
-    struct Case { std::vector<std::string> existing; std::string expected; };
+    struct Case {
+        std::vector<std::string> existing;
+        std::string expected;
+    };
     const Case kCases[] = {
         {{}, "Variable1"},
         {{"Variable1", "Variable2"}, "Variable3"},
@@ -131,9 +141,9 @@ TEST_F(ElementsTest, SendToBackAndBringToFrontKeepRelativeOrder) {
     for (int n = 0; n < 4; ++n) AddBlock(kAdd, n);  // A B C D
     elements.At(1).selected = true;
     elements.At(3).selected = true;
-    elements.SendToBack();
+    editor.SendToBack();
     EXPECT_EQ(Numbers(), (std::vector<int>{1, 3, 0, 2}));
-    elements.BringToFront();
+    editor.BringToFront();
     EXPECT_EQ(Numbers(), (std::vector<int>{0, 2, 1, 3}));
 }
 
@@ -182,12 +192,12 @@ TEST_F(ElementsTest, CopyAndPasteAcrossPagesKeepsNumbersUniqueAndWiresAttached) 
     KWire& w = AddWire(2, a, 2, v, 0);
     AddBlock(kAdd, 3, 1);  // on another page: not copied
     a.selected = v.selected = w.selected = true;
-    elements.CopyAllSelected(0);
-    EXPECT_EQ(elements.ClipboardCount(), 3);
+    editor.CopyAllSelected(0);
+    EXPECT_EQ(editor.ClipboardCount(), 3);
 
     // The originals go away before pasting: the clipboard must not depend on them.
     elements.DeleteElement(a);
-    EXPECT_EQ(elements.PasteAll(1, 20, 20), 3);
+    EXPECT_EQ(editor.PasteAll(1, 20, 20), 3);
     ASSERT_EQ(elements.Count(), 5);
     auto& pastedAdd = static_cast<KBlock&>(elements.At(2));
     auto& pastedVar = static_cast<KBlock&>(elements.At(3));
@@ -216,7 +226,7 @@ TEST_F(ElementsTest, MovingAClampedBlockReroutesAllItsWires) {
     KWire& w1 = AddWire(3, a, 2, b, 0);
     KWire& w2 = AddWire(4, a, 2, c, 0);
     a.selected = b.selected = c.selected = true;
-    elements.MoveSelected(0, -50, 0, 1000, 800);  // a stops at x = 0
+    editor.MoveSelected(0, -50, 0, 1000, 800);  // a stops at x = 0
     EXPECT_EQ(a.X(), 0);
     EXPECT_EQ(b.X(), 150);
     for (KWire* w : {&w1, &w2}) {
@@ -226,7 +236,7 @@ TEST_F(ElementsTest, MovingAClampedBlockReroutesAllItsWires) {
     EXPECT_FALSE(a.clamped);
     // A free move shifts the wires with the blocks.
     std::vector<KPoint> before = w1.route;
-    elements.MoveSelected(0, 30, 10, 1000, 800);
+    editor.MoveSelected(0, 30, 10, 1000, 800);
     ASSERT_EQ(w1.route.size(), before.size());
     EXPECT_EQ(w1.route.front(), (KPoint{before.front().x + 30, before.front().y + 10}));
 }
@@ -239,7 +249,7 @@ TEST_F(ElementsTest, ReversingAnExtenderKeepsItsWires) {
     AddWire(3, a, 2, ext, 0);
     AddWire(4, b, 2, ext, 0);
     ext.selected = true;
-    elements.ReverseAllSelectedExtenders(0);
+    editor.ReverseAllSelectedExtenders(0);
     auto& replaced = static_cast<KBlock&>(elements.At(2));
     EXPECT_EQ(replaced.Type(), ktype::kExtenderOutput);
     EXPECT_EQ(replaced.userString, "speed");
@@ -248,6 +258,57 @@ TEST_F(ElementsTest, ReversingAnExtenderKeepsItsWires) {
     EXPECT_EQ(static_cast<KWire&>(elements.At(4)).EndBlockPtr(), &replaced);
     EXPECT_TRUE(replaced.Node(0).connected);
     EXPECT_EQ(elements.FindByNumber(2), &replaced);
+}
+
+TEST_F(ElementsTest, RectanglesSelectWholeBlocksOfTheirPage) {
+    KBlock& a = AddBlock(kAdd, 0, 0, 100, 100);
+    KBlock& b = AddBlock(kAdd, 1, 0, 400, 100);
+    AddBlock(kAdd, 2, 1, 100, 100);
+    editor.SelectInRect(0, {0, 0, 300, 300});
+    EXPECT_EQ(editor.SelectedBlocks(), std::vector<KBlock*>{&a});
+    editor.ToggleSelectInRect(0, {0, 0, 1000, 1000});
+    EXPECT_EQ(editor.SelectedBlocks(), std::vector<KBlock*>{&b});
+    // An element pasted one at a time takes the next free number.
+    std::unique_ptr<KElement> copy = editor.PasteElement(b);
+    EXPECT_EQ(copy->IDNumber(), 3);
+    EXPECT_EQ(static_cast<KBlock&>(*copy).userString, b.userString);
+}
+
+// A compile points into the collection: every edit that may delete or
+// reorder what it points at must make it stale, and selecting must not (the
+// user selects while a compiled model runs).
+TEST_F(ElementsTest, EditsMakeACompileStaleAndSelectingDoesNot) {
+    KBlock& a = AddBlock(kAdd, 0);
+    KBlock& b = AddBlock(kAdd, 1);
+    AddWire(2, a, 2, b, 0);
+    const std::pair<const char*, std::function<void()>> edits[] = {
+        {"add", [&] { AddBlock(kVariable, 10); }},
+        {"delete", [&] { elements.DeleteElement(*elements.FindByNumber(10)); }},
+        {"renumber", [&] { b.SetIDNumber(7); }},
+        {"move",
+         [&] {
+             b.selected = true;
+             editor.MoveSelected(0, 20, 0, 1000, 800);
+         }},
+        {"restack", [&] { editor.SendToBack(); }},
+        {"paste",
+         [&] {
+             a.selected = true;
+             editor.CopyAllSelected(0);
+             editor.PasteAll(1, 0, 0);
+         }},
+        {"delete page", [&] { elements.DeletePage(1); }},
+    };
+    for (const auto& [name, edit] : edits) {
+        SCOPED_TRACE(name);
+        const KCompiled compiled = CompileModel(elements, {}, messages);
+        EXPECT_TRUE(compiled.IsCurrent(elements));
+        editor.SelectInRect(0, {0, 0, 1000, 1000});
+        editor.ClearSelection();
+        EXPECT_TRUE(compiled.IsCurrent(elements));
+        edit();
+        EXPECT_FALSE(compiled.IsCurrent(elements));
+    }
 }
 
 }  // namespace

@@ -291,33 +291,16 @@ TEST(WireRoute, SameBlockEveryNodePairKeepsTheRules) {
 // ---------------------------------------------------------------------------
 // Creating and attaching
 
-TEST(Wire, StartsSelectedOpenAndUnrouted) {
+TEST(Wire, AnOpenWireIsSelectedAndHasNoRoute) {
     auto a = Lpf(7, 100, 100);
     KWire w(100, 3, a.get(), kOut);
-    EXPECT_TRUE(w.IsWire());
-    EXPECT_FALSE(w.IsBlock());
-    EXPECT_EQ(w.Type(), kWireType);
-    EXPECT_EQ(w.IDNumber(), 100);
-    EXPECT_EQ(w.Page(), 3);
     EXPECT_TRUE(w.selected);
     EXPECT_TRUE(w.IsOpen());
-    EXPECT_TRUE(w.route.empty());
-    EXPECT_EQ(w.StartBlock(), 7);
-    EXPECT_EQ(w.StartBlockNode(), kOut);
-    EXPECT_EQ(w.StartBlockPtr(), a.get());
     EXPECT_EQ(w.StartNode(), &a->Node(kOut));
-    EXPECT_EQ(w.EndBlock(), -1);
-    EXPECT_EQ(w.EndNode(), nullptr);
-    EXPECT_EQ(w.EndBlockPtr(), nullptr);
-    EXPECT_EQ(w.net, -1);
-    EXPECT_FALSE(w.visited);
-    EXPECT_FALSE(w.reconnecting);
-}
-
-TEST(Wire, StartWithoutBlockHasNumberMinusOne) {
-    KWire w(100, 0, nullptr, 0);
-    EXPECT_EQ(w.StartBlock(), -1);
-    EXPECT_EQ(w.StartNode(), nullptr);
+    w.route = {{1, 2}};
+    w.Route();
+    EXPECT_TRUE(w.route.empty());
+    EXPECT_EQ(KWire(100, 0, nullptr, 0).StartBlock(), -1);
 }
 
 TEST(Wire, ConnectEndFinishesTheWire) {
@@ -329,12 +312,10 @@ TEST(Wire, ConnectEndFinishesTheWire) {
     KMessageRecorder messages;
     EXPECT_TRUE(w.ConnectEnd(b.get(), kIn, messages));
     EXPECT_TRUE(messages.boxes.empty());
-    EXPECT_FALSE(w.IsOpen());
     EXPECT_EQ(w.EndNode(), &b->Node(kIn));
     EXPECT_EQ(w.EndBlock(), 2);
-    EXPECT_EQ(w.EndBlockNode(), kIn);
-    EXPECT_TRUE(a->Node(kOut).connected);
-    EXPECT_TRUE(b->Node(kIn).connected);
+    // Both nodes are wired now and belong to no net until the next compile.
+    EXPECT_TRUE(a->Node(kOut).connected && b->Node(kIn).connected);
     EXPECT_EQ(a->Node(kOut).netLink, -1);
     EXPECT_EQ(b->Node(kIn).netLink, -1);
     EXPECT_FALSE(w.selected);
@@ -363,7 +344,7 @@ TEST(Wire, ConnectEndOnABadNodeIndexIsRefused) {
     KWire w(100, 0, a.get(), kOut);
     KMessageRecorder messages;
     EXPECT_FALSE(w.ConnectEnd(b.get(), 9, messages));
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Bad node number in GetNodeP"});
+    EXPECT_EQ(messages.Count("Error"), 1);
     EXPECT_TRUE(w.IsOpen());
     EXPECT_FALSE(a->Node(kOut).connected);
 }
@@ -372,11 +353,7 @@ TEST(Wire, ConnectAttachesALoadedWireByItsNumbers) {
     auto a = Lpf(11, 100, 100);
     auto b = Lpf(12, 300, 200);
     KWire w(100, 0);
-    EXPECT_TRUE(w.IsOpen());
-    EXPECT_EQ(w.StartNode(), nullptr);
-    w.SetStartBlock(11);
     w.SetStartBlockNode(kOut);
-    w.SetEndBlock(12);
     w.SetEndBlockNode(kIn);
     w.route = {{150, 120}, {200, 120}, {200, 220}, {300, 220}};
     KMessageRecorder messages;
@@ -386,44 +363,20 @@ TEST(Wire, ConnectAttachesALoadedWireByItsNumbers) {
     EXPECT_EQ(w.EndNode(), &b->Node(kIn));
     EXPECT_EQ(w.StartBlock(), 11);
     EXPECT_EQ(w.EndBlock(), 12);
-    EXPECT_TRUE(a->Node(kOut).connected);
-    EXPECT_TRUE(b->Node(kIn).connected);
+    EXPECT_TRUE(a->Node(kOut).connected && b->Node(kIn).connected);
     // Loaded bend points are kept exactly.
     EXPECT_EQ(Show(w.route), "(150,120)(200,120)(200,220)(300,220)");
 }
 
-TEST(Wire, ConnectReportsMissingNodes) {
+// A wire whose saved ends name no node is refused with an error and
+// attaches to nothing (a malformed file, never a crash).
+TEST(Wire, ConnectRefusesMissingNodes) {
     struct Case {
-        const char* name;
-        int startNode;
-        int endNode;
-        bool nullStart;
-        bool nullEnd;
-        std::vector<std::string> texts;
+        int startNode, endNode;
+        bool noStart, noEnd;
     };
-    const Case kCases[] = {
-        {"bad start index",
-         9,
-         kIn,
-         false,
-         false,
-         {"Bad node number in GetNodeP", "Logic error:  Start node not found in Connect"}},
-        {"bad end index",
-         kOut,
-         -1,
-         false,
-         false,
-         {"Bad node number in GetNodeP", "Logic error:  End node not found in Connect"}},
-        {"no start block",
-         kOut,
-         kIn,
-         true,
-         false,
-         {"Logic error:  Start node not found in Connect"}},
-        {"no end block", kOut, kIn, false, true, {"Logic error:  End node not found in Connect"}},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
+    for (const Case& c : {Case{9, kIn, false, false}, Case{kOut, -1, false, false},
+                          Case{kOut, kIn, true, false}, Case{kOut, kIn, false, true}}) {
         auto a = Lpf(11, 100, 100);
         auto b = Lpf(12, 300, 200);
         KWire w(100, 0);
@@ -431,43 +384,18 @@ TEST(Wire, ConnectReportsMissingNodes) {
         w.SetEndBlockNode(c.endNode);
         KMessageRecorder messages;
         EXPECT_FALSE(
-            w.Connect(c.nullStart ? nullptr : a.get(), c.nullEnd ? nullptr : b.get(), messages));
-        EXPECT_EQ(messages.Texts(), c.texts);
+            w.Connect(c.noStart ? nullptr : a.get(), c.noEnd ? nullptr : b.get(), messages));
+        EXPECT_GE(messages.Count("Error"), 1);
         EXPECT_EQ(w.StartBlockPtr(), nullptr);
         EXPECT_EQ(w.EndBlockPtr(), nullptr);
-        EXPECT_EQ(w.StartBlock(), -1);
-        EXPECT_FALSE(a->Node(kOut).connected);
-        EXPECT_FALSE(b->Node(kIn).connected);
+        EXPECT_FALSE(a->Node(kOut).connected || b->Node(kIn).connected);
     }
 }
 
-TEST(Wire, RouteOfAnOpenWireIsEmpty) {
-    auto a = Lpf(1, 100, 100);
-    KWire w(100, 0, a.get(), kOut);
-    w.route = {{1, 2}};
-    w.Route();
-    EXPECT_TRUE(w.route.empty());
-}
-
-TEST(Wire, AttachedToEitherEndBlockOnly) {
-    auto a = Lpf(1, 100, 100);
-    auto b = Lpf(2, 300, 100);
-    auto c = Lpf(3, 500, 100);
-    auto w = Wire(*a, kOut, *b, kIn);
-    EXPECT_TRUE(w->AttachedTo(*a));
-    EXPECT_TRUE(w->AttachedTo(*b));
-    EXPECT_FALSE(w->AttachedTo(*c));
-}
-
-TEST(Wire, BoundsAreTheRouteBoxAndSelectByRectangle) {
+TEST(Wire, SelectByRectangleNeedsTheWholeRoute) {
     auto a = Lpf(1, 100, 100);
     auto b = Lpf(2, 300, 200);
-    auto w = Wire(*a, kOut, *b, kIn);
-    KRect r = w->Bounds();
-    EXPECT_EQ(r.left, 150);
-    EXPECT_EQ(r.top, 120);
-    EXPECT_EQ(r.right, 300);
-    EXPECT_EQ(r.bottom, 220);
+    auto w = Wire(*a, kOut, *b, kIn);  // (150,120) to (300,220)
     w->SelectInRect(0, {140, 110, 299, 230});
     EXPECT_FALSE(w->selected);
     w->SelectInRect(0, {140, 110, 300, 230});
@@ -638,9 +566,6 @@ TEST(Wire, StretchRefusals) {
     EXPECT_FALSE(w->Stretch(0, 250, 170, messages));
     w->selected = true;
     EXPECT_FALSE(w->Stretch(1, 250, 170, messages));
-    const std::vector<std::string> expected{"Internal Error #1 in KWire :: Stretch",
-                                            "Internal Error #2 in KWire :: Stretch"};
-    EXPECT_EQ(messages.Texts(), expected);
     EXPECT_EQ(messages.Count("Error"), 2);
     // No segment hit yet: nothing to drag, nothing said.
     messages.Clear();
@@ -658,20 +583,15 @@ TEST(Wire, ReconnectFromTheEndThenRestore) {
     auto w = Wire(*a, kOut, *b, kIn);
     const Points route = w->route;
     w->BeginReconnect(302, 121);
-    EXPECT_TRUE(w->reconnecting);
     EXPECT_EQ(w->StartNode(), &a->Node(kOut));
     EXPECT_EQ(w->EndNode(), nullptr);
-    EXPECT_EQ(w->EndBlock(), -1);
     EXPECT_TRUE(w->AttachedTo(*b));  // may still come back
     KMessageRecorder messages;
     EXPECT_TRUE(w->RestoreReconnectingWire(messages));
     EXPECT_TRUE(messages.boxes.empty());
     EXPECT_FALSE(w->reconnecting);
-    EXPECT_EQ(w->StartNode(), &a->Node(kOut));
     EXPECT_EQ(w->EndNode(), &b->Node(kIn));
-    EXPECT_EQ(w->StartBlock(), 1);
     EXPECT_EQ(w->EndBlock(), 2);
-    EXPECT_EQ(w->EndBlockNode(), kIn);
     EXPECT_EQ(Show(w->route), Show(route));
 }
 
@@ -682,22 +602,16 @@ TEST(Wire, ReconnectFromTheStartTurnsTheWireRound) {
     auto w = Wire(*a, kOut, *b, kIn);
     b->Node(kIn).netLink = 6;
     w->BeginReconnect(148, 118);
-    EXPECT_TRUE(w->reconnecting);
-    EXPECT_EQ(w->StartBlockPtr(), b.get());
     EXPECT_EQ(w->StartNode(), &b->Node(kIn));
     EXPECT_EQ(w->StartBlock(), 2);
-    EXPECT_EQ(w->StartBlockNode(), kIn);
     EXPECT_EQ(b->Node(kIn).netLink, -1);
     EXPECT_EQ(w->EndNode(), nullptr);
-    EXPECT_EQ(w->EndBlock(), -1);
 
     // Finished on another block's node: the kept end is the start.
     KMessageRecorder messages;
     EXPECT_TRUE(w->ConnectEnd(c.get(), kOut, messages));
     EXPECT_FALSE(w->reconnecting);
-    EXPECT_EQ(w->StartNode(), &b->Node(kIn));
     EXPECT_EQ(w->EndNode(), &c->Node(kOut));
-    EXPECT_EQ(w->EndBlock(), 3);
     EXPECT_EQ(RouteFault(w->route, *b, kIn, *c, kOut), "");
     EXPECT_FALSE(w->AttachedTo(*a));
 }
@@ -712,49 +626,28 @@ TEST(Wire, RestoreAfterReconnectFromTheStartPutsTheOriginalStartBack) {
     EXPECT_EQ(w->StartNode(), &a->Node(kOut));
     EXPECT_EQ(w->EndNode(), &b->Node(kIn));
     EXPECT_EQ(w->StartBlock(), 1);
-    EXPECT_EQ(w->EndBlock(), 2);
-    EXPECT_EQ(w->StartBlockNode(), kOut);
-    EXPECT_EQ(w->EndBlockNode(), kIn);
 }
 
+// A wire that cannot be put back is refused with an error and left
+// reconnecting, so nothing half-restored reaches the model.
 TEST(Wire, RestoreRefusals) {
     struct Case {
-        const char* name;
         int startId, endId;
-        bool loadedWithoutEnds;
-        bool neverConnected;
-        const char* text;
+        bool loadedWithoutEnds, neverConnected;
     };
-    const Case kCases[] = {
-        {"no start node", 1, 2, true, false,
-         "Logic Error #1 in KWire :: RestoreReconnectingWire()"},
-        {"no end node saved", 1, 2, false, true,
-         "Logic Error #2 in KWire :: RestoreReconnectingWire()"},
-        {"saved start block unnumbered", -1, 2, false, false,
-         "Logic Error #3 in KWire :: RestoreReconnectingWire()"},
-        {"saved end block unnumbered", 1, -1, false, false,
-         "Logic Error #4 in KWire :: RestoreReconnectingWire()"},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
+    for (const Case& c : {Case{1, 2, true, false}, Case{1, 2, false, true},
+                          Case{-1, 2, false, false}, Case{1, -1, false, false}}) {
         auto a = Lpf(c.startId, 100, 100);
         auto b = Lpf(c.endId, 300, 100);
-        std::unique_ptr<KWire> w;
-        if (c.loadedWithoutEnds) {
-            w = std::make_unique<KWire>(100, 0);
-        } else if (c.neverConnected) {
-            w = std::make_unique<KWire>(100, 0, a.get(), kOut);
-        } else {
-            w = Wire(*a, kOut, *b, kIn);
-        }
+        std::unique_ptr<KWire> w = c.loadedWithoutEnds ? std::make_unique<KWire>(100, 0)
+                                   : c.neverConnected
+                                       ? std::make_unique<KWire>(100, 0, a.get(), kOut)
+                                       : Wire(*a, kOut, *b, kIn);
         w->BeginReconnect(300, 120);
         KBlock* start = w->StartBlockPtr();
         KMessageRecorder messages;
         EXPECT_FALSE(w->RestoreReconnectingWire(messages));
-        ASSERT_EQ(messages.boxes.size(), 1u);
-        EXPECT_EQ(messages.boxes[0].caption, "Error");
-        EXPECT_EQ(messages.boxes[0].text, c.text);
-        // Left as it was: still reconnecting, end still open.
+        EXPECT_EQ(messages.Count("Error"), 1);
         EXPECT_TRUE(w->reconnecting);
         EXPECT_EQ(w->StartBlockPtr(), start);
         EXPECT_EQ(w->EndNode(), nullptr);
