@@ -1,5 +1,8 @@
 // The analog control laws: PI, PI+ and PID with anti-windup.
 //
+// The PI and the PID also run as kernels (the integrator resets go to the
+// solver by state index); the PI+ writes two outputs and stays an object.
+//
 // Every law computes its unlimited output y, then, with S = "Saturation" and
 // L = S x "Wind-up":
 // - when KI > 0 and y > L, the integrator is reset so that the law gives
@@ -15,6 +18,7 @@
 // number (KP = 0), the integrator starts at 0.
 #pragma once
 
+#include "engine/kernel.h"
 #include "engine/libraryclass.h"
 #include "engine/variables.h"
 
@@ -32,6 +36,8 @@ class KLibraryPi final : public KLibraryClass {
 public:
     KLibraryPi(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
+    bool HasSideEffects() const override { return false; }
+    bool DescribeKernel(KKernel& kernel) const override;
 
 private:
     const double* in_;
@@ -46,6 +52,7 @@ class KLibraryPiPlus final : public KLibraryClass {
 public:
     KLibraryPiPlus(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
+    bool HasSideEffects() const override { return false; }
 
 private:
     const double* command_;
@@ -65,6 +72,8 @@ class KLibraryPid final : public KLibraryClass {
 public:
     KLibraryPid(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
+    bool HasSideEffects() const override { return false; }
+    bool DescribeKernel(KKernel& kernel) const override;
 
 private:
     const double* in_;
@@ -75,6 +84,9 @@ private:
     double* out_;
     KStateVar x1_;
     KStateVar x2_;
+    // Both states and derivatives, consecutive in the solver's arrays.
+    const double* x_;
+    double* dx_;
 };
 
 }  // namespace korvel

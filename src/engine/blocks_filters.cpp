@@ -13,6 +13,43 @@ namespace {
 
 constexpr double kOmegaFactor = 6.2831852;
 
+using Kind = KLibrary2PoleFilter::Kind;
+
+// One evaluation of a two-pole filter on x = {x1, x2}: the output from the
+// current states and input first, then both derivatives from it.
+inline double TwoPole(const KLibrary2PoleFilter::Coefficients& c, double u, const double* x,
+                      double* dx) {
+    const double y = u * c.b2 + x[1];
+    dx[0] = u * c.b0 - y * c.a0;
+    dx[1] = u * c.b1 + x[0] - y * c.a1;
+    return y;
+}
+
+constexpr bool OutputIsState(Kind kind) {
+    return kind == Kind::LowPass || kind == Kind::LowPassA;
+}
+
+// a = Input, b, c = frequency and damping (the bi-quad's numerator), d, e =
+// the bi-quad's denominator; the two states from `state` on. The
+// coefficients are formed from the parameters at every evaluation, which
+// gives the same numbers the object keeps until a parameter changes.
+template <Kind K>
+void Run2PoleKernel(const KKernelContext& context, const KKernelRecord* records,
+                    std::size_t count) {
+    double* v = context.values;
+    for (std::size_t i = 0; i < count; ++i) {
+        const KKernelRecord& r = records[i];
+        double parameters[4] = {v[r.b], v[r.c], 0.0, 0.0};
+        if constexpr (K == Kind::BiQuad) {
+            parameters[2] = v[r.d];
+            parameters[3] = v[r.e];
+        }
+        const double y = TwoPole(KLibrary2PoleFilter::For(K, parameters), v[r.a],
+                                 context.states + r.state, context.derivatives + r.state);
+        if constexpr (!OutputIsState(K)) v[r.out] = y;
+    }
+}
+
 // A state's start, or 0 when the formula gives no finite number.
 double FiniteOrZero(double x) {
     return std::isfinite(x) ? x : 0.0;
@@ -147,8 +184,10 @@ KLibrary2PoleFilter::KLibrary2PoleFilter(KBenchTop& benchTop, KBlock& block, Kin
       c_(For(kind, stored_.data())),
       x1_(benchTop, "LowPass2-1", InternalStateDisplay(), Starts()[0]),
       x2_(benchTop, "LowPass2-2", InternalStateDisplay(), Starts()[1]),
+      x_(x1_.ValuePtr()),
+      dx_(x1_.DerivativePtr()),
       out_(nullptr),
-      outputIsState_(kind == Kind::LowPass || kind == Kind::LowPassA) {
+      outputIsState_(OutputIsState(kind)) {
     out_ = outputIsState_ ? StateOut("Output", x2_) : Out("Output");
     if (!outputIsState_) *out_ = NodeValue("Output");
 }
@@ -168,19 +207,41 @@ void KLibrary2PoleFilter::UpdateCoefficients() {
 }
 
 void KLibrary2PoleFilter::Compute(double) {
-    const int count = ParameterCount();
-    for (int i = 0; i < count; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        if (*parameters_[k] != stored_[k]) {
-            UpdateCoefficients();
-            break;
-        }
+    bool changed = *parameters_[0] != stored_[0] || *parameters_[1] != stored_[1];
+    if (kind_ == Kind::BiQuad) {
+        changed = changed || *parameters_[2] != stored_[2] || *parameters_[3] != stored_[3];
     }
-    const double u = *in_;
-    const double y = u * c_.b2 + x2_.Value();
-    x1_.Derivative() = u * c_.b0 - y * c_.a0;
-    x2_.Derivative() = u * c_.b1 + x1_.Value() - y * c_.a1;
+    if (changed) UpdateCoefficients();
+    const double y = TwoPole(c_, *in_, x_, dx_);
     if (!outputIsState_) *out_ = y;
+}
+
+bool KLibrary2PoleFilter::DescribeKernel(KKernel& kernel) const {
+    switch (kind_) {
+        case Kind::LowPass:
+            kernel.run = &Run2PoleKernel<Kind::LowPass>;
+            break;
+        case Kind::LowPassA:
+            kernel.run = &Run2PoleKernel<Kind::LowPassA>;
+            break;
+        case Kind::Notch:
+            kernel.run = &Run2PoleKernel<Kind::Notch>;
+            break;
+        case Kind::BiQuad:
+            kernel.run = &Run2PoleKernel<Kind::BiQuad>;
+            kernel.record.d = SlotIndex(parameters_[2]);
+            kernel.record.e = SlotIndex(parameters_[3]);
+            break;
+    }
+    kernel.fields = kFieldA | kFieldB | kFieldC | kFieldState;
+    if (kind_ == Kind::BiQuad) kernel.fields |= kFieldD | kFieldE;
+    if (!outputIsState_) kernel.fields |= kFieldOut;
+    kernel.record.a = SlotIndex(in_);
+    kernel.record.b = SlotIndex(parameters_[0]);
+    kernel.record.c = SlotIndex(parameters_[1]);
+    kernel.record.out = SlotIndex(out_);
+    kernel.record.state = x1_.Index();
+    return true;
 }
 
 void KLibrary2PoleFilter::ZeroStoredOutputs() {

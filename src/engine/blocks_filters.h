@@ -41,6 +41,7 @@ public:
 
     KLibrarySFilter(KBenchTop& benchTop, KBlock& block, int order);
     void Compute(double time) override;
+    bool HasSideEffects() const override { return false; }
 
 private:
     int order_;
@@ -63,6 +64,7 @@ class KLibraryLeadLag final : public KLibraryClass {
 public:
     KLibraryLeadLag(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
+    bool HasSideEffects() const override { return false; }
     void ZeroStoredOutputs() override;
 
 private:
@@ -95,6 +97,8 @@ public:
 
     KLibrary2PoleFilter(KBenchTop& benchTop, KBlock& block, Kind kind);
     void Compute(double time) override;
+    bool DescribeKernel(KKernel& kernel) const override;
+    bool HasSideEffects() const override { return false; }
     void ZeroStoredOutputs() override;
 
     // The coefficients of a kind for its parameters: frequency and damping,
@@ -118,6 +122,9 @@ private:
     Coefficients c_;
     KStateVar x1_;
     KStateVar x2_;
+    // Both states and derivatives, consecutive in the solver's arrays.
+    const double* x_;
+    double* dx_;
     // The low-pass kinds have b2 = 0: their output is the state x2, kept up
     // to date like any state output. The others write it in Compute.
     double* out_;

@@ -104,6 +104,7 @@ class KLibrarySwitch4 final : public KLibraryClass {
 public:
     KLibrarySwitch4(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
+    bool HasSideEffects() const override { return false; }
 
 private:
     const double* control_;
@@ -133,6 +134,7 @@ class KLibraryRampLimit final : public KLibraryClass {
 public:
     KLibraryRampLimit(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
+    bool HasSideEffects() const override { return false; }
 
 private:
     double* out_;

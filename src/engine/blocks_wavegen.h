@@ -43,6 +43,7 @@ public:
 
     KLibraryWaveGen(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
+    bool HasSideEffects() const override { return false; }
 
     // The waveform before "Mult" at cycle fraction p in [0, 1).
     static double Shape(const Settings& settings, double p);
