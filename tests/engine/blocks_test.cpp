@@ -185,6 +185,23 @@ TEST(Blocks, ArithmeticFaultsAreRunTimeErrors) {
     }
 }
 
+// A block with a memory of its own may not raise the fault again when the
+// evaluation is repeated to find it (the random source draws once per time):
+// the run still stops, with the fault and the time.
+TEST(Blocks, AFaultThatDoesNotComeAgainStillStopsTheRun) {
+    KTestModel model;
+    model.AddSolver(1e-3);
+    KBlock& random = model.Add("KRandom", "noise");
+    // The first draw is 54743 / 259200 - 0.5 = -0.2888: -1e308 x -0.2888 + 1.7e308 overflows.
+    KTestModel::Set(random, "Amplitude", -1e308);
+    KTestModel::Set(random, "Offset", 1.7e308);
+    KBenchTop& benchTop = model.Build();
+    EXPECT_FALSE(benchTop.ComputeAll(0.0));
+    ASSERT_EQ(model.messages.boxes.size(), 1u);
+    EXPECT_EQ(model.messages.Last().text,
+              "Run time error:  floating point overflow in the evaluation at time 0");
+}
+
 // Not-a-number typed into a node is no fault of the blocks comparing it: it
 // counts as false, and only arithmetic that makes a new one is a fault.
 TEST(Blocks, ANotANumberInputIsQuietInComparisons) {
