@@ -50,6 +50,26 @@ void Run2PoleKernel(const KKernelContext& context, const KKernelRecord* records,
     }
 }
 
+// One evaluation of the lead-lag: answers the output, writes x'.
+inline double LeadLag(double u, double ratio, double omegaD, double x, double& dx) {
+    const double y = u * ratio + x;
+    dx = (u - y) * omegaD;
+    return y;
+}
+
+// a = Input, b = Numerator Frequency, c = Denominator Frequency.
+void RunLeadLagKernel(const KKernelContext& context, const KKernelRecord* records,
+                      std::size_t count) {
+    double* v = context.values;
+    for (std::size_t i = 0; i < count; ++i) {
+        const KKernelRecord& r = records[i];
+        const double fN = v[r.b];
+        const double fD = v[r.c];
+        v[r.out] = LeadLag(v[r.a], KLibraryLeadLag::Ratio(fN, fD), fD * KLibraryLeadLag::kTwoPi,
+                           context.states[r.state], context.derivatives[r.state]);
+    }
+}
+
 // A state's start, or 0 when the formula gives no finite number.
 double FiniteOrZero(double x) {
     return std::isfinite(x) ? x : 0.0;
@@ -121,10 +141,18 @@ void KLibraryLeadLag::UpdateFrequencies() {
 
 void KLibraryLeadLag::Compute(double) {
     if (*numerator_ != fN_ || *denominator_ != fD_) UpdateFrequencies();
-    const double u = *in_;
-    const double y = u * ratio_ + state_.Value();
-    state_.Derivative() = (u - y) * omegaD_;
-    *out_ = y;
+    *out_ = LeadLag(*in_, ratio_, omegaD_, state_.Value(), state_.Derivative());
+}
+
+bool KLibraryLeadLag::DescribeKernel(KKernel& kernel) const {
+    kernel.run = &RunLeadLagKernel;
+    kernel.fields = kFieldA | kFieldB | kFieldC | kFieldOut | kFieldState;
+    kernel.record.a = SlotIndex(in_);
+    kernel.record.b = SlotIndex(numerator_);
+    kernel.record.c = SlotIndex(denominator_);
+    kernel.record.out = SlotIndex(out_);
+    kernel.record.state = state_.Index();
+    return true;
 }
 
 void KLibraryLeadLag::ZeroStoredOutputs() {
@@ -189,7 +217,6 @@ KLibrary2PoleFilter::KLibrary2PoleFilter(KBenchTop& benchTop, KBlock& block, Kin
       out_(nullptr),
       outputIsState_(OutputIsState(kind)) {
     out_ = outputIsState_ ? StateOut("Output", x2_) : Out("Output");
-    if (!outputIsState_) *out_ = NodeValue("Output");
 }
 
 std::array<double, KLibrary2PoleFilter::kMaxParameters> KLibrary2PoleFilter::ReadParameters()

@@ -65,13 +65,15 @@ public:
     KLibraryLeadLag(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
     bool HasSideEffects() const override { return false; }
+    bool DescribeKernel(KKernel& kernel) const override;
     void ZeroStoredOutputs() override;
+
+    static constexpr double kTwoPi = 2 * 3.1415926;
+    // wD / wN for the frequencies in hertz.
+    static double Ratio(double fN, double fD) { return (fD * kTwoPi) / (fN * kTwoPi); }
 
 private:
     void UpdateFrequencies();
-    // wD / wN for the frequencies in hertz.
-    static double Ratio(double fN, double fD) { return (fD * kTwoPi) / (fN * kTwoPi); }
-    static constexpr double kTwoPi = 2 * 3.1415926;
 
     const double* in_;
     const double* numerator_;

@@ -42,6 +42,25 @@ void RunSwitchDense(const KKernelContext& context, const KKernelRecord* first, s
     }
 }
 
+// The four-position switch's input for a control value.
+inline int Position(double control) {
+    if (std::isgreater(control, 2.5)) return 3;
+    if (std::isgreater(control, 1.5)) return 2;
+    if (IsTrue(control)) return 1;
+    return 0;  // also not a number
+}
+
+// a = Control, b .. e = Input0 .. Input3.
+void RunSwitch4Kernel(const KKernelContext& context, const KKernelRecord* records,
+                      std::size_t count) {
+    double* v = context.values;
+    for (std::size_t i = 0; i < count; ++i) {
+        const KKernelRecord& r = records[i];
+        const std::uint32_t inputs[4] = {r.b, r.c, r.d, r.e};
+        v[r.out] = v[inputs[Position(v[r.a])]];
+    }
+}
+
 inline double NextLevel(double level, double input, double low, double high) {
     if (!IsTrue(level)) return std::isgreater(input, high) ? 1.0 : level;
     return std::isless(input, low) ? 0.0 : level;
@@ -98,16 +117,19 @@ KLibrarySwitch4::KLibrarySwitch4(KBenchTop& benchTop, KBlock& block)
       out_(Out("Output")) {}
 
 void KLibrarySwitch4::Compute(double) {
-    const double control = *control_;
-    int position = 1;
-    if (std::isgreater(control, 2.5)) {
-        position = 3;
-    } else if (std::isgreater(control, 1.5)) {
-        position = 2;
-    } else if (!IsTrue(control)) {
-        position = 0;  // also not a number
-    }
-    *out_ = *in_[position];
+    *out_ = *in_[Position(*control_)];
+}
+
+bool KLibrarySwitch4::DescribeKernel(KKernel& kernel) const {
+    kernel.run = &RunSwitch4Kernel;
+    kernel.fields = kFieldA | kFieldB | kFieldC | kFieldD | kFieldE | kFieldOut;
+    kernel.record.a = SlotIndex(control_);
+    kernel.record.b = SlotIndex(in_[0]);
+    kernel.record.c = SlotIndex(in_[1]);
+    kernel.record.d = SlotIndex(in_[2]);
+    kernel.record.e = SlotIndex(in_[3]);
+    kernel.record.out = SlotIndex(out_);
+    return true;
 }
 
 KLibraryHyster::KLibraryHyster(KBenchTop& benchTop, KBlock& block)

@@ -10,9 +10,8 @@
 // the hysteresis have kernels of their own: the switch writes two outputs,
 // the hysteresis remembers its level in its own output slot, which is as pure
 // as an evaluation can be (the same inputs and level give the same level, so
-// evaluating twice at one time changes nothing). The four-position switch
-// reads five inputs, more than a kernel record holds, and the ramp limit
-// remembers the time of its last move, so both are plain objects.
+// evaluating twice at one time changes nothing). The ramp limit remembers the
+// time of its last move, so it is a plain object.
 #pragma once
 
 #include <cmath>
@@ -104,7 +103,7 @@ class KLibrarySwitch4 final : public KLibraryClass {
 public:
     KLibrarySwitch4(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
-    bool HasSideEffects() const override { return false; }
+    bool DescribeKernel(KKernel& kernel) const override;
 
 private:
     const double* control_;

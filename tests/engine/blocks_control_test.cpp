@@ -122,7 +122,7 @@ TEST(ControlBlocks, AStoredOutputCarriesOver) {
 namespace korvel::test {
 namespace {
 
-// The laws and two-pole filters run as kernels in batched evaluation and as
+// The laws and the lead-lag and two-pole filters run as kernels in batched evaluation and as
 // objects in plain evaluation; both must give the same bits, wind-up resets
 // included.
 TEST(ControlBlocks, BatchedAndPlainEvaluationAgreeToTheBit) {
@@ -168,14 +168,18 @@ TEST(ControlBlocks, BatchedAndPlainEvaluationAgreeToTheBit) {
             }
             model.Wire(law, "Output", plant, "Input");
         }
+        KBlock& leadLag = model.Add("KLeadLag");
+        KTestModel::Set(leadLag, "Numerator Frequency", 2);
+        KTestModel::Set(leadLag, "Denominator Frequency", 10);
+        model.Wire(amplitude, "Output", leadLag, "Input");
         KBenchTop& benchTop = model.Build();
         benchTop.SetBatchedEvaluation(batched);
         ASSERT_TRUE(benchTop.Solver()->RunUntil(2.0));
         const double* states = benchTop.Solver()->States();
         results[batched].assign(states, states + benchTop.Solver()->Count());
     }
-    ASSERT_EQ(results[0].size(), 13u);
-    EXPECT_EQ(std::memcmp(results[0].data(), results[1].data(), 13 * sizeof(double)), 0);
+    ASSERT_EQ(results[0].size(), 14u);
+    EXPECT_EQ(std::memcmp(results[0].data(), results[1].data(), 14 * sizeof(double)), 0);
 }
 
 }  // namespace

@@ -44,7 +44,6 @@ TEST(NonlinearBlocks, Memoryless) {
         const char* output;
         double expected;
     };
-    const NodeValues ins = {{"Input0", 10}, {"Input1", 11}, {"Input2", 12}, {"Input3", 13}};
     const Case kCases[] = {
         {"switch high", "KSwitch", {{"Control", 1}, {"Input0", 5}, {"Input1", 7}}, "Output0", 5},
         {"switch high 1", "KSwitch", {{"Control", 1}, {"Input0", 5}, {"Input1", 7}}, "Output1", 7},
@@ -134,14 +133,12 @@ TEST(NonlinearBlocks, Memoryless) {
                               Position{1.5, 11}, Position{1.51, 12}, Position{2.5, 12},
                               Position{2.51, 13}, Position{7, 13}, Position{kNan, 10}}) {
         SCOPED_TRACE(p.control);
-        KTestModel model;
-        model.AddSolver(1e-3);
-        KBlock& block = model.Add("KSwitch4");
-        for (const auto& [node, value] : ins) KTestModel::Set(block, node, value);
-        KTestModel::Set(block, "Control", p.control);
-        KBenchTop& benchTop = model.Build();
-        ASSERT_TRUE(benchTop.ComputeAll(0));
-        EXPECT_EQ(model.Value(block, "Output"), p.expected);
+        EXPECT_EQ(Evaluate("KSwitch4", {{"Input0", 10},
+                                        {"Input1", 11},
+                                        {"Input2", 12},
+                                        {"Input3", 13},
+                                        {"Control", p.control}}),
+                  p.expected);
     }
 }
 
