@@ -30,9 +30,7 @@ constexpr bool OutputIsState(Kind kind) {
 }
 
 // a = Input, b, c = frequency and damping (the bi-quad's numerator), d, e =
-// the bi-quad's denominator; the two states from `state` on. The
-// coefficients are formed from the parameters at every evaluation, which
-// gives the same numbers the object keeps until a parameter changes.
+// the bi-quad's denominator; the two states from `state` on.
 template <Kind K>
 void Run2PoleKernel(const KKernelContext& context, const KKernelRecord* records,
                     std::size_t count) {
@@ -128,20 +126,12 @@ KLibraryLeadLag::KLibraryLeadLag(KBenchTop& benchTop, KBlock& block)
       denominator_(In("Denominator Frequency")),
       out_(Out("Output")),
       state_(benchTop, "LeadLag", InternalStateDisplay(),
-             FiniteOrZero(NodeValue("Output") - *in_ * Ratio(*numerator_, *denominator_))) {
-    UpdateFrequencies();
-}
-
-void KLibraryLeadLag::UpdateFrequencies() {
-    fN_ = *numerator_;
-    fD_ = *denominator_;
-    omegaD_ = fD_ * kTwoPi;
-    ratio_ = Ratio(fN_, fD_);
-}
+             FiniteOrZero(NodeValue("Output") - *in_ * Ratio(*numerator_, *denominator_))) {}
 
 void KLibraryLeadLag::Compute(double) {
-    if (*numerator_ != fN_ || *denominator_ != fD_) UpdateFrequencies();
-    *out_ = LeadLag(*in_, ratio_, omegaD_, state_.Value(), state_.Derivative());
+    const double fN = *numerator_;
+    const double fD = *denominator_;
+    *out_ = LeadLag(*in_, Ratio(fN, fD), fD * kTwoPi, state_.Value(), state_.Derivative());
 }
 
 bool KLibraryLeadLag::DescribeKernel(KKernel& kernel) const {
@@ -200,7 +190,8 @@ KLibrary2PoleFilter::ResolveParameters() {
 std::array<double, 2> KLibrary2PoleFilter::Starts() const {
     const double y0 = NodeValue("Output");
     const double u = *in_;
-    return {FiniteOrZero(y0 * c_.a1 - u * c_.b1), FiniteOrZero(y0 - u * c_.b2)};
+    const Coefficients c = For(kind_, ReadParameters().data());
+    return {FiniteOrZero(y0 * c.a1 - u * c.b1), FiniteOrZero(y0 - u * c.b2)};
 }
 
 KLibrary2PoleFilter::KLibrary2PoleFilter(KBenchTop& benchTop, KBlock& block, Kind kind)
@@ -208,8 +199,6 @@ KLibrary2PoleFilter::KLibrary2PoleFilter(KBenchTop& benchTop, KBlock& block, Kin
       kind_(kind),
       in_(In("Input")),
       parameters_(ResolveParameters()),
-      stored_(ReadParameters()),
-      c_(For(kind, stored_.data())),
       x1_(benchTop, "LowPass2-1", InternalStateDisplay(), Starts()[0]),
       x2_(benchTop, "LowPass2-2", InternalStateDisplay(), Starts()[1]),
       x_(x1_.ValuePtr()),
@@ -228,18 +217,8 @@ std::array<double, KLibrary2PoleFilter::kMaxParameters> KLibrary2PoleFilter::Rea
     return values;
 }
 
-void KLibrary2PoleFilter::UpdateCoefficients() {
-    stored_ = ReadParameters();
-    c_ = For(kind_, stored_.data());
-}
-
 void KLibrary2PoleFilter::Compute(double) {
-    bool changed = *parameters_[0] != stored_[0] || *parameters_[1] != stored_[1];
-    if (kind_ == Kind::BiQuad) {
-        changed = changed || *parameters_[2] != stored_[2] || *parameters_[3] != stored_[3];
-    }
-    if (changed) UpdateCoefficients();
-    const double y = TwoPole(c_, *in_, x_, dx_);
+    const double y = TwoPole(For(kind_, ReadParameters().data()), *in_, x_, dx_);
     if (!outputIsState_) *out_ = y;
 }
 
@@ -272,7 +251,6 @@ bool KLibrary2PoleFilter::DescribeKernel(KKernel& kernel) const {
 }
 
 void KLibrary2PoleFilter::ZeroStoredOutputs() {
-    UpdateCoefficients();
     x1_.SetValue(0.0);
     x2_.SetValue(0.0);
     x1_.Derivative() = 0.0;

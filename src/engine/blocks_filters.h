@@ -59,7 +59,8 @@ template <int Order>
 void MakeSFilter(KBenchTop& benchTop, KBlock& block);
 
 // (s/wN + 1) / (s/wD + 1), unity gain at DC: Output = u wD/wN + x and
-// x' = (u - Output) wD. Zeroing stored outputs clears the state and output.
+// x' = (u - Output) wD, with the frequencies read at every evaluation.
+// Zeroing stored outputs clears the state and output.
 class KLibraryLeadLag final : public KLibraryClass {
 public:
     KLibraryLeadLag(KBenchTop& benchTop, KBlock& block);
@@ -73,23 +74,19 @@ public:
     static double Ratio(double fN, double fD) { return (fD * kTwoPi) / (fN * kTwoPi); }
 
 private:
-    void UpdateFrequencies();
-
     const double* in_;
     const double* numerator_;
     const double* denominator_;
     double* out_;
     KStateVar state_;
-    double fN_ = 0.0;
-    double fD_ = 0.0;
-    double ratio_ = 0.0;  // wD / wN
-    double omegaD_ = 0.0;
 };
 
 // Y/U = (b2 s^2 + b1 s + b0) / (s^2 + a1 s + a0), states "LowPass2-1" and
 // "LowPass2-2". Each evaluation forms the output from the current states and
 // input first (y = u b2 + x2), then x1' = u b0 - y a0 and x2' = u b1 + x1 - y a1.
-// Coefficients follow the parameter nodes (recomputed when one changes).
+// The coefficients are formed from the parameter nodes at every evaluation
+// (a few products), so a zero frequency is a division by zero of the block
+// whenever it computes, and the object and its kernel agree to the bit.
 class KLibrary2PoleFilter final : public KLibraryClass {
 public:
     enum class Kind { LowPass, LowPassA, Notch, BiQuad };
@@ -110,7 +107,6 @@ public:
 private:
     static constexpr int kMaxParameters = 4;
     int ParameterCount() const { return kind_ == Kind::BiQuad ? 4 : 2; }
-    void UpdateCoefficients();
 
     std::array<const double*, kMaxParameters> ResolveParameters();
     std::array<double, kMaxParameters> ReadParameters() const;
@@ -120,8 +116,6 @@ private:
     Kind kind_;
     const double* in_;
     std::array<const double*, kMaxParameters> parameters_;
-    std::array<double, kMaxParameters> stored_{};
-    Coefficients c_;
     KStateVar x1_;
     KStateVar x2_;
     // Both states and derivatives, consecutive in the solver's arrays.

@@ -161,6 +161,11 @@ TEST(Blocks, ArithmeticFaultsAreRunTimeErrors) {
          {{"Input1", kInf}, {"Input2", kInf}},
          "invalid floating point operation"},
         {"sine of infinity", "KSin", {{"Input", kInf}}, "invalid floating point operation"},
+        {"lead-lag at 0 Hz",
+         "KLeadLag",
+         {{"Numerator Frequency", 0}, {"Input", 1}},
+         "division by zero"},
+        {"bi-quad at 0 Hz", "KBiQuad", {{"Numerator Frequency", 0}}, "division by zero"},
     };
     for (const Fault& f : kFaults) {
         for (bool batched : {false, true}) {
