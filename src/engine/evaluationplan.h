@@ -13,8 +13,9 @@
 // same-kind objects of one level are called one after another; every other
 // object keeps its relative compile order (levels of such objects never
 // decrease), so side effects - messages, stop requests, instruments, digital
-// sampling - happen in the order the model defines. Within a level no object reads what another writes, so the values
-// are bit-identical to the plain compile order.
+// sampling - happen in the order the model defines. Within a level no object
+// reads what another writes, so the values are bit-identical to the plain
+// compile order.
 //
 // After a run-time error the plan may have computed outputs of kernels that
 // the compile order would have left for later in that evaluation; a failed
