@@ -212,7 +212,9 @@ TEST(Blocks, AFaultThatDoesNotComeAgainStillStopsTheRun) {
 TEST(Blocks, ANotANumberInputIsQuietInComparisons) {
     KTestModel model;
     model.AddSolver(1e-3);
-    for (const char* tag : {"KCompareGT", "KCompareLE", "KLogicAnd", "KSwitch", "KClamp"}) {
+    for (const char* tag :
+         {"KCompareGT", "KCompareLE", "KLogicAnd", "KLogicTimedBuffer", "KSwitch", "KSwitch4",
+          "KClamp", "KHyster", "KDeadband", "KRevShift", "KPi", "KPid", "KLpf2", "KInt"}) {
         KBlock& block = model.Add(tag);
         for (KNode& node : block.Nodes()) {
             if (node.IsInput()) node.value = kNan;
