@@ -5,6 +5,8 @@
 #include <unordered_map>
 
 #include "base/messages.h"
+#include "base/numberformat.h"
+#include "engine/fpfaults.h"
 #include "engine/libraryclass.h"
 #include "engine/runerror.h"
 #include "engine/solver.h"
@@ -103,12 +105,58 @@ void KBenchTop::RestartSolver() {
 }
 
 bool KBenchTop::ComputeAll(double t) {
+    // Flags raised outside an evaluation (the solver's own arithmetic, the
+    // front end) are not this evaluation's faults. Testing the flags is
+    // cheaper than clearing them, so they are cleared only when raised.
+    if (RaisedFpFaults() != 0) ClearFpFaults();
+    errorReported_ = false;
+    bool ok;
     if (batched_) {
         RefreshForPlan(Plan());
-        return EvaluatePlan(t);
+        ok = EvaluatePlan(t);
+    } else {
+        RefreshStateOutputs();
+        ok = EvaluatePlain(t);
     }
+    // A block that reported its own error stopped the evaluation; a fault
+    // raised before it is not told apart (either way the run stops).
+    if (RaisedFpFaults() != 0 && !errorReported_) return ReportFpFault(t);
+    return ok;
+}
+
+bool KBenchTop::ReportFpFault(double t) {
+    const int raised = RaisedFpFaults();
+    // Evaluate again in compile order, one object at a time, until one raises
+    // a fault: that block is named. Pure blocks compute the same values
+    // again; blocks with memories of their own (a random source, a ramp
+    // limit, a fired Stop block) move only when the time moves, and stop
+    // requests are not shown twice. The solver discards the step either way.
     RefreshStateOutputs();
-    return EvaluatePlain(t);
+    bool stopRequested = false;
+    for (KLibraryClass* object : compute_) {
+        ClearFpFaults();
+        try {
+            object->Compute(t);
+        } catch (const KRunError& error) {
+            if (error.what() != kStopRequest) {
+                ClearFpFaults();
+                ReportRunError(*object, error.what(), stopRequested);
+                return false;
+            }
+        }
+        if (const int now = RaisedFpFaults(); now != 0) {
+            ClearFpFaults();
+            ReportRunError(*object, FpFaultMessage(now), stopRequested);
+            return false;
+        }
+    }
+    ClearFpFaults();
+    // A fault that does not come again (a block with a memory raised it the
+    // first time) still stops the run; only the block cannot be named.
+    errorReported_ = true;
+    messages_.ErrorBox("Run time error:  " + std::string(FpFaultMessage(raised)) +
+                       " in the evaluation at time " + FormatGeneral(t, 15));
+    return false;
 }
 
 void KBenchTop::RefreshForPlan(const KEvaluationPlan& plan) {
@@ -200,6 +248,7 @@ bool KBenchTop::ReportRunError(KLibraryClass& object, std::string_view message,
         text += tag + " block named \"" + name + "\"";
     }
     block.runFailed = true;
+    errorReported_ = true;
     messages_.ErrorBox(text);
     return false;
 }

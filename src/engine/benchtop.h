@@ -109,7 +109,9 @@ public:
 
     // --- Running -----------------------------------------------------------------
     // One evaluation of every compute-list object; false when a block asked
-    // to stop or failed (the messages have been shown).
+    // to stop or failed (the messages have been shown). A division by zero,
+    // an overflow or an invalid operation anywhere in the evaluation is a
+    // run-time error of the block that raised it (see fpfaults.h).
     bool ComputeAll(double time);
     // The time up to which the solver may run before an instrument needs a sample.
     double NextRunTime() const;
@@ -174,6 +176,8 @@ private:
     void RefreshForPlan(const KEvaluationPlan& plan);
     // Reports a caught run-time error; true when the evaluation goes on (a stop request).
     bool ReportRunError(KLibraryClass& object, std::string_view message, bool& stopRequested);
+    // Names the block that raised a floating-point fault; always false.
+    bool ReportFpFault(double time);
     void WarnVariableName(int code, const std::string& text);
 
     Messages& messages_;
@@ -199,6 +203,8 @@ private:
     std::vector<KLibraryClass*> refresh_;
 
     std::string modelFolder_;
+    // Whether the evaluation in progress has reported a block's error.
+    bool errorReported_ = false;
     bool batched_ = true;
     bool planValid_ = false;
     KEvaluationPlan plan_;

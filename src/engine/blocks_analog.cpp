@@ -1,5 +1,8 @@
 #include "engine/blocks_analog.h"
 
+#include <cmath>
+
+#include "engine/logiclevel.h"
 #include "engine/solver.h"
 
 namespace korvel {
@@ -13,7 +16,7 @@ void RunIntegratorKernel(const KKernelContext& context, const KKernelRecord* rec
     for (std::size_t i = 0; i < count; ++i) {
         const KKernelRecord& r = records[i];
         context.derivatives[r.state] = v[r.b] * v[r.a];
-        if (v[r.d] > 0.5) context.solver->ResetTo(r.state, v[r.c]);
+        if (IsTrue(v[r.d])) context.solver->ResetTo(r.state, v[r.c]);
     }
 }
 
@@ -29,10 +32,10 @@ void RunIntegratorDense(const KKernelContext& context, const KKernelRecord* firs
     double* __restrict derivative = context.derivatives + first->state;
     for (std::size_t i = 0; i < count; ++i) derivative[i] = gain[i] * in[i];
     int resets = 0;
-    for (std::size_t i = 0; i < count; ++i) resets += reset[i] > 0.5 ? 1 : 0;
+    for (std::size_t i = 0; i < count; ++i) resets += IsTrue(reset[i]) ? 1 : 0;
     if (resets == 0) return;
     for (std::size_t i = 0; i < count; ++i) {
-        if (reset[i] > 0.5) {
+        if (IsTrue(reset[i])) {
             context.solver->ResetTo(first->state + static_cast<int>(i), resetValue[i]);
         }
     }
@@ -53,7 +56,7 @@ KLibraryInt::KLibraryInt(KBenchTop& benchTop, KBlock& block)
 
 void KLibraryInt::Compute(double) {
     state_.Derivative() = *gain_ * *in_;
-    if (*reset_ > 0.5) state_.ResetTo(*resetValue_);
+    if (IsTrue(*reset_)) state_.ResetTo(*resetValue_);
 }
 
 bool KLibraryInt::DescribeKernel(KKernel& kernel) const {
@@ -85,9 +88,9 @@ double KLibraryClampedInt::Clamped(bool& atLimit) const {
     const double x = state_.Value();
     const double minimum = *minimum_;
     const double maximum = *maximum_;
-    atLimit = !(minimum <= x && x <= maximum);
+    atLimit = !(std::islessequal(minimum, x) && std::islessequal(x, maximum));
     if (!atLimit) return x;
-    return (minimum <= x && x > maximum) ? maximum : minimum;
+    return (std::islessequal(minimum, x) && std::isgreater(x, maximum)) ? maximum : minimum;
 }
 
 void KLibraryClampedInt::Compute(double) {

@@ -1,5 +1,7 @@
 #include "engine/blocks_logic.h"
 
+#include <cmath>
+
 namespace korvel {
 
 KLibraryLogicTimedBuffer::KLibraryLogicTimedBuffer(KBenchTop& benchTop, KBlock& block)
@@ -18,7 +20,7 @@ void KLibraryLogicTimedBuffer::Compute(double time) {
         state_ = IsTrue(*in_);
         deadline_ = time + *delay_;
     }
-    if (time > deadline_) {
+    if (std::isgreater(time, deadline_)) {  // a "Delay Time" that is not a number never ends
         *out_ = LogicValue(state_);
         deadline_ = kNever;
     }

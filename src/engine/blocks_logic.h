@@ -2,22 +2,17 @@
 //
 // Outputs are exactly 1.0 or 0.0. An input counts as true when it is greater
 // than 0.5, so 0.5 itself and not-a-number are false; a comparison with
-// not-a-number is false except "not equal".
+// not-a-number is false except "not equal", without raising a fault.
 #pragma once
 
+#include <cmath>
 #include <string_view>
 
 #include "engine/libraryclass.h"
 #include "engine/libraryfamilies.h"
+#include "engine/logiclevel.h"
 
 namespace korvel {
-
-inline bool IsTrue(double x) {
-    return x > 0.5;
-}
-inline double LogicValue(bool b) {
-    return b ? 1.0 : 0.0;
-}
 
 namespace logicops {
 
@@ -36,17 +31,17 @@ struct CompareNE : TwoInputs {
     static double Apply(double a, double b) { return LogicValue(a != b); }
 };
 struct CompareGT : TwoInputs {
-    static double Apply(double a, double b) { return LogicValue(a > b); }
+    static double Apply(double a, double b) { return LogicValue(std::isgreater(a, b)); }
 };
 // Also the Comparator block's operation.
 struct CompareGE : TwoInputs {
-    static double Apply(double a, double b) { return LogicValue(a >= b); }
+    static double Apply(double a, double b) { return LogicValue(std::isgreaterequal(a, b)); }
 };
 struct CompareLT : TwoInputs {
-    static double Apply(double a, double b) { return LogicValue(a < b); }
+    static double Apply(double a, double b) { return LogicValue(std::isless(a, b)); }
 };
 struct CompareLE : TwoInputs {
-    static double Apply(double a, double b) { return LogicValue(a <= b); }
+    static double Apply(double a, double b) { return LogicValue(std::islessequal(a, b)); }
 };
 
 struct And : TwoInputs {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "engine/benchtop.h"
+#include "engine/logiclevel.h"
 #include "engine/runerror.h"
 #include "engine/solver.h"
 #include "model/block.h"
@@ -48,7 +49,7 @@ KLibraryStop::KLibraryStop(KBenchTop& benchTop, KBlock& block)
     : KLibraryClass(benchTop, block), stop_(In("Stop")) {}
 
 void KLibraryStop::Compute(double) {
-    if (!(*stop_ > 0.5)) {
+    if (!IsTrue(*stop_)) {
         armed_ = true;
         return;
     }

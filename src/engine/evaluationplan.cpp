@@ -17,7 +17,7 @@ struct Placed {
 };
 
 // Whether every used field of the batch steps by one from the first record.
-bool IsDense(const KKernelRecord* records, std::size_t count, std::uint8_t fields) {
+bool IsDense(const KKernelRecord* records, std::size_t count, std::uint16_t fields) {
     const KKernelRecord& first = records[0];
     for (std::size_t i = 1; i < count; ++i) {
         const KKernelRecord& r = records[i];
@@ -26,6 +26,9 @@ bool IsDense(const KKernelRecord* records, std::size_t count, std::uint8_t field
         if ((fields & kFieldB) && r.b != first.b + step) return false;
         if ((fields & kFieldC) && r.c != first.c + step) return false;
         if ((fields & kFieldD) && r.d != first.d + step) return false;
+        if ((fields & kFieldE) && r.e != first.e + step) return false;
+        if ((fields & kFieldF) && r.f != first.f + step) return false;
+        if ((fields & kFieldG) && r.g != first.g + step) return false;
         if ((fields & kFieldOut) && r.out != first.out + step) return false;
         if ((fields & kFieldState) && r.state != first.state + static_cast<std::int32_t>(i)) {
             return false;
@@ -46,6 +49,9 @@ void ReadStatesInPlace(KKernel& kernel, const std::vector<int>& stateOf, std::ui
     redirect(kernel.record.b, kFieldB);
     redirect(kernel.record.c, kFieldC);
     redirect(kernel.record.d, kFieldD);
+    redirect(kernel.record.e, kFieldE);
+    redirect(kernel.record.f, kFieldF);
+    redirect(kernel.record.g, kFieldG);
 }
 
 }  // namespace
@@ -99,7 +105,7 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
             level = std::max(level, readerLevel[slot] + 1);
             level = std::max(level, writerLevel[slot] + 1);
         }
-        if (!p.isKernel) {
+        if (!p.isKernel && object.HasSideEffects()) {
             // Objects with side effects keep their compile order.
             level = std::max(level, lastObjectLevel);
             lastObjectLevel = level;

@@ -8,11 +8,14 @@
 // (they must still see the old value). Slots that always equal a state are
 // written before the evaluation starts, so they order nothing. Objects that
 // describe themselves as kernels are then run per level as one loop per kind
-// over compact records; every other object keeps its relative compile order
-// (levels of such objects never decrease), so side effects - messages, stop
-// requests, instruments, digital sampling - happen in the order the model
-// defines. Within a level no object reads what another writes, so the values
-// are bit-identical to the plain compile order.
+// over compact records. Objects without side effects (see
+// KLibraryClass::HasSideEffects) are placed by data flow like kernels, so
+// same-kind objects of one level are called one after another; every other
+// object keeps its relative compile order (levels of such objects never
+// decrease), so side effects - messages, stop requests, instruments, digital
+// sampling - happen in the order the model defines. Within a level no object
+// reads what another writes, so the values are bit-identical to the plain
+// compile order.
 //
 // After a run-time error the plan may have computed outputs of kernels that
 // the compile order would have left for later in that evaluation; a failed

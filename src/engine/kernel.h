@@ -30,6 +30,9 @@ struct KKernelRecord {
     std::uint32_t d = 0;
     std::uint32_t out = 0;    // output slot
     std::int32_t state = -1;  // state index, for kinds that own a state
+    std::uint32_t e = 0;      // more input slots, for kinds with many inputs
+    std::uint32_t f = 0;
+    std::uint32_t g = 0;
 };
 
 // What a runner may touch during one evaluation.
@@ -45,13 +48,16 @@ using KKernelRunner = void (*)(const KKernelContext& context, const KKernelRecor
                                std::size_t count);
 
 // The record fields a kind uses, for telling whether a batch is dense.
-enum KKernelField : std::uint8_t {
+enum KKernelField : std::uint16_t {
     kFieldA = 1u << 0,
     kFieldB = 1u << 1,
     kFieldC = 1u << 2,
     kFieldD = 1u << 3,
     kFieldOut = 1u << 4,
     kFieldState = 1u << 5,
+    kFieldE = 1u << 6,
+    kFieldF = 1u << 7,
+    kFieldG = 1u << 8,
 };
 
 struct KKernel {
@@ -61,7 +67,7 @@ struct KKernel {
     // plus i, so the runner walks plain arrays from the first record alone.
     // The slots a batch writes never overlap the slots it reads.
     KKernelRunner runDense = nullptr;
-    std::uint8_t fields = 0;
+    std::uint16_t fields = 0;
     KKernelRecord record;
 };
 

@@ -49,6 +49,12 @@ public:
     virtual bool SampleLive(double time);
     // Describes the object as a kernel when its evaluation allows it.
     virtual bool DescribeKernel(KKernel& kernel) const;
+    // Whether an evaluation does more than compute the object's outputs,
+    // derivatives and own memories from its inputs, states and the time
+    // (messages, stop requests, errors it throws, instruments, sampling).
+    // Objects that answer false may be evaluated in any order the data flow
+    // allows (see evaluationplan.h).
+    virtual bool HasSideEffects() const { return true; }
 
     KBlock& Block() const { return block_; }
     const std::string& Name() const;

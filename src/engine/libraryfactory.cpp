@@ -9,10 +9,14 @@
 #include "engine/blocks_analog.h"
 #include "engine/blocks_excel.h"
 #include "engine/blocks_instruments.h"
+#include "engine/blocks_control.h"
+#include "engine/blocks_filters.h"
 #include "engine/blocks_logic.h"
 #include "engine/blocks_math.h"
 #include "engine/blocks_misc.h"
+#include "engine/blocks_nonlinear.h"
 #include "engine/blocks_sources.h"
+#include "engine/blocks_wavegen.h"
 #include "model/blocktype.h"
 
 namespace korvel {
@@ -102,6 +106,30 @@ constexpr Entry kMakers[] = {
     {"KDsa", &MakeDsaBlock},
     {"KLiveVariable", &MakeLiveVariable},
     {"KLiveVariable2", &MakeLiveVariable},
+    // Analog filters, control laws, nonlinear blocks and the waveform engine
+    {"KSFilter1", &MakeSFilter<1>},
+    {"KSFilter2", &MakeSFilter<2>},
+    {"KSFilter3", &MakeSFilter<3>},
+    {"KSFilter4", &MakeSFilter<4>},
+    {"KSFilter5", &MakeSFilter<5>},
+    {"KSFilter6", &MakeSFilter<6>},
+    {"KLeadLag", &Make<KLibraryLeadLag>},
+    {"KLpf2", &Make2PoleFilter<KLibrary2PoleFilter::Kind::LowPass>},
+    {"KLpf2a", &Make2PoleFilter<KLibrary2PoleFilter::Kind::LowPassA>},
+    {"KNotch", &Make2PoleFilter<KLibrary2PoleFilter::Kind::Notch>},
+    {"KBiQuad", &Make2PoleFilter<KLibrary2PoleFilter::Kind::BiQuad>},
+    {"KPi", &Make<KLibraryPi>},
+    {"KPiPlus", &Make<KLibraryPiPlus>},
+    {"KPid", &Make<KLibraryPid>},
+    {"KSwitch", &Make<KLibrarySwitch>},
+    {"KSwitch4", &Make<KLibrarySwitch4>},
+    {"KHyster", &Make<KLibraryHyster>},
+    {"KClamp", &Make<KLibraryClamp>},
+    {"KRampLimit", &Make<KLibraryRampLimit>},
+    {"KRevShift", &Make<KLibraryRevShift>},
+    {"KDeadband", &Make<KLibraryDeadband>},
+    {"KDeadbandComp", &Make<KLibraryDeadbandComp>},
+    {"KWaveGen", &Make<KLibraryWaveGen>},
 };
 
 constexpr std::string_view kPassive[] = {

@@ -15,6 +15,7 @@ namespace korvel::test {
 namespace {
 
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 using NodeValues = std::initializer_list<std::pair<const char*, double>>;
 
@@ -72,7 +73,6 @@ TEST(Blocks, Arithmetic) {
             {"simple constant default", "KSimpleConstant", {}, 1},
             {"scale-by simple", "KScaleBySimple", {{"Input", 3}, {"Scale by", 2}, {"Mult", 5}}, 30},
             {"sqrt", "KSqrt", {{"Input", 6.25}}, 2.5},
-            {"sqrt of negative", "KSqrt", {{"Input", -1}}, kNan},
             {"1/x", "KOneOverX", {{"Input", 4}}, 0.25},
             {"abs", "KAbsValue", {{"Input", -3}}, 3},
             {"minus x", "KMinusX", {{"Input", 3}}, -3},
@@ -135,6 +135,97 @@ TEST(Blocks, ZeroDivisorsAreRunTimeErrors) {
         EXPECT_EQ(model.messages.Last().text, "Run time error:  division by zero in " +
                                                   std::string(z.tag) + " block named \"q\"");
     }
+}
+
+// Issue 16: a fault the processor flags inside a block stops the run with
+// the block named, in plain and in batched evaluation, whether the block
+// checks its arithmetic or not; later blocks still see no error of theirs.
+TEST(Blocks, ArithmeticFaultsAreRunTimeErrors) {
+    struct Fault {
+        const char* name;
+        const char* tag;
+        NodeValues inputs;
+        const char* message;
+    };
+    const Fault kFaults[] = {
+        {"sqrt of negative", "KSqrt", {{"Input", -1}}, "invalid floating point operation"},
+        {"log of negative", "KExpLnY", {{"Y", -2}, {"x", 0.5}}, "invalid floating point operation"},
+        {"log of zero", "KExpLnY", {{"Y", 0}, {"x", 2}}, "division by zero"},
+        {"exp overflow", "KExp", {{"Input", 1000}}, "floating point overflow"},
+        {"product overflow",
+         "KMult",
+         {{"Input1", 1e200}, {"Input2", 1e200}},
+         "floating point overflow"},
+        {"inf - inf",
+         "KSub",
+         {{"Input1", kInf}, {"Input2", kInf}},
+         "invalid floating point operation"},
+        {"sine of infinity", "KSin", {{"Input", kInf}}, "invalid floating point operation"},
+        {"lead-lag at 0 Hz",
+         "KLeadLag",
+         {{"Numerator Frequency", 0}, {"Input", 1}},
+         "division by zero"},
+        {"bi-quad at 0 Hz", "KBiQuad", {{"Numerator Frequency", 0}}, "division by zero"},
+    };
+    for (const Fault& f : kFaults) {
+        for (bool batched : {false, true}) {
+            SCOPED_TRACE(std::string(f.name) + (batched ? " batched" : " plain"));
+            KTestModel model;
+            model.AddSolver(1e-3);
+            KBlock& time = model.Add("KTime", "clock");
+            KBlock& block = model.Add(f.tag, "faulty");
+            KBlock& after = model.Add("KAbsValue", "");
+            for (const auto& [node, value] : f.inputs) KTestModel::Set(block, node, value);
+            model.Wire(block, "Output", after, "Input");
+            KBenchTop& benchTop = model.Build();
+            benchTop.SetBatchedEvaluation(batched);
+            EXPECT_FALSE(benchTop.ComputeAll(0.0));
+            ASSERT_EQ(model.messages.boxes.size(), 1u);
+            EXPECT_EQ(model.messages.Last().caption, "Error");
+            EXPECT_EQ(model.messages.Last().text, "Run time error:  " + std::string(f.message) +
+                                                      " in " + f.tag + " block named \"faulty\"");
+            EXPECT_TRUE(block.runFailed);
+            EXPECT_FALSE(time.runFailed);
+        }
+    }
+}
+
+// A block with a memory of its own may not raise the fault again when the
+// evaluation is repeated to find it (the random source draws once per time):
+// the run still stops, with the fault and the time.
+TEST(Blocks, AFaultThatDoesNotComeAgainStillStopsTheRun) {
+    KTestModel model;
+    model.AddSolver(1e-3);
+    KBlock& random = model.Add("KRandom", "noise");
+    // The first draw is 54743 / 259200 - 0.5 = -0.2888: -1e308 x -0.2888 + 1.7e308 overflows.
+    KTestModel::Set(random, "Amplitude", -1e308);
+    KTestModel::Set(random, "Offset", 1.7e308);
+    KBenchTop& benchTop = model.Build();
+    EXPECT_FALSE(benchTop.ComputeAll(0.0));
+    ASSERT_EQ(model.messages.boxes.size(), 1u);
+    EXPECT_EQ(model.messages.Last().text,
+              "Run time error:  floating point overflow in the evaluation at time 0");
+}
+
+// Not-a-number typed into a node is no fault of the blocks comparing it: it
+// counts as false, and only arithmetic that makes a new one is a fault.
+TEST(Blocks, ANotANumberInputIsQuietInComparisons) {
+    KTestModel model;
+    model.AddSolver(1e-3);
+    for (const char* tag :
+         {"KCompareGT", "KCompareLE", "KLogicAnd", "KLogicTimedBuffer", "KSwitch", "KSwitch4",
+          "KClamp", "KHyster", "KDeadband", "KRevShift", "KPi", "KPid", "KLpf2", "KInt"}) {
+        KBlock& block = model.Add(tag);
+        for (KNode& node : block.Nodes()) {
+            if (node.IsInput()) node.value = kNan;
+        }
+    }
+    KBenchTop& benchTop = model.Build();
+    for (bool batched : {false, true}) {
+        benchTop.SetBatchedEvaluation(batched);
+        EXPECT_TRUE(benchTop.ComputeAll(0.0));
+    }
+    EXPECT_TRUE(model.messages.boxes.empty());
 }
 
 TEST(Blocks, OutputPresets) {

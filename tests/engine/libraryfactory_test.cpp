@@ -17,33 +17,11 @@ namespace {
 // Types whose run-time classes have not landed yet. The list shrinks as they
 // do; a type that gains a maker must leave it (the test below checks both ways).
 const std::set<std::string_view> kNotYet = {
-    "KLpf2",
-    "KLpf2a",
-    "KNotch",
-    "KLeadLag",
-    "KBiQuad",
     "KDConstant",
     "KDIConstant",
     "KSConstant",
     "KISConstant",
     "KStringConstant",
-    "KPi",
-    "KPiPlus",
-    "KPid",
-    "KSwitch",
-    "KSwitch4",
-    "KHyster",
-    "KClamp",
-    "KRampLimit",
-    "KRevShift",
-    "KDeadband",
-    "KDeadbandComp",
-    "KSFilter1",
-    "KSFilter2",
-    "KSFilter3",
-    "KSFilter4",
-    "KSFilter5",
-    "KSFilter6",
     "KZFilter1",
     "KZFilter2",
     "KZFilter3",
@@ -56,7 +34,6 @@ const std::set<std::string_view> kNotYet = {
     "KProgramDigital2i2o",
     "KProgramDigital4i4o",
     "KProgramDigital8i8o",
-    "KWaveGen",
     "KMeterRMS",
     "KMeterDC",
     "KMeterHarm",
@@ -154,17 +131,21 @@ TEST(LibraryFactory, EveryRunnableTypeBuildsWithDefaults) {
 }
 
 TEST(LibraryFactory, ATypeThatCannotRunYetFailsTheBuild) {
+    if (kNotYet.empty()) GTEST_SKIP() << "every type runs";
+    // Any type still on the list; the list shrinks as block families land.
+    const KBlockType& type = *FindBlockType(*FindBlockTypeByTag(*kNotYet.begin()));
     KTestModel model;
     model.AddSolver(1e-3);
     model.Add("KAdd", "sum");
-    model.Add("KPid", "Speed loop");
+    model.Add(type.tag, "Speed loop");
     model.Add("KScope", "Scope");
     model.Compile();
     EXPECT_EQ(BuildBenchTop(model.compiled, model.messages), nullptr);
     ASSERT_EQ(model.messages.boxes.size(), 1u);
     EXPECT_EQ(model.messages.Last().caption, "Error");
-    EXPECT_EQ(model.messages.Last().text,
-              "Analog PID blocks (KPid) cannot run yet: block \"Speed loop\"");
+    EXPECT_EQ(model.messages.Last().text, std::string(type.displayName) + " blocks (" +
+                                              std::string(type.tag) +
+                                              ") cannot run yet: block \"Speed loop\"");
 }
 
 TEST(LibraryFactory, PassiveBlocksMakeNoObject) {
