@@ -68,6 +68,10 @@ protected:
     void RefreshBeforeEachEvaluation();
     // The arena index of a slot this object resolved.
     std::uint32_t SlotIndex(const double* slot) const;
+    // Records a slot written during this object's evaluation on another
+    // object's behalf (a digital controller writes its blocks' sampled
+    // outputs), so the evaluation plan orders that slot's readers after it.
+    void RecordWrite(std::uint32_t slot) { writes_.push_back(slot); }
 
 private:
     KBenchTop& benchTop_;

@@ -7,6 +7,8 @@
 
 #include "engine/benchtop.h"
 #include "engine/blocks_analog.h"
+#include "engine/blocks_dfilter.h"
+#include "engine/blocks_digital.h"
 #include "engine/blocks_logic.h"
 #include "engine/blocks_math.h"
 #include "engine/blocks_misc.h"
@@ -84,6 +86,32 @@ constexpr Entry kMakers[] = {
     {"KTriangleWave", &Make<KLibraryTriangleWave>},
     {"KSawtoothWave", &Make<KLibrarySawtoothWave>},
     {"KRandom", &Make<KLibraryRandom>},
+    // Digital
+    {"KDctl", &Make<KLibraryDctl>},
+    {"KDDelay", &Make<KLibraryDDelay>},
+    {"KDSampleHold", &Make<KLibraryDSampleHold>},
+    {"KDSum", &Make<KLibraryDSum>},
+    {"KDDiff", &Make<KLibraryDDiff>},
+    {"KDInvTrap", &Make<KLibraryDInvTrap>},
+    {"KDTCalc", &Make<KLibraryDTCalc>},
+    {"KDRandom", &Make<KLibraryDRandom>},
+    {"KDDither", &Make<KLibraryDDither>},
+    {"KDPi", &Make<KLibraryDPid>},
+    {"KDPid", &Make<KLibraryDPid>},
+    {"KDPid2", &Make<KLibraryDPid2>},
+    {"KDPiPlus", &Make<KLibraryDPiPlus>},
+    {"KDLpf1", &Make<KLibraryDLpf1>},
+    {"KDLpf2", &Make<KLibraryDLpf2>},
+    {"KDLpf2a", &Make<KLibraryDLpf2a>},
+    {"KDNotch", &Make<KLibraryDNotch>},
+    {"KDLeadLag", &Make<KLibraryDLeadLag>},
+    {"KDBiQuad", &Make<KLibraryDBiQuad>},
+    {"KZFilter1", &Make<KLibraryZFilter1>},
+    {"KZFilter2", &Make<KLibraryZFilter2>},
+    {"KZFilter3", &Make<KLibraryZFilter3>},
+    {"KZFilter4", &Make<KLibraryZFilter4>},
+    {"KZFilter5", &Make<KLibraryZFilter5>},
+    {"KZFilter6", &Make<KLibraryZFilter6>},
 };
 
 constexpr std::string_view kPassive[] = {

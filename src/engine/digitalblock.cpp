@@ -1,0 +1,101 @@
+#include "engine/digitalblock.h"
+
+#include <cmath>
+#include <string>
+
+#include "base/numberformat.h"
+#include "engine/benchtop.h"
+#include "engine/runerror.h"
+#include "engine/solver.h"
+#include "model/block.h"
+
+namespace korvel {
+
+namespace {
+
+constexpr std::string_view kMissingControllerText = "Null value in internal variable, LibraryDctl.";
+constexpr std::string_view kMissingControllerAdvice =
+    "This is an internal fault.  Please report it to Korvel support.";
+
+bool IsUsablePeriod(double tSample) {
+    return std::isfinite(tSample) && tSample > 0;
+}
+
+}  // namespace
+
+bool IsSampleInstant(const KBenchTop& benchTop) {
+    const KSolver* solver = benchTop.Solver();
+    return solver == nullptr || solver->IsLastStage();
+}
+
+KLibraryDctl* FindControllerByReference(const KBenchTop& benchTop, double reference) {
+    KLibraryDctl* only = nullptr;
+    int count = 0;
+    for (KLibraryClass* object : benchTop.ComputeList()) {
+        if (!object->IsDigitalController()) continue;
+        auto* controller = static_cast<KLibraryDctl*>(object);
+        if (reference == -1) {
+            only = controller;
+            ++count;
+        } else if (controller->Block().IDNumber() == reference) {
+            return controller;
+        }
+    }
+    return count == 1 ? only : nullptr;
+}
+
+KLibraryDctl::KLibraryDctl(KBenchTop& benchTop, KBlock& block)
+    : KLibraryClass(benchTop, block),
+      tSampleNode_(In("TSample")),
+      tSample_(*tSampleNode_),
+      usable_(IsUsablePeriod(tSample_)) {}
+
+void KLibraryDctl::Register(KLibraryDigitalClass& block) {
+    blocks_.push_back(&block);
+}
+
+void KLibraryDctl::ChangePeriod(double tSample, double time) {
+    if (!IsUsablePeriod(tSample)) {
+        usable_ = false;
+        sampling_ = false;
+        throw KRunError("node \"TSample\" is " + FormatGeneral(tSample, 6) +
+                        "; it must be a finite number of seconds greater than 0");
+    }
+    usable_ = true;
+    tSample_ = tSample;
+    next_ = time + tSample;
+    for (KLibraryDigitalClass* block : blocks_) block->UpdateCoefficients();
+}
+
+void KLibraryDctl::Compute(double time) {
+    const double tSample = *tSampleNode_;
+    if (tSample != tSample_ || !usable_) ChangePeriod(tSample, time);
+    if (time >= next_ && IsSampleInstant(BenchTop())) {
+        sampling_ = true;
+        next_ = time + tSample_ * kNextSampleFactor;
+        for (KLibraryDigitalClass* block : blocks_) block->SampleOutput();
+        return;
+    }
+    sampling_ = false;
+}
+
+KLibraryDigitalClass::KLibraryDigitalClass(KBenchTop& benchTop, KBlock& block,
+                                           int missingControllerCode)
+    : KLibraryClass(benchTop, block) {
+    controller_ = FindControllerByReference(benchTop, NodeValue("Controller"));
+    if (controller_ == nullptr) {
+        benchTop.CompileMessages().push_back({missingControllerCode,
+                                              std::string(kMissingControllerText),
+                                              std::string(kMissingControllerAdvice), false});
+        return;
+    }
+    controller_->Register(*this);
+}
+
+double* KLibraryDigitalClass::SampledOut(std::string_view node) {
+    double* slot = Out(node);
+    if (controller_ != nullptr) controller_->DeclareSampledWrite(SlotIndex(slot));
+    return slot;
+}
+
+}  // namespace korvel
