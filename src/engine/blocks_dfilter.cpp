@@ -62,16 +62,12 @@ DesignNodes NodesOf(KDFilterDesign design) {
     return {0, {}};
 }
 
-int OrderOf(KDFilterDesign design) {
-    return design == KDFilterDesign::Lpf1 || design == KDFilterDesign::LeadLag ? 1 : 2;
-}
-
 }  // namespace
 
 KDFilterCoefficients DesignDigitalFilter(KDFilterDesign design, const std::array<double, 4>& p,
                                          double t) {
     KDFilterCoefficients c;
-    c.order = OrderOf(design);
+    c.order = DesignOrder(design);
     switch (design) {
         case KDFilterDesign::Lpf1: {
             const double pole = std::exp(-p[0] * kTwoPi * t);
@@ -120,13 +116,15 @@ KDFilterCoefficients DesignDigitalFilter(KDFilterDesign design, const std::array
 
 // --- The difference equation ------------------------------------------------------
 
-KLibraryDFilter::KLibraryDFilter(KBenchTop& benchTop, KBlock& block, int order)
-    : KLibraryDigitalClass(benchTop, block), n_(order), in_(In("Input")), out_(Out("Output")) {}
+template <int N>
+KLibraryDFilter<N>::KLibraryDFilter(KBenchTop& benchTop, KBlock& block)
+    : KLibraryDigitalClass(benchTop, block), in_(this->In("Input")), out_(this->Out("Output")) {}
 
-void KLibraryDFilter::Step() {
-    for (int i = n_ - 1; i >= 0; --i) {
-        u_[static_cast<std::size_t>(i + 1)] = u_[static_cast<std::size_t>(i)];
-        y_[static_cast<std::size_t>(i + 1)] = y_[static_cast<std::size_t>(i)];
+template <int N>
+void KLibraryDFilter<N>::Step() {
+    for (std::size_t i = N; i > 0; --i) {
+        u_[i] = u_[i - 1];
+        y_[i] = y_[i - 1];
     }
     u_[0] = *in_;
     if (b_[0] == 0) {
@@ -134,9 +132,10 @@ void KLibraryDFilter::Step() {
                         "cannot be computed");
     }
     double sum = 0.0;
-    for (int i = 0; i <= n_; ++i) sum += a_[static_cast<std::size_t>(i)] * u_[static_cast<std::size_t>(i)];
-    for (int i = 1; i <= n_; ++i) sum -= b_[static_cast<std::size_t>(i)] * y_[static_cast<std::size_t>(i)];
-    const double y = sum / b_[0];
+    for (std::size_t i = 0; i <= N; ++i) sum += a_[i] * u_[i];
+    for (std::size_t i = 1; i <= N; ++i) sum -= b_[i] * y_[i];
+    // Designed filters have b[0] = 1, and x / 1 is x: skip the division.
+    const double y = b_[0] == 1 ? sum : sum / b_[0];
     if (!std::isfinite(y) && std::isfinite(u_[0])) {
         throw KRunError("the filter's output is no longer a finite number; its coefficients "
                         "make it unstable");
@@ -145,7 +144,8 @@ void KLibraryDFilter::Step() {
     *out_ = y;
 }
 
-void KLibraryDFilter::ZeroStoredOutputs() {
+template <int N>
+void KLibraryDFilter<N>::ZeroStoredOutputs() {
     u_.fill(0.0);
     y_.fill(0.0);
     *out_ = 0.0;
@@ -153,51 +153,53 @@ void KLibraryDFilter::ZeroStoredOutputs() {
 
 // --- Z-domain filters ---------------------------------------------------------------
 
-KLibraryZFilter::KLibraryZFilter(KBenchTop& benchTop, KBlock& block, int order)
-    : KLibraryDFilter(benchTop, block, order) {
-    for (int i = 0; i <= order; ++i) {
-        const std::string power = std::to_string(order - i);
-        an_[static_cast<std::size_t>(i)] = In("A" + power);
-        bn_[static_cast<std::size_t>(i)] = In("B" + power);
+template <int N>
+KLibraryZFilter<N>::KLibraryZFilter(KBenchTop& benchTop, KBlock& block)
+    : KLibraryDFilter<N>(benchTop, block) {
+    for (int i = 0; i <= N; ++i) {
+        const std::string power = std::to_string(N - i);
+        an_[static_cast<std::size_t>(i)] = this->In("A" + power);
+        bn_[static_cast<std::size_t>(i)] = this->In("B" + power);
     }
 }
 
-void KLibraryZFilter::Compute(double) {
-    if (!IsSampling()) return;
-    for (int i = 0; i <= n_; ++i) {
-        a_[static_cast<std::size_t>(i)] = *an_[static_cast<std::size_t>(i)];
-        b_[static_cast<std::size_t>(i)] = *bn_[static_cast<std::size_t>(i)];
+template <int N>
+void KLibraryZFilter<N>::Compute(double) {
+    if (!this->IsSampling()) return;
+    for (std::size_t i = 0; i <= N; ++i) {
+        this->a_[i] = *an_[i];
+        this->b_[i] = *bn_[i];
     }
-    Step();
+    this->Step();
 }
 
 // --- Designed filters ------------------------------------------------------------------
 
-KLibraryDDesignedFilter::KLibraryDDesignedFilter(KBenchTop& benchTop, KBlock& block,
-                                                 KDFilterDesign design)
-    : KLibraryDFilter(benchTop, block, OrderOf(design)), design_(design) {
-    const DesignNodes nodes = NodesOf(design);
+template <KDFilterDesign D>
+KLibraryDDesigned<D>::KLibraryDDesigned(KBenchTop& benchTop, KBlock& block)
+    : KLibraryDFilter<DesignOrder(D)>(benchTop, block) {
+    const DesignNodes nodes = NodesOf(D);
     parameterCount_ = nodes.count;
     for (int i = 0; i < parameterCount_; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        nodes_[k] = In(nodes.names[k]);
+        nodes_[k] = this->In(nodes.names[k]);
         stored_[k] = std::fabs(*nodes_[k]);
     }
     UpdateCoefficients();
 }
 
-void KLibraryDDesignedFilter::UpdateCoefficients() {
-    const KDFilterCoefficients c = DesignDigitalFilter(design_, stored_, TSample());
-    a_ = {};
-    b_ = {};
-    for (int i = 0; i <= n_; ++i) {
-        a_[static_cast<std::size_t>(i)] = c.a[static_cast<std::size_t>(i)];
-        b_[static_cast<std::size_t>(i)] = c.b[static_cast<std::size_t>(i)];
+template <KDFilterDesign D>
+void KLibraryDDesigned<D>::UpdateCoefficients() {
+    const KDFilterCoefficients c = DesignDigitalFilter(D, stored_, this->TSample());
+    for (std::size_t i = 0; i <= DesignOrder(D); ++i) {
+        this->a_[i] = c.a[i];
+        this->b_[i] = c.b[i];
     }
 }
 
-void KLibraryDDesignedFilter::Compute(double) {
-    if (!IsSampling()) return;
+template <KDFilterDesign D>
+void KLibraryDDesigned<D>::Compute(double) {
+    if (!this->IsSampling()) return;
     bool changed = false;
     for (int i = 0; i < parameterCount_; ++i) {
         const auto k = static_cast<std::size_t>(i);
@@ -208,7 +210,20 @@ void KLibraryDDesignedFilter::Compute(double) {
         }
     }
     if (changed) UpdateCoefficients();
-    Step();
+    this->Step();
 }
+
+template class KLibraryZFilter<1>;
+template class KLibraryZFilter<2>;
+template class KLibraryZFilter<3>;
+template class KLibraryZFilter<4>;
+template class KLibraryZFilter<5>;
+template class KLibraryZFilter<6>;
+template class KLibraryDDesigned<KDFilterDesign::Lpf1>;
+template class KLibraryDDesigned<KDFilterDesign::Lpf2>;
+template class KLibraryDDesigned<KDFilterDesign::Lpf2a>;
+template class KLibraryDDesigned<KDFilterDesign::Notch>;
+template class KLibraryDDesigned<KDFilterDesign::LeadLag>;
+template class KLibraryDDesigned<KDFilterDesign::BiQuad>;
 
 }  // namespace korvel

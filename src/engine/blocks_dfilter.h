@@ -18,56 +18,55 @@
 
 namespace korvel {
 
+// The difference equation of order N. Histories and coefficients are sized
+// to the order, so a filter is small and its loops unroll.
+template <int N>
 class KLibraryDFilter : public KLibraryDigitalClass {
 public:
-    static constexpr int kMaxOrder = 6;
+    static_assert(N >= 1 && N <= 6);
+    using Coefficients = std::array<double, N + 1>;
+
     // Clears both histories and the output.
     void ZeroStoredOutputs() override;
 
-    int Order() const { return n_; }
     // Coefficients, highest power of z first (for tests and displays).
-    const std::array<double, kMaxOrder + 1>& Numerator() const { return a_; }
-    const std::array<double, kMaxOrder + 1>& Denominator() const { return b_; }
+    const Coefficients& Numerator() const { return a_; }
+    const Coefficients& Denominator() const { return b_; }
 
 protected:
-    KLibraryDFilter(KBenchTop& benchTop, KBlock& block, int order);
+    KLibraryDFilter(KBenchTop& benchTop, KBlock& block);
     // Shifts the histories, takes the input and writes the new output.
     void Step();
 
-    int n_;
-    std::array<double, kMaxOrder + 1> a_{};
-    std::array<double, kMaxOrder + 1> b_{};
+    Coefficients a_{};
+    Coefficients b_{};
 
 private:
-    std::array<double, kMaxOrder + 1> u_{};
-    std::array<double, kMaxOrder + 1> y_{};
+    Coefficients u_{};
+    Coefficients y_{};
     const double* in_;
     double* out_;
 };
 
 // (An z^n + ... + A0) / (Bn z^n + ... + B0), coefficients read at every
 // sample so live changes act at once.
-class KLibraryZFilter : public KLibraryDFilter {
+template <int N>
+class KLibraryZFilter final : public KLibraryDFilter<N> {
 public:
-    KLibraryZFilter(KBenchTop& benchTop, KBlock& block, int order);
+    KLibraryZFilter(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
 
 private:
-    std::array<const double*, kMaxOrder + 1> an_{};
-    std::array<const double*, kMaxOrder + 1> bn_{};
+    std::array<const double*, N + 1> an_{};
+    std::array<const double*, N + 1> bn_{};
 };
 
-template <int N>
-class KLibraryZFilterN final : public KLibraryZFilter {
-public:
-    KLibraryZFilterN(KBenchTop& benchTop, KBlock& block) : KLibraryZFilter(benchTop, block, N) {}
-};
-using KLibraryZFilter1 = KLibraryZFilterN<1>;
-using KLibraryZFilter2 = KLibraryZFilterN<2>;
-using KLibraryZFilter3 = KLibraryZFilterN<3>;
-using KLibraryZFilter4 = KLibraryZFilterN<4>;
-using KLibraryZFilter5 = KLibraryZFilterN<5>;
-using KLibraryZFilter6 = KLibraryZFilterN<6>;
+using KLibraryZFilter1 = KLibraryZFilter<1>;
+using KLibraryZFilter2 = KLibraryZFilter<2>;
+using KLibraryZFilter3 = KLibraryZFilter<3>;
+using KLibraryZFilter4 = KLibraryZFilter<4>;
+using KLibraryZFilter5 = KLibraryZFilter<5>;
+using KLibraryZFilter6 = KLibraryZFilter<6>;
 
 // The designs: pole-zero matching with unity gain at DC.
 enum class KDFilterDesign { Lpf1, Lpf2, Lpf2a, Notch, LeadLag, BiQuad };
@@ -83,27 +82,25 @@ struct KDFilterCoefficients {
 KDFilterCoefficients DesignDigitalFilter(KDFilterDesign design, const std::array<double, 4>& p,
                                          double t);
 
+constexpr int DesignOrder(KDFilterDesign design) {
+    return design == KDFilterDesign::Lpf1 || design == KDFilterDesign::LeadLag ? 1 : 2;
+}
+
 // A designed filter: coefficients are recomputed when TSample changes and at
 // a sample when a parameter node's value changed.
-class KLibraryDDesignedFilter : public KLibraryDFilter {
+template <KDFilterDesign D>
+class KLibraryDDesigned final : public KLibraryDFilter<DesignOrder(D)> {
 public:
-    KLibraryDDesignedFilter(KBenchTop& benchTop, KBlock& block, KDFilterDesign design);
+    KLibraryDDesigned(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
     void UpdateCoefficients() override;
 
 private:
-    KDFilterDesign design_;
     int parameterCount_ = 0;
     std::array<const double*, 4> nodes_{};
     std::array<double, 4> stored_{};
 };
 
-template <KDFilterDesign D>
-class KLibraryDDesigned final : public KLibraryDDesignedFilter {
-public:
-    KLibraryDDesigned(KBenchTop& benchTop, KBlock& block)
-        : KLibraryDDesignedFilter(benchTop, block, D) {}
-};
 using KLibraryDLpf1 = KLibraryDDesigned<KDFilterDesign::Lpf1>;
 using KLibraryDLpf2 = KLibraryDDesigned<KDFilterDesign::Lpf2>;
 using KLibraryDLpf2a = KLibraryDDesigned<KDFilterDesign::Lpf2a>;

@@ -20,20 +20,19 @@ double Limit(double y, double lower, double upper) {
 // The anti-windup shared by the PI, PID and PI+ laws: while y is beyond
 // L = Saturation x Wind-up the integral is held at the limit the law gives,
 // and y becomes the saturation.
-struct KWindupLimits {
-    double upper;  // the integral's limit while y > L
-    double lower;  // while y < -L
-};
-
-double LimitPiOutput(double y, double ki, double saturation, double windupLimit,
-                     const KWindupLimits& limits, double& integral) {
+// The integral's limits are `base` + L / KP while y > L and `base` - L / KP
+// while y < -L.
+double LimitPiOutput(double y, double ki, double kp, double saturation, double windupLimit,
+                     double base, double& integral) {
     if (!(ki > 0)) {
         integral = 0.0;
     } else if (y > windupLimit) {
-        if (integral > limits.upper) integral = limits.upper;
+        const double upper = base + windupLimit / kp;
+        if (integral > upper) integral = upper;
         y = saturation;
     } else if (y < -windupLimit) {
-        if (integral < limits.lower) integral = limits.lower;
+        const double lower = base + -windupLimit / kp;
+        if (integral < lower) integral = lower;
         y = -saturation;
     }
     return Limit(y, -saturation, saturation);
@@ -198,8 +197,7 @@ void KLibraryDPid::Compute(double) {
     }
     const double saturation = *saturation_;
     const double windupLimit = saturation * *windup_;
-    const KWindupLimits limits{windupLimit / kp - e, -windupLimit / kp - e};
-    *out_ = LimitPiOutput(y, ki, saturation, windupLimit, limits, integral_);
+    *out_ = LimitPiOutput(y, ki, kp, saturation, windupLimit, -e, integral_);
 }
 
 void KLibraryDPid::ZeroStoredOutputs() {
@@ -272,8 +270,7 @@ void KLibraryDPiPlus::Compute(double) {
     const double y = kp * (integral_ + e);
     const double saturation = *saturation_;
     const double windupLimit = saturation * *windup_;
-    const KWindupLimits limits{f + (windupLimit / kp - c * kfr), f + (-windupLimit / kp - c * kfr)};
-    *out_ = LimitPiOutput(y, ki, saturation, windupLimit, limits, integral_);
+    *out_ = LimitPiOutput(y, ki, kp, saturation, windupLimit, f - c * kfr, integral_);
 }
 
 void KLibraryDPiPlus::ZeroStoredOutputs() {

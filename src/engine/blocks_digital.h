@@ -90,6 +90,8 @@ class KLibraryDTCalc final : public KLibraryDSimpleSISO {
 public:
     KLibraryDTCalc(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
+    // The release is checked at every evaluation.
+    KGate Gate() const override { return {}; }
     void ZeroStoredOutputs() override;
 
 private:

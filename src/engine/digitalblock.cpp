@@ -54,6 +54,11 @@ void KLibraryDctl::Register(KLibraryDigitalClass& block) {
     blocks_.push_back(&block);
 }
 
+void KLibraryDctl::DeclareSampledWrite(KLibraryDigitalClass& block, std::uint32_t slot) {
+    RecordWrite(slot);
+    if (publishers_.empty() || publishers_.back() != &block) publishers_.push_back(&block);
+}
+
 void KLibraryDctl::ChangePeriod(double tSample, double time) {
     if (!IsUsablePeriod(tSample)) {
         usable_ = false;
@@ -73,7 +78,7 @@ void KLibraryDctl::Compute(double time) {
     if (time >= next_ && IsSampleInstant(BenchTop())) {
         sampling_ = true;
         next_ = time + tSample_ * kNextSampleFactor;
-        for (KLibraryDigitalClass* block : blocks_) block->SampleOutput();
+        for (KLibraryDigitalClass* block : publishers_) block->SampleOutput();
         return;
     }
     sampling_ = false;
@@ -92,9 +97,14 @@ KLibraryDigitalClass::KLibraryDigitalClass(KBenchTop& benchTop, KBlock& block,
     controller_->Register(*this);
 }
 
+KGate KLibraryDigitalClass::Gate() const {
+    if (controller_ == nullptr) return {};
+    return {controller_->SamplingFlag(), controller_};
+}
+
 double* KLibraryDigitalClass::SampledOut(std::string_view node) {
     double* slot = Out(node);
-    if (controller_ != nullptr) controller_->DeclareSampledWrite(SlotIndex(slot));
+    if (controller_ != nullptr) controller_->DeclareSampledWrite(*this, SlotIndex(slot));
     return slot;
 }
 

@@ -21,8 +21,12 @@
 // To write a block:
 //   - derive from KLibraryDigitalClass; resolve inputs with In, outputs that
 //     Compute writes with Out, and outputs that SampleOutput writes with
-//     SampledOut (the write then belongs to the controller's evaluation);
-//   - in Compute, return at once unless IsSampling();
+//     SampledOut (the write then belongs to the controller's evaluation,
+//     and the controller calls the block's SampleOutput at each sample);
+//   - in Compute, return at once unless IsSampling(); the batched plan
+//     skips the block altogether while its controller is not sampling (see
+//     Gate). A block that must act at other evaluations too overrides Gate
+//     to return {};
 //   - override UpdateCoefficients when coefficients depend on TSample (the
 //     controller calls it whenever TSample changes; call it yourself at the
 //     end of the constructor for the first period);
@@ -61,13 +65,15 @@ public:
     bool IsDigitalController() const override { return true; }
 
     bool IsSampling() const { return sampling_; }
+    const bool* SamplingFlag() const { return &sampling_; }
     double TSample() const { return tSample_; }
     double NextSampleTime() const { return next_; }
 
     // Called by a digital block's constructor.
     void Register(KLibraryDigitalClass& block);
-    // A slot a registered block writes from SampleOutput.
-    void DeclareSampledWrite(std::uint32_t slot) { RecordWrite(slot); }
+    // A block publishing `slot` from SampleOutput (see SampledOut). Only such
+    // blocks are called at samples: for the others SampleOutput does nothing.
+    void DeclareSampledWrite(KLibraryDigitalClass& block, std::uint32_t slot);
 
 private:
     void ChangePeriod(double tSample, double time);
@@ -78,6 +84,7 @@ private:
     bool sampling_ = false;
     bool usable_;
     std::vector<KLibraryDigitalClass*> blocks_;
+    std::vector<KLibraryDigitalClass*> publishers_;
 };
 
 // The base of every block a Digital Controller samples.
@@ -92,8 +99,12 @@ public:
     // Recomputes coefficients that depend on TSample.
     virtual void UpdateCoefficients() {}
     // Publishes what the block outputs at a sample before the evaluation
-    // computes anything (see the header comment).
+    // computes anything (see the header comment). Called only for blocks
+    // that resolved an output with SampledOut.
     virtual void SampleOutput() {}
+
+    // Compute acts only while the controller samples.
+    KGate Gate() const override;
 
     KLibraryDctl* Controller() const { return controller_; }
     bool IsSampling() const { return controller_ != nullptr && controller_->IsSampling(); }

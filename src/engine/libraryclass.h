@@ -27,6 +27,16 @@ namespace korvel {
 class KBenchTop;
 class KBlock;
 class KStateVar;
+class KLibraryClass;
+
+// An object whose Compute does nothing unless a flag is set: the flag and the
+// object that sets it earlier in the same evaluation (a digital block and its
+// controller's sampling flag). The batched plan places such an object after
+// the owner and skips it, with its whole group, while the flag is clear.
+struct KGate {
+    const bool* flag = nullptr;
+    const KLibraryClass* owner = nullptr;
+};
 
 class KLibraryClass : public KRunObject {
 public:
@@ -45,6 +55,8 @@ public:
     virtual bool SampleLive(double time);
     // Describes the object as a kernel when its evaluation allows it.
     virtual bool DescribeKernel(KKernel& kernel) const;
+    // The flag without which Compute does nothing (none by default).
+    virtual KGate Gate() const { return {}; }
 
     KBlock& Block() const { return block_; }
     const std::string& Name() const;
