@@ -25,7 +25,11 @@ bool IsUsablePeriod(double tSample) {
 
 bool IsSampleInstant(const KBenchTop& benchTop) {
     const KSolver* solver = benchTop.Solver();
-    return solver == nullptr || solver->IsLastStage();
+    if (solver == nullptr) return true;
+    // The last-stage flag starts set so that the very first evaluation is a
+    // sample; it stays set through the first step's second and third stages,
+    // which are predictors like any other, so the stage is checked as well.
+    return solver->IsLastStage() && (solver->Stage() == 4 || solver->Stage() == 1);
 }
 
 KLibraryDctl* FindControllerByReference(const KBenchTop& benchTop, double reference) {

@@ -9,6 +9,9 @@
 #include "engine/blocks_analog.h"
 #include "engine/blocks_dfilter.h"
 #include "engine/blocks_digital.h"
+#include "engine/blocks_display.h"
+#include "engine/blocks_live.h"
+#include "engine/blocks_meters.h"
 #include "engine/blocks_logic.h"
 #include "engine/blocks_math.h"
 #include "engine/blocks_misc.h"
@@ -23,6 +26,14 @@ namespace {
 template <class T>
 void Make(KBenchTop& benchTop, KBlock& block) {
     benchTop.AddCompute(benchTop.Adopt(std::make_unique<T>(benchTop, block)));
+}
+
+// Builds the object, puts it on the compute list and the display list.
+template <class T>
+void MakeDisplayed(KBenchTop& benchTop, KBlock& block) {
+    T& object = benchTop.Adopt(std::make_unique<T>(benchTop, block));
+    benchTop.AddCompute(object);
+    benchTop.AddDisplay(object);
 }
 
 struct Entry {
@@ -112,6 +123,27 @@ constexpr Entry kMakers[] = {
     {"KZFilter4", &Make<KLibraryZFilter4>},
     {"KZFilter5", &Make<KLibraryZFilter5>},
     {"KZFilter6", &Make<KLibraryZFilter6>},
+    // Live constants, switches and meters
+    {"KDConstant", &MakeDisplayed<KLibraryDirectConstant>},
+    {"KDIConstant", &MakeDisplayed<KLibraryDirectIConstant>},
+    {"KSConstant", &MakeDisplayed<KLibraryScaleByConstant>},
+    {"KISConstant", &MakeDisplayed<KLibraryIScaleByConstant>},
+    {"KStringConstant", &MakeDisplayed<KLibraryStringConstant>},
+    {"KButton", &MakeDisplayed<KLibraryButton>},
+    {"KRelay", &MakeDisplayed<KLibraryRelay>},
+    {"KMeterRMS", &MakeDisplayed<KLibraryMeterRMS>},
+    {"KMeterDC", &MakeDisplayed<KLibraryMeterDC>},
+    {"KMeterHarm", &MakeDisplayed<KLibraryMeterHarm>},
+    {"KHarmCorrTable", &MakeDisplayed<KLibraryHarmCorrTable>},
+    {"KMeterTimer", &MakeDisplayed<KLibraryMeterTimer>},
+    {"KMeterCounter", &MakeDisplayed<KLibraryMeterCounter>},
+    {"KMeterInspect", &MakeDisplayed<KLibraryMeterInspect>},
+    {"KMeterTrigInspect", &MakeDisplayed<KLibraryMeterTrigInspect>},
+    {"KLamp", &MakeDisplayed<KLibraryLamp>},
+    {"KBar", &MakeDisplayed<KLibraryBar>},
+    {"KDial", &MakeDisplayed<KLibraryDial>},
+    {"KBanner", &MakeDisplayed<KLibraryBanner>},
+    {"KMessage", &MakeDisplayed<KLibraryMessage>},
 };
 
 constexpr std::string_view kPassive[] = {

@@ -60,6 +60,17 @@ TEST(Digital, APeriodBetweenStepsSamplesAtTheNextStepEnd) {
     }
 }
 
+// With a period below h / 2 the first step's middle stages must not sample:
+// they evaluate predictors, not points of the solution.
+TEST(Digital, TheFirstStepSamplesOnlyAtItsStartAndEnd) {
+    DigitalModel m(0.1, 0.01);
+    KBlock& sum = m.model.Add("KDSum");
+    KTestModel::Set(sum, "Input", 1.0);
+    KBenchTop& benchTop = m.model.Build();
+    ASSERT_TRUE(benchTop.Solver()->Step(0.0));
+    EXPECT_NEAR(m.model.Value(sum, "Output"), 0.02, 1e-15);  // two samples of 0.01 x 1
+}
+
 TEST(Digital, TwoControllersSampleAtTheirOwnRates) {
     DigitalModel m(0.01, 0.02);
     KBlock& slow = m.model.Add("KDctl", "Slow");
