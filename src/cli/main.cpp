@@ -28,6 +28,10 @@ int main(int argc, char** argv) {
         app.add_option("--vars", opts.vars, "Variables to write, in this order")->delimiter(',');
     app.add_option("--out", opts.out, "CSV file to write (default: standard output)");
     app.add_flag("--check", opts.check, "Compile only and print the compile messages");
+    app.add_option("--set", opts.sets,
+                   "Set a live constant, string constant, push button or live switch, by "
+                   "block name, before the run starts: NAME=VALUE (repeatable)")
+        ->allow_extra_args(false);
     app.add_option("--module-dir", opts.moduleFolders,
                    "Folder searched for custom module files (repeatable); the model's own "
                    "folder is searched last");

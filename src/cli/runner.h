@@ -25,6 +25,7 @@ struct KRunnerOptions {
     bool varsGiven = false;
     std::string out;  // empty: standard output
     bool check = false;
+    std::vector<std::string> sets;  // NAME=VALUE live values set before the run
 };
 
 // Reads the model and writes it back through the writer to opts.saveAs.

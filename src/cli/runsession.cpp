@@ -12,6 +12,7 @@
 #include "base/countingmessages.h"
 #include "base/messages.h"
 #include "base/numberformat.h"
+#include "cli/setoptions.h"
 #include "engine/benchtop.h"
 #include "engine/buildbenchtop.h"
 #include "engine/compilemessage.h"
@@ -249,6 +250,7 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& csv) 
     }
     Columns columns = ChooseColumns(*bench, opts, watch);
     if (!columns.ok) return kExitInput;
+    if (!ApplyLiveSettings(*bench, opts.sets, watch)) return kExitInput;
     csv << "Time";
     for (const KLibraryVar* v : columns.vars) csv << ',' << CsvField(v->Name());
     csv << '\n';
