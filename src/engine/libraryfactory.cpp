@@ -12,6 +12,8 @@
 #include "engine/blocks_display.h"
 #include "engine/blocks_live.h"
 #include "engine/blocks_meters.h"
+#include "engine/blocks_motion.h"
+#include "engine/blocks_profile.h"
 #include "engine/blocks_logic.h"
 #include "engine/blocks_math.h"
 #include "engine/blocks_misc.h"
@@ -144,6 +146,17 @@ constexpr Entry kMakers[] = {
     {"KDial", &MakeDisplayed<KLibraryDial>},
     {"KBanner", &MakeDisplayed<KLibraryBanner>},
     {"KMessage", &MakeDisplayed<KLibraryMessage>},
+    // Motion
+    {"KMech2J", &Make<KLibraryMech2J>},
+    {"KABC2DQ", &Make<KLibraryABC2DQ>},
+    {"KDQ2ABC", &Make<KLibraryDQ2ABC>},
+    {"KFriction", &Make<KLibraryFriction>},
+    {"KHarmError", &Make<KLibraryHarmError>},
+    {"KMotorFb", &Make<KLibraryMotorFb>},
+    {"KProfileAVD", &Make<KLibraryProfileAVD>},
+    {"KProfile333", &Make<KLibraryProfile333>},
+    {"KProfile333PA", &Make<KLibraryProfile333PA>},
+    {"KProfileTri", &Make<KLibraryProfileTri>},
 };
 
 constexpr std::string_view kPassive[] = {
