@@ -72,13 +72,26 @@ void KLibraryDctl::ChangePeriod(double tSample, double time) {
     }
     usable_ = true;
     tSample_ = tSample;
-    next_ = time + tSample;
+    // After a deferred first evaluation the first sample is still due.
+    if (!deferred_) next_ = time + tSample;
+    deferred_ = false;
     for (KLibraryDigitalClass* block : blocks_) block->UpdateCoefficients();
 }
 
 void KLibraryDctl::Compute(double time) {
     const double tSample = *tSampleNode_;
-    if (tSample != tSample_ || !usable_) ChangePeriod(tSample, time);
+    if (tSample != tSample_ || !usable_) {
+        // A TSample wired from a block computed after the controller holds
+        // no value yet at the model's very first evaluation: wait for it.
+        if (!evaluated_ && !IsUsablePeriod(tSample)) {
+            evaluated_ = true;
+            deferred_ = true;
+            sampling_ = false;
+            return;
+        }
+        ChangePeriod(tSample, time);
+    }
+    evaluated_ = true;
     if (time >= next_ && IsSampleInstant(BenchTop())) {
         sampling_ = true;
         next_ = time + tSample_ * kNextSampleFactor;

@@ -60,7 +60,10 @@ public:
 
     // Notices a new TSample (recomputing its blocks' coefficients) and takes
     // a sample when one is due. A TSample that is not a finite number greater
-    // than 0 is a run-time error naming the node and its value.
+    // than 0 is a run-time error naming the node and its value, except at the
+    // model's very first evaluation, where a TSample wired from a block that
+    // computes later holds nothing yet: the controller then waits for the
+    // value and takes its first sample at the first step end.
     void Compute(double time) override;
     bool IsDigitalController() const override { return true; }
 
@@ -83,6 +86,8 @@ private:
     double next_ = 0.0;
     bool sampling_ = false;
     bool usable_;
+    bool evaluated_ = false;
+    bool deferred_ = false;
     std::vector<KLibraryDigitalClass*> blocks_;
     std::vector<KLibraryDigitalClass*> publishers_;
 };
