@@ -167,6 +167,22 @@ KLibraryHarmCorrTable::KLibraryHarmCorrTable(KBenchTop& benchTop, KBlock& block)
 
 void KLibraryHarmCorrTable::Compute(double time) {
     const double reference = *reference_;
+    if (IsSampleInstant(BenchTop())) {
+        const bool clear = High(*clear_);
+        const bool load = High(*load_);
+        if (clear && !clearWasHigh_) {
+            table_.assign(table_.size(), Slot{});
+            window_.open = false;
+        }
+        if (load && !loadWasHigh_) window_.Open(reference, *cycles_, time);
+        clearWasHigh_ = clear;
+        loadWasHigh_ = load;
+        if (DueSample(time) && window_.open && !window_.Add(*in_, *harmonic_, reference, time)) {
+            Learn(time);
+        }
+    }
+    // The correction follows the reference at every evaluation, from the
+    // table as this evaluation left it.
     double correction = 0.0;
     for (const Slot& slot : table_) {
         if (slot.harmonic < 0) break;
@@ -174,19 +190,6 @@ void KLibraryHarmCorrTable::Compute(double time) {
                       slot.s * std::sin(slot.harmonic * reference);
     }
     *correction_ = correction;
-
-    if (!IsSampleInstant(BenchTop())) return;
-    const bool clear = High(*clear_);
-    const bool load = High(*load_);
-    if (clear && !clearWasHigh_) {
-        table_.assign(table_.size(), Slot{});
-        window_.open = false;
-    }
-    if (load && !loadWasHigh_) window_.Open(reference, *cycles_, time);
-    clearWasHigh_ = clear;
-    loadWasHigh_ = load;
-    if (!DueSample(time) || !window_.open) return;
-    if (!window_.Add(*in_, *harmonic_, reference, time)) Learn(time);
 }
 
 void KLibraryHarmCorrTable::Learn(double time) {

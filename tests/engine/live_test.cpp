@@ -5,6 +5,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "base/numberformat.h"
 #include "engine/blocks_live.h"
 #include "testmodel.h"
 
@@ -147,6 +148,81 @@ TEST(LiveSwitches, StringConstantParsesTheChosenString) {
     EXPECT_EQ(model.messages.Last().caption, "Invalid String Constant");
     EXPECT_EQ(model.messages.Last().text,
               "Value in String Constant \"fast\" is invalid.  Value will be forced to zero.");
+}
+
+}  // namespace
+}  // namespace korvel::test
+
+namespace korvel::test {
+namespace {
+
+KDisplayState StateOf(KBenchTop& benchTop, const KBlock& block) {
+    for (KLibraryClass* object : benchTop.DisplayList()) {
+        if (&object->Block() == &block) return dynamic_cast<KDisplayed&>(*object).DisplayState();
+    }
+    ADD_FAILURE() << "not on the display list";
+    return {};
+}
+
+TEST(Displays, LampBarDialAndBannerShowTheirInputs) {
+    KTestModel model;
+    model.AddSolver(0.01);
+    KBlock& lamp = model.Add("KLamp");
+    KBlock& bar = model.Add("KBar");
+    KBlock& dial = model.Add("KDial");
+    KBlock& banner = model.Add("KBanner");
+    banner.FindNode("Messages")->SetStrings({"idle", "running", "fault"});
+    for (KBlock* gauge : {&bar, &dial}) {
+        KTestModel::Set(*gauge, "Minimum", -10.0);
+        KTestModel::Set(*gauge, "Maximum", 10.0);
+        KTestModel::Set(*gauge, "Mult", 2.0);
+    }
+    KBenchTop& benchTop = model.Build();
+    const struct {
+        double input;
+        bool lit;
+        double fraction;
+        const char* text;
+    } cases[] = {
+        {0.5, false, 0.55, "running"}, {2.5, true, 0.75, "fault"}, {-1.0, false, 0.4, "idle"},
+        {20.0, true, 1.0, "fault"},    {-20.0, false, 0.0, "idle"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        for (KBlock* block : {&lamp, &bar, &dial, &banner}) *model.Slot(*block, "Input") = c.input;
+        EXPECT_EQ(StateOf(benchTop, lamp).on, c.lit);
+        EXPECT_NEAR(StateOf(benchTop, bar).fraction, c.fraction, 1e-12);
+        EXPECT_NEAR(StateOf(benchTop, dial).angle, (c.fraction - 0.5) * 1.5 * M_PI, 1e-12);
+        EXPECT_EQ(StateOf(benchTop, banner).text, c.text);
+    }
+    EXPECT_EQ(StateOf(benchTop, bar).valueText, FormatNumber(-40.0));
+}
+
+// Cancel in the box stops the run with the stop() note; OK sets the output.
+TEST(Displays, MessageBlockAsksOnARisingEdge) {
+    for (KAnswer answer : {KAnswer::Ok, KAnswer::Cancel}) {
+        KTestModel model;
+        model.AddSolver(0.1);
+        KBlock& message = model.Add("KMessage", "ask");
+        message.FindNode("Message")->SetText("Continue?");
+        KBenchTop& benchTop = model.Build();
+        model.messages.answer = answer;
+        ASSERT_TRUE(benchTop.Solver()->Step(0.0));
+        *model.Slot(message, "Trigger Input") = 1.0;
+        const bool ran = benchTop.Solver()->Step(benchTop.time);
+        ASSERT_GE(model.messages.boxes.size(), 1u);
+        EXPECT_EQ(model.messages.boxes[0].caption, "User Message");
+        EXPECT_EQ(model.messages.boxes[0].text, "Continue?");
+        if (answer == KAnswer::Ok) {
+            EXPECT_TRUE(ran);
+            EXPECT_EQ(model.Value(message, "Trigger Output"), 1.0);
+            EXPECT_EQ(model.messages.boxes.size(), 1u);
+        } else {
+            EXPECT_FALSE(ran);
+            EXPECT_EQ(model.messages.Last().text,
+                      "stop() executed from KMessage block named \"ask\" on sheet 1");
+        }
+    }
 }
 
 }  // namespace

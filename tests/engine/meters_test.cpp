@@ -223,3 +223,39 @@ TEST(Meters, TriggeredInspectorCapturesOnceAfterArming) {
 
 }  // namespace
 }  // namespace korvel::test
+
+namespace korvel::test {
+namespace {
+
+// Input 0.5 sin(2 th + 0.3): one learned window puts C cos 2th - S sin 2th
+// = 0.5 sin(2 th + 0.3) in the table, so the correction rebuilds the input.
+TEST(Meters, HarmonicCorrectionTableRebuildsALearnedHarmonic) {
+    KTestModel model;
+    model.AddSolver(1e-5);
+    KBlock& time = model.Add("KTime");
+    KBlock& reference = model.Add("KScale");
+    KTestModel::Set(reference, "Scale by", 10 * kTwoPi);
+    model.Wire(time, "Time", reference, "Input");
+    KBlock& tone = AddSine(model, 20.0, 0.5, 0.3);
+    KBlock& table = model.Add("KHarmCorrTable");
+    KTestModel::Set(table, "Harmonic", 2.0);
+    KTestModel::Set(table, "TSample", 1e-5);
+    KTestModel::Set(table, "Correction Scale", 1.0);
+    model.Wire(tone, "Output", table, "Input");
+    model.Wire(reference, "Output", table, "Reference");
+    KBenchTop& benchTop = model.Build();
+    ASSERT_TRUE(benchTop.Solver()->Step(0.0));
+    *model.Slot(table, "Load Harmonic") = 1.0;
+    ASSERT_TRUE(benchTop.Solver()->RunUntil(0.15));
+    EXPECT_NEAR(model.Value(table, "Magnitude"), 0.5, 1e-3);
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(benchTop.Solver()->RunUntil(benchTop.time + 0.0123));
+        EXPECT_NEAR(model.Value(table, "Correction"), model.Value(tone, "Output"), 2e-3);
+    }
+    *model.Slot(table, "Clear") = 1.0;
+    ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
+    EXPECT_EQ(model.Value(table, "Correction"), 0.0);
+}
+
+}  // namespace
+}  // namespace korvel::test
