@@ -71,7 +71,8 @@ public:
             controllerIds.push_back(controller.IDNumber());
         }
         for (int i = 0; i < kLoops; ++i) {
-            const double controller = controllerIds[static_cast<std::size_t>(i / (kLoops / kControllers))];
+            const double controller =
+                controllerIds[static_cast<std::size_t>(i / (kLoops / kControllers))];
             KBlock& sub = Add("KSub");
             KBlock& pid = Add("KDPid");
             KBlock& plant = Add("KDLpf1");
@@ -132,8 +133,7 @@ private:
 // samples (the first evaluation and every PeriodSteps-th step end).
 class HandLoops {
 public:
-    HandLoops()
-        : n_(kLoops), integral_(n_), previous_(n_), plant_(n_), stored_(n_), delayed_(n_) {
+    HandLoops() : n_(kLoops), integral_(n_), previous_(n_), plant_(n_), stored_(n_), delayed_(n_) {
         const double t = kStep;
         for (int c = 0; c < kControllers; ++c) {
             pole_[c] = std::exp(-kPlantHz * 2 * 3.1415926 * PeriodSteps(c) * t);

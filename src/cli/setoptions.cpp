@@ -46,7 +46,8 @@ bool ApplyOne(KBenchTop& bench, const std::string& setting, Messages& messages) 
     }
     if (applied) return true;
     if (named || ModelHasBlockNamed(bench, name)) {
-        messages.ErrorBox("--set " + name + ": the block is not a live constant, string "
+        messages.ErrorBox("--set " + name +
+                          ": the block is not a live constant, string "
                           "constant, push button or live switch.");
     } else {
         messages.ErrorBox("--set " + name + ": the model has no block named \"" + name + "\".");

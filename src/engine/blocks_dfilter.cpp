@@ -56,8 +56,9 @@ DesignNodes NodesOf(KDFilterDesign design) {
         case KDFilterDesign::LeadLag:
             return {2, {"Numerator Frequency", "Denominator Frequency"}};
         case KDFilterDesign::BiQuad:
-            return {4, {"Numerator Frequency", "Numerator Damping", "Denominator Frequency",
-                        "Denominator Damping"}};
+            return {4,
+                    {"Numerator Frequency", "Numerator Damping", "Denominator Frequency",
+                     "Denominator Damping"}};
     }
     return {0, {}};
 }
@@ -128,8 +129,9 @@ void KLibraryDFilter<N>::Step() {
     }
     u_[0] = *in_;
     if (b_[0] == 0) {
-        throw KRunError("the filter's leading denominator coefficient is 0, so its output "
-                        "cannot be computed");
+        throw KRunError(
+            "the filter's leading denominator coefficient is 0, so its output "
+            "cannot be computed");
     }
     double sum = 0.0;
     for (std::size_t i = 0; i <= N; ++i) sum += a_[i] * u_[i];
@@ -137,8 +139,9 @@ void KLibraryDFilter<N>::Step() {
     // Designed filters have b[0] = 1, and x / 1 is x: skip the division.
     const double y = b_[0] == 1 ? sum : sum / b_[0];
     if (!std::isfinite(y) && std::isfinite(u_[0])) {
-        throw KRunError("the filter's output is no longer a finite number; its coefficients "
-                        "make it unstable");
+        throw KRunError(
+            "the filter's output is no longer a finite number; its coefficients "
+            "make it unstable");
     }
     y_[0] = y;
     *out_ = y;

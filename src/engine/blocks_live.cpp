@@ -172,9 +172,8 @@ KLibraryStringConstant::KLibraryStringConstant(KBenchTop& benchTop, KBlock& bloc
     // A build lists what it finds instead of stopping to ask, so an initial
     // string that is not a number is a compile warning, not a box.
     const double initial = NodeValue("InitValue");
-    const int index = std::isfinite(initial) && initial >= 0 && initial < 1e9
-                          ? static_cast<int>(initial)
-                          : 0;
+    const int index =
+        std::isfinite(initial) && initial >= 0 && initial < 1e9 ? static_cast<int>(initial) : 0;
     if (!Choose(index) && !Choose(0)) return;
     if (!valid_) {
         BenchTop().CompileMessages().push_back(
@@ -196,8 +195,7 @@ bool KLibraryStringConstant::Select(int index) {
     if (!Choose(index)) return false;
     if (!valid_) {
         BenchTop().Sink().Box("Invalid String Constant",
-                              InvalidText(strings_[static_cast<std::size_t>(index)]),
-                              KButtons::Ok);
+                              InvalidText(strings_[static_cast<std::size_t>(index)]), KButtons::Ok);
     }
     return true;
 }

@@ -75,9 +75,7 @@ using KLibraryIScaleByConstant = KLibraryConstantOf<KConstantKind::InverseScaleB
 // one "InitValue" picks) and its number is the output. A string that is not
 // a number outputs 0: chosen while the model runs it shows the "Invalid
 // String Constant" box; as the initial choice it is a compile warning.
-class KLibraryStringConstant final : public KLibraryClass,
-                                     public KDisplayed,
-                                     public KLiveSettable {
+class KLibraryStringConstant final : public KLibraryClass, public KDisplayed, public KLiveSettable {
 public:
     KLibraryStringConstant(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;

@@ -57,11 +57,13 @@ private:
 
 class KLibraryMeterRMS final : public KLibraryMeterAverage {
 public:
-    KLibraryMeterRMS(KBenchTop& benchTop, KBlock& block) : KLibraryMeterAverage(benchTop, block, true) {}
+    KLibraryMeterRMS(KBenchTop& benchTop, KBlock& block)
+        : KLibraryMeterAverage(benchTop, block, true) {}
 };
 class KLibraryMeterDC final : public KLibraryMeterAverage {
 public:
-    KLibraryMeterDC(KBenchTop& benchTop, KBlock& block) : KLibraryMeterAverage(benchTop, block, false) {}
+    KLibraryMeterDC(KBenchTop& benchTop, KBlock& block)
+        : KLibraryMeterAverage(benchTop, block, false) {}
 };
 
 // One measurement window of a harmonic: the Fourier sums of Input against

@@ -76,8 +76,7 @@ void KLibraryMech2J::Compute(double) {
     if (jm == 0 || jl == 0) throw KRunError(std::string(kDivisionByZero));
     const double kcv = *kcv_;
     const double ks = *ks_;
-    const double am =
-        (*tApplied_ + *tMDist_ - vm * *kmv_ + (vl - vm) * kcv + (pl - pm) * ks) / jm;
+    const double am = (*tApplied_ + *tMDist_ - vm * *kmv_ + (vl - vm) * kcv + (pl - pm) * ks) / jm;
     const double al = (*tLDist_ - vl * *klv_ + (vm - vl) * kcv + (pm - pl) * ks) / jl;
     motorSpeed_.Derivative() = am;
     motorPosition_.Derivative() = vm;

@@ -92,9 +92,9 @@ KLibraryProfile::KLibraryProfile(KBenchTop& benchTop, KBlock& block, KProfileKin
       continuous_(In("Continuous")),
       pf_(In("Pf")),
       distance_(In("PDistance")),
-      speed_(block.FindNode("VTraverse")  ? In("VTraverse")
-             : block.FindNode("VMax")     ? In("VMax")
-                                          : nullptr),
+      speed_(block.FindNode("VTraverse") ? In("VTraverse")
+             : block.FindNode("VMax")    ? In("VMax")
+                                         : nullptr),
       acceleration_(block.FindNode("AMax") ? In("AMax") : nullptr),
       deceleration_(block.FindNode("DMax") ? In("DMax") : nullptr),
       sCurve_(In("S-Curve")),

@@ -22,13 +22,13 @@ namespace korvel {
 
 // One phase of a planned move: constant jerk from its start.
 struct KProfilePhase {
-    double start = 0.0;     // time from the start of the move
+    double start = 0.0;  // time from the start of the move
     double duration = 0.0;
-    double p0 = 0.0;        // position, speed and acceleration at its start
+    double p0 = 0.0;  // position, speed and acceleration at its start
     double v0 = 0.0;
     double a0 = 0.0;
     double jerk = 0.0;
-    bool moving = true;     // false for the dwell
+    bool moving = true;  // false for the dwell
 };
 
 // A planned move: its phases in order, from position 0 and speed 0, and the

@@ -1,6 +1,7 @@
 // Custom modules that hold their own Digital Controller: each instance
 // samples at its own controller's period, end to end through korvel-run.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <array>
 #include <cmath>
@@ -10,7 +11,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-#include <sys/wait.h>
 
 namespace {
 

@@ -1,5 +1,6 @@
 // korvel-run --set and a Stop block ending a headless run, end to end.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
@@ -7,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
@@ -19,11 +19,10 @@ struct Outcome {
 
 // Runs korvel-run on the bundled stop_on_level example with more arguments.
 Outcome RunStopOnLevel(const std::string& args) {
-    const auto err = std::filesystem::temp_directory_path() /
-                     ("korvel_set_" + std::string(::testing::UnitTest::GetInstance()
-                                                      ->current_test_info()
-                                                      ->name()) +
-                      ".txt");
+    const auto err =
+        std::filesystem::temp_directory_path() /
+        ("korvel_set_" +
+         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt");
     const std::string model = std::string(KORVEL_EXAMPLES) + "/stop_on_level.kvd";
     const std::string command =
         std::string(KORVEL_RUN) + " " + model + " " + args + " 2>" + err.string();

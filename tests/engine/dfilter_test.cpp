@@ -50,8 +50,8 @@ TEST(DigitalFilters, TwoPoleDesignsPlaceThePolesOfTheMatchedContinuousFilter) {
         KDFilterDesign design;
         double f, zeta;
     } cases[] = {
-        {KDFilterDesign::Lpf2, 50, 0.3}, {KDFilterDesign::Lpf2, 20, 1.0},
-        {KDFilterDesign::Lpf2, 20, 2.5}, {KDFilterDesign::Lpf2a, 80, 0.707},
+        {KDFilterDesign::Lpf2, 50, 0.3},  {KDFilterDesign::Lpf2, 20, 1.0},
+        {KDFilterDesign::Lpf2, 20, 2.5},  {KDFilterDesign::Lpf2a, 80, 0.707},
         {KDFilterDesign::Notch, 60, 0.2}, {KDFilterDesign::Notch, 60, 1.5},
     };
     const double t = 1e-3;
@@ -76,12 +76,14 @@ TEST(DigitalFilters, NotchZerosSitOnTheUnitCircleAtItsFrequency) {
 
 TEST(DigitalFilters, LeadLagAndBiQuadMatchTheirZerosAndPoles) {
     const double t = 1e-3;
-    const KDFilterCoefficients lead = DesignDigitalFilter(KDFilterDesign::LeadLag, {10, 40, 0, 0}, t);
+    const KDFilterCoefficients lead =
+        DesignDigitalFilter(KDFilterDesign::LeadLag, {10, 40, 0, 0}, t);
     EXPECT_NEAR(-lead.b[1], std::exp(-40 * kOmegaPerHz * t), 1e-12);
     EXPECT_NEAR(-lead.a[1] / lead.a[0], std::exp(-10 * kOmegaPerHz * t), 1e-12);
     EXPECT_NEAR(DcGain(lead), 1.0, 1e-12);
 
-    const KDFilterCoefficients bq = DesignDigitalFilter(KDFilterDesign::BiQuad, {30, 0.1, 90, 0.5}, t);
+    const KDFilterCoefficients bq =
+        DesignDigitalFilter(KDFilterDesign::BiQuad, {30, 0.1, 90, 0.5}, t);
     ExpectSameRoots(Roots(bq.b[1], bq.b[2]), MatchedPoles(90, 0.5, t));
     ExpectSameRoots(Roots(bq.a[1] / bq.a[0], bq.a[2] / bq.a[0]), MatchedPoles(30, 0.1, t));
     EXPECT_NEAR(DcGain(bq), 1.0, 1e-12);
@@ -132,10 +134,12 @@ TEST(DigitalFilters, UnusableCoefficientsStopTheRunWithAMessage) {
         double b1, b0;
         const char* why;
     } cases[] = {
-        {1.0, -2.0, "the filter's output is no longer a finite number; its coefficients make it "
-                    "unstable"},
-        {0.0, 1.0, "the filter's leading denominator coefficient is 0, so its output cannot be "
-                   "computed"},
+        {1.0, -2.0,
+         "the filter's output is no longer a finite number; its coefficients make it "
+         "unstable"},
+        {0.0, 1.0,
+         "the filter's leading denominator coefficient is 0, so its output cannot be "
+         "computed"},
     };
     for (const auto& c : cases) {
         KTestModel model;

@@ -56,7 +56,8 @@ TEST(LiveConstants, AnInitialValueOutsideTheRangeStartsAtTheNearestLimit) {
     } cases[] = {
         {"KDConstant", -3, 10002, "Initial value less than Min/Max range.", 1},
         {"KDConstant", 9, 10003, "Initial value greater than Min/Max range.", 2},
-        {"KDIConstant", -3, 10002, "Initial value below Max/Min range in Inverted Live Constant", 1},
+        {"KDIConstant", -3, 10002, "Initial value below Max/Min range in Inverted Live Constant",
+         1},
         {"KDIConstant", 9, 10003, "Initial value above Max/Min range in Inverted Live Constant", 2},
     };
     for (const auto& c : cases) {
@@ -184,7 +185,7 @@ TEST(Displays, LampBarDialAndBannerShowTheirInputs) {
         double fraction;
         const char* text;
     } cases[] = {
-        {0.5, false, 0.55, "running"}, {2.5, true, 0.75, "fault"}, {-1.0, false, 0.4, "idle"},
+        {0.5, false, 0.55, "running"}, {2.5, true, 0.75, "fault"},  {-1.0, false, 0.4, "idle"},
         {20.0, true, 1.0, "fault"},    {-20.0, false, 0.0, "idle"},
     };
     for (const auto& c : cases) {

@@ -45,8 +45,7 @@ TEST(Meters, RmsOfAConstantFollowsItsRecursion) {
     EXPECT_NEAR(model.Value(meter, "Output"), 3.0 * std::sqrt(1 - std::pow(a, 5)), 1e-12);
     auto* shown = dynamic_cast<KDisplayed*>(benchTop.ComputeList().back());
     ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->DisplayState().valueText,
-              FormatNumber(30.0 * std::sqrt(1 - std::pow(a, 5))));
+    EXPECT_EQ(shown->DisplayState().valueText, FormatNumber(30.0 * std::sqrt(1 - std::pow(a, 5))));
 }
 
 // Amplitude 2 at 50 Hz: A / sqrt(2), to the ripple a 0.1 Hz filter leaves.
