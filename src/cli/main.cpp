@@ -56,6 +56,10 @@ int main(int argc, char** argv) {
                    "the run has written its rows")
         ->expected(1);
     app.add_flag("--check", opts.check, "Compile only and print the compile messages");
+    app.add_option("--set", opts.sets,
+                   "Set a live constant, string constant, push button or live switch, by "
+                   "block name, before the run starts: NAME=VALUE (repeatable)")
+        ->allow_extra_args(false);
     app.add_option("--module-dir", opts.moduleFolders,
                    "Folder searched for custom module files (repeatable, at most 20); the "
                    "model's own folder is searched last")

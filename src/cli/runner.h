@@ -29,6 +29,7 @@ struct KRunnerOptions {
     bool check = false;
     std::string scopeOut;             // folder for the scopes' screens
     std::vector<std::string> dsaOut;  // [NAME=]FILE per analyzer
+    std::vector<std::string> sets;  // NAME=VALUE live values set before the run
 };
 
 // Reads the model and writes it back through the writer to opts.saveAs.

@@ -19,6 +19,7 @@
 #include "base/safefile.h"
 #include "cli/csvfile.h"
 #include "cli/instrumentout.h"
+#include "cli/setoptions.h"
 #include "engine/benchtop.h"
 #include "engine/buildbenchtop.h"
 #include "engine/compilemessage.h"
@@ -396,6 +397,7 @@ int RunModel(const KRunnerOptions& opts, Messages& messages, std::ostream& stand
     }
     Columns columns = ChooseColumns(bench, opts, watch);
     if (!columns.ok) return kExitInput;
+    if (!ApplyLiveSettings(bench, opts.sets, watch)) return kExitInput;
     KInstrumentOutputs instruments;
     if (!instruments.Prepare(bench, elements, opts, watch)) return kExitInput;
     // Instrument files are written while the run-time model stands; destroying

@@ -25,6 +25,8 @@ constexpr std::string_view kRenameAdvice =
     "variable.";
 // The horizon NextRunTime starts from when no instrument asks for a sample.
 constexpr double kFarHorizon = 1000000.0;
+// How many objects ahead a gated group's evaluation fetches.
+constexpr std::uint32_t kPrefetchAhead = 4;
 
 }  // namespace
 
@@ -206,24 +208,42 @@ bool KBenchTop::EvaluatePlan(double t) {
     }
     context.time = t;
     const KKernelRecord* records = plan.Records();
+    KLibraryClass* const* gated = plan.GatedObjects();
 
     bool stopRequested = false;
     std::size_t i = 0;
+    std::uint32_t j = 0;  // the object within a gated group
     for (;;) {
         try {
-            for (; i < opCount; ++i) {
+            for (; i < opCount; ++i, j = 0) {
                 const KEvaluationPlan::Op& op = ops[i];
-                if (op.object != nullptr) {
-                    op.object->Compute(t);
-                } else {
+                if (op.run != nullptr) {
                     op.run(context, records + op.first, op.count);
+                } else if (op.gate == nullptr) {
+                    op.object->Compute(t);
+                } else if (*op.gate) {
+                    KLibraryClass* const* group = gated + op.first;
+                    for (; j < op.count; ++j) {
+                        // Groups are long and their objects scattered in
+                        // memory: fetch ahead what the next calls will touch.
+                        if (j + kPrefetchAhead < op.count) {
+                            __builtin_prefetch(group[j + kPrefetchAhead]);
+                        }
+                        group[j]->Compute(t);
+                    }
                 }
             }
             return !stopRequested;
         } catch (const KRunError& error) {
             // Kernels never throw; only an object's Compute can get here.
-            if (!ReportRunError(*ops[i].object, error.what(), stopRequested)) return false;
-            ++i;
+            const KEvaluationPlan::Op& op = ops[i];
+            KLibraryClass& failed = op.gate != nullptr ? *gated[op.first + j] : *op.object;
+            if (!ReportRunError(failed, error.what(), stopRequested)) return false;
+            if (op.gate != nullptr) {
+                ++j;
+            } else {
+                ++i;
+            }
         }
     }
 }

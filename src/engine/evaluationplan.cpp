@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <unordered_map>
 
 #include "engine/benchtop.h"
 #include "engine/libraryclass.h"
@@ -14,6 +15,7 @@ struct Placed {
     int level = 0;
     bool isKernel = false;
     KKernel kernel;
+    const bool* gate = nullptr;
 };
 
 // Whether every used field of the batch steps by one from the first record.
@@ -54,12 +56,37 @@ void ReadStatesInPlace(KKernel& kernel, const std::vector<int>& stateOf, std::ui
     redirect(kernel.record.g, kFieldG);
 }
 
+void AddGatedGroups(const std::vector<std::size_t>& members, const std::vector<Placed>& placed,
+                    const std::vector<KLibraryClass*>& compute,
+                    std::vector<KEvaluationPlan::Op>& ops, std::vector<KLibraryClass*>& gated) {
+    // One group per flag, flags in order of first appearance, compile order
+    // inside each group.
+    std::vector<const bool*> gates;
+    for (std::size_t k : members) {
+        const bool* gate = placed[k].gate;
+        if (gate != nullptr && std::find(gates.begin(), gates.end(), gate) == gates.end()) {
+            gates.push_back(gate);
+        }
+    }
+    for (const bool* gate : gates) {
+        KEvaluationPlan::Op op;
+        op.gate = gate;
+        op.first = static_cast<std::uint32_t>(gated.size());
+        for (std::size_t k : members) {
+            if (placed[k].gate == gate) gated.push_back(compute[k]);
+        }
+        op.count = static_cast<std::uint32_t>(gated.size()) - op.first;
+        ops.push_back(op);
+    }
+}
+
 }  // namespace
 
 void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KBenchTop& benchTop,
                             std::size_t slotCount) {
     ops_.clear();
     records_.clear();
+    gated_.clear();
     levelCount_ = 0;
     denseBatches_ = 0;
     objectStateReads_.clear();
@@ -80,11 +107,23 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
     std::vector<int> readerLevel(slotCount, -1);
     std::vector<Placed> placed(compute.size());
     int lastObjectLevel = 0;
+    // The levels of the objects placed so far that are not kernels, for
+    // placing gated objects after the object that sets their flag.
+    std::unordered_map<const KLibraryClass*, int> objectLevel;
 
     for (std::size_t k = 0; k < compute.size(); ++k) {
         const KLibraryClass& object = *compute[k];
         Placed& p = placed[k];
         p.isKernel = object.DescribeKernel(p.kernel);
+        int gateLevel = 0;
+        if (!p.isKernel) {
+            const KGate gate = object.Gate();
+            const auto owner = objectLevel.find(gate.owner);
+            if (gate.flag != nullptr && owner != objectLevel.end()) {
+                p.gate = gate.flag;
+                gateLevel = owner->second + 1;
+            }
+        }
         if (p.isKernel && !fullRefresh_) {
             ReadStatesInPlace(p.kernel, stateOf, static_cast<std::uint32_t>(slotCount));
         } else if (!p.isKernel) {
@@ -95,7 +134,7 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
                 }
             }
         }
-        int level = 0;
+        int level = gateLevel;
         for (std::uint32_t slot : object.ReadSlots()) {
             if (benchTop.IsStateOutputSlot(slot)) continue;  // written before the evaluation
             level = std::max(level, writerLevel[slot] + 1);
@@ -105,11 +144,12 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
             level = std::max(level, readerLevel[slot] + 1);
             level = std::max(level, writerLevel[slot] + 1);
         }
-        if (!p.isKernel && object.HasSideEffects()) {
+        if (!p.isKernel && p.gate == nullptr && object.HasSideEffects()) {
             // Objects with side effects keep their compile order.
             level = std::max(level, lastObjectLevel);
             lastObjectLevel = level;
         }
+        if (!p.isKernel) objectLevel[&object] = level;
         p.level = level;
         for (std::uint32_t slot : object.WrittenSlots()) writerLevel[slot] = level;
         for (std::uint32_t slot : object.ReadSlots()) {
@@ -155,14 +195,16 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
             ops_.push_back(op);
         }
         for (std::size_t k : members) {
-            if (placed[k].isKernel) continue;
+            if (placed[k].isKernel || placed[k].gate != nullptr) continue;
             Op op;
             op.object = compute[k];
             ops_.push_back(op);
         }
+        AddGatedGroups(members, placed, compute, ops_, gated_);
     }
-    assert(std::all_of(ops_.begin(), ops_.end(),
-                       [](const Op& op) { return (op.object != nullptr) != (op.run != nullptr); }));
+    assert(std::all_of(ops_.begin(), ops_.end(), [](const Op& op) {
+        return int(op.object != nullptr) + int(op.run != nullptr) + int(op.gate != nullptr) == 1;
+    }));
 }
 
 }  // namespace korvel

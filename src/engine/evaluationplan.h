@@ -36,12 +36,15 @@ class KLibraryClass;
 
 class KEvaluationPlan {
 public:
-    // One step of the plan: a batch of kernel records, or one object's Compute.
+    // One step of the plan: a batch of kernel records (run set; first and
+    // count index Records), one object's Compute (object set), or a group of
+    // gated objects (gate set; first and count index GatedObjects).
     struct Op {
         KKernelRunner run = nullptr;
         std::uint32_t first = 0;
         std::uint32_t count = 0;
         KLibraryClass* object = nullptr;
+        const bool* gate = nullptr;
     };
 
     void Build(const std::vector<KLibraryClass*>& compute, const KBenchTop& benchTop,
@@ -49,6 +52,7 @@ public:
 
     const std::vector<Op>& Ops() const { return ops_; }
     const KKernelRecord* Records() const { return records_.data(); }
+    KLibraryClass* const* GatedObjects() const { return gated_.data(); }
     int LevelCount() const { return levelCount_; }
     std::size_t KernelObjectCount() const { return records_.size(); }
     // Batches that run as plain loops over consecutive slots.
@@ -65,6 +69,7 @@ public:
 private:
     std::vector<Op> ops_;
     std::vector<KKernelRecord> records_;
+    std::vector<KLibraryClass*> gated_;
     int levelCount_ = 0;
     int denseBatches_ = 0;
     bool fullRefresh_ = true;

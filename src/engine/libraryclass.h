@@ -27,6 +27,16 @@ namespace korvel {
 class KBenchTop;
 class KBlock;
 class KStateVar;
+class KLibraryClass;
+
+// An object whose Compute does nothing unless a flag is set: the flag and the
+// object that sets it earlier in the same evaluation (a digital block and its
+// controller's sampling flag). The batched plan places such an object after
+// the owner and skips it, with its whole group, while the flag is clear.
+struct KGate {
+    const bool* flag = nullptr;
+    const KLibraryClass* owner = nullptr;
+};
 
 class KLibraryClass : public KRunObject {
 public:
@@ -55,6 +65,8 @@ public:
     // Objects that answer false may be evaluated in any order the data flow
     // allows (see evaluationplan.h).
     virtual bool HasSideEffects() const { return true; }
+    // The flag without which Compute does nothing (none by default).
+    virtual KGate Gate() const { return {}; }
 
     KBlock& Block() const { return block_; }
     const std::string& Name() const;
@@ -78,6 +90,10 @@ protected:
     void RefreshBeforeEachEvaluation();
     // The arena index of a slot this object resolved.
     std::uint32_t SlotIndex(const double* slot) const;
+    // Records a slot written during this object's evaluation on another
+    // object's behalf (a digital controller writes its blocks' sampled
+    // outputs), so the evaluation plan orders that slot's readers after it.
+    void RecordWrite(std::uint32_t slot) { writes_.push_back(slot); }
 
 private:
     KBenchTop& benchTop_;

@@ -7,14 +7,21 @@
 
 #include "engine/benchtop.h"
 #include "engine/blocks_analog.h"
-#include "engine/blocks_excel.h"
-#include "engine/blocks_instruments.h"
 #include "engine/blocks_control.h"
+#include "engine/blocks_dfilter.h"
+#include "engine/blocks_digital.h"
+#include "engine/blocks_display.h"
+#include "engine/blocks_excel.h"
 #include "engine/blocks_filters.h"
+#include "engine/blocks_instruments.h"
+#include "engine/blocks_live.h"
 #include "engine/blocks_logic.h"
 #include "engine/blocks_math.h"
+#include "engine/blocks_meters.h"
 #include "engine/blocks_misc.h"
+#include "engine/blocks_motion.h"
 #include "engine/blocks_nonlinear.h"
+#include "engine/blocks_profile.h"
 #include "engine/blocks_sources.h"
 #include "engine/blocks_wavegen.h"
 #include "model/blocktype.h"
@@ -33,6 +40,14 @@ void Make(KBenchTop& benchTop, KBlock& block) {
 void MakeLiveVariable(KBenchTop& benchTop, KBlock& block) {
     benchTop.AddComputeAndLive(
         benchTop.Adopt(std::make_unique<KLibraryLiveVariable>(benchTop, block)));
+}
+
+// Builds the object, puts it on the compute list and the display list.
+template <class T>
+void MakeDisplayed(KBenchTop& benchTop, KBlock& block) {
+    T& object = benchTop.Adopt(std::make_unique<T>(benchTop, block));
+    benchTop.AddCompute(object);
+    benchTop.AddDisplay(object);
 }
 
 struct Entry {
@@ -130,6 +145,64 @@ constexpr Entry kMakers[] = {
     {"KDeadband", &Make<KLibraryDeadband>},
     {"KDeadbandComp", &Make<KLibraryDeadbandComp>},
     {"KWaveGen", &Make<KLibraryWaveGen>},
+    // Digital
+    {"KDctl", &Make<KLibraryDctl>},
+    {"KDDelay", &Make<KLibraryDDelay>},
+    {"KDSampleHold", &Make<KLibraryDSampleHold>},
+    {"KDSum", &Make<KLibraryDSum>},
+    {"KDDiff", &Make<KLibraryDDiff>},
+    {"KDInvTrap", &Make<KLibraryDInvTrap>},
+    {"KDTCalc", &Make<KLibraryDTCalc>},
+    {"KDRandom", &Make<KLibraryDRandom>},
+    {"KDDither", &Make<KLibraryDDither>},
+    {"KDPi", &Make<KLibraryDPid>},
+    {"KDPid", &Make<KLibraryDPid>},
+    {"KDPid2", &Make<KLibraryDPid2>},
+    {"KDPiPlus", &Make<KLibraryDPiPlus>},
+    {"KDLpf1", &Make<KLibraryDLpf1>},
+    {"KDLpf2", &Make<KLibraryDLpf2>},
+    {"KDLpf2a", &Make<KLibraryDLpf2a>},
+    {"KDNotch", &Make<KLibraryDNotch>},
+    {"KDLeadLag", &Make<KLibraryDLeadLag>},
+    {"KDBiQuad", &Make<KLibraryDBiQuad>},
+    {"KZFilter1", &Make<KLibraryZFilter1>},
+    {"KZFilter2", &Make<KLibraryZFilter2>},
+    {"KZFilter3", &Make<KLibraryZFilter3>},
+    {"KZFilter4", &Make<KLibraryZFilter4>},
+    {"KZFilter5", &Make<KLibraryZFilter5>},
+    {"KZFilter6", &Make<KLibraryZFilter6>},
+    // Live constants, switches and meters
+    {"KDConstant", &MakeDisplayed<KLibraryDirectConstant>},
+    {"KDIConstant", &MakeDisplayed<KLibraryDirectIConstant>},
+    {"KSConstant", &MakeDisplayed<KLibraryScaleByConstant>},
+    {"KISConstant", &MakeDisplayed<KLibraryIScaleByConstant>},
+    {"KStringConstant", &MakeDisplayed<KLibraryStringConstant>},
+    {"KButton", &MakeDisplayed<KLibraryButton>},
+    {"KRelay", &MakeDisplayed<KLibraryRelay>},
+    {"KMeterRMS", &MakeDisplayed<KLibraryMeterRMS>},
+    {"KMeterDC", &MakeDisplayed<KLibraryMeterDC>},
+    {"KMeterHarm", &MakeDisplayed<KLibraryMeterHarm>},
+    {"KHarmCorrTable", &MakeDisplayed<KLibraryHarmCorrTable>},
+    {"KMeterTimer", &MakeDisplayed<KLibraryMeterTimer>},
+    {"KMeterCounter", &MakeDisplayed<KLibraryMeterCounter>},
+    {"KMeterInspect", &MakeDisplayed<KLibraryMeterInspect>},
+    {"KMeterTrigInspect", &MakeDisplayed<KLibraryMeterTrigInspect>},
+    {"KLamp", &MakeDisplayed<KLibraryLamp>},
+    {"KBar", &MakeDisplayed<KLibraryBar>},
+    {"KDial", &MakeDisplayed<KLibraryDial>},
+    {"KBanner", &MakeDisplayed<KLibraryBanner>},
+    {"KMessage", &MakeDisplayed<KLibraryMessage>},
+    // Motion
+    {"KMech2J", &Make<KLibraryMech2J>},
+    {"KABC2DQ", &Make<KLibraryABC2DQ>},
+    {"KDQ2ABC", &Make<KLibraryDQ2ABC>},
+    {"KFriction", &Make<KLibraryFriction>},
+    {"KHarmError", &Make<KLibraryHarmError>},
+    {"KMotorFb", &Make<KLibraryMotorFb>},
+    {"KProfileAVD", &Make<KLibraryProfileAVD>},
+    {"KProfile333", &Make<KLibraryProfile333>},
+    {"KProfile333PA", &Make<KLibraryProfile333PA>},
+    {"KProfileTri", &Make<KLibraryProfileTri>},
 };
 
 constexpr std::string_view kPassive[] = {

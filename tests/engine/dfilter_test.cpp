@@ -1,0 +1,161 @@
+// Digital filters: designed coefficients against the poles and zeros of the
+// continuous filters they match, z-domain filters against hand-computed
+// difference equations, and unusable coefficients.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+
+#include "engine/blocks_dfilter.h"
+#include "testmodel.h"
+
+namespace korvel::test {
+namespace {
+
+constexpr double kOmegaPerHz = 2 * 3.1415926;
+
+using Complex = std::complex<double>;
+
+// The roots of z^2 + b1 z + b2.
+std::pair<Complex, Complex> Roots(double b1, double b2) {
+    const Complex d = std::sqrt(Complex(b1 * b1 - 4 * b2, 0));
+    return {(-b1 + d) / 2.0, (-b1 - d) / 2.0};
+}
+
+// exp(s T) for the poles of s^2 + 2 zeta w s + w^2.
+std::pair<Complex, Complex> MatchedPoles(double f, double zeta, double t) {
+    const double w = f * kOmegaPerHz;
+    const Complex d = std::sqrt(Complex(zeta * zeta - 1, 0)) * w;
+    return {std::exp((-zeta * w + d) * t), std::exp((-zeta * w - d) * t)};
+}
+
+void ExpectSameRoots(std::pair<Complex, Complex> got, std::pair<Complex, Complex> want) {
+    const bool direct = std::abs(got.first - want.first) < 1e-9;
+    if (!direct) std::swap(got.first, got.second);
+    EXPECT_NEAR(std::abs(got.first - want.first), 0.0, 1e-9);
+    EXPECT_NEAR(std::abs(got.second - want.second), 0.0, 1e-9);
+}
+
+double DcGain(const KDFilterCoefficients& c) {
+    double a = 0, b = 0;
+    for (int i = 0; i <= c.order; ++i) {
+        a += c.a[static_cast<std::size_t>(i)];
+        b += c.b[static_cast<std::size_t>(i)];
+    }
+    return a / b;
+}
+
+TEST(DigitalFilters, TwoPoleDesignsPlaceThePolesOfTheMatchedContinuousFilter) {
+    const struct {
+        KDFilterDesign design;
+        double f, zeta;
+    } cases[] = {
+        {KDFilterDesign::Lpf2, 50, 0.3},  {KDFilterDesign::Lpf2, 20, 1.0},
+        {KDFilterDesign::Lpf2, 20, 2.5},  {KDFilterDesign::Lpf2a, 80, 0.707},
+        {KDFilterDesign::Notch, 60, 0.2}, {KDFilterDesign::Notch, 60, 1.5},
+    };
+    const double t = 1e-3;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.f);
+        SCOPED_TRACE(c.zeta);
+        const KDFilterCoefficients k = DesignDigitalFilter(c.design, {c.f, c.zeta, 0, 0}, t);
+        EXPECT_EQ(k.order, 2);
+        EXPECT_EQ(k.b[0], 1.0);
+        ExpectSameRoots(Roots(k.b[1], k.b[2]), MatchedPoles(c.f, c.zeta, t));
+        EXPECT_NEAR(DcGain(k), 1.0, 1e-9);
+    }
+}
+
+// The notch's zeros sit on the unit circle at the notch frequency.
+TEST(DigitalFilters, NotchZerosSitOnTheUnitCircleAtItsFrequency) {
+    const double t = 1e-3, f = 60;
+    const KDFilterCoefficients k = DesignDigitalFilter(KDFilterDesign::Notch, {f, 0.2, 0, 0}, t);
+    const Complex z = std::polar(1.0, f * kOmegaPerHz * t);
+    EXPECT_NEAR(std::abs(k.a[0] * z * z + k.a[1] * z + k.a[2]), 0.0, 1e-12);
+}
+
+TEST(DigitalFilters, LeadLagAndBiQuadMatchTheirZerosAndPoles) {
+    const double t = 1e-3;
+    const KDFilterCoefficients lead =
+        DesignDigitalFilter(KDFilterDesign::LeadLag, {10, 40, 0, 0}, t);
+    EXPECT_NEAR(-lead.b[1], std::exp(-40 * kOmegaPerHz * t), 1e-12);
+    EXPECT_NEAR(-lead.a[1] / lead.a[0], std::exp(-10 * kOmegaPerHz * t), 1e-12);
+    EXPECT_NEAR(DcGain(lead), 1.0, 1e-12);
+
+    const KDFilterCoefficients bq =
+        DesignDigitalFilter(KDFilterDesign::BiQuad, {30, 0.1, 90, 0.5}, t);
+    ExpectSameRoots(Roots(bq.b[1], bq.b[2]), MatchedPoles(90, 0.5, t));
+    ExpectSameRoots(Roots(bq.a[1] / bq.a[0], bq.a[2] / bq.a[0]), MatchedPoles(30, 0.1, t));
+    EXPECT_NEAR(DcGain(bq), 1.0, 1e-12);
+}
+
+// A matched one-pole low-pass samples the continuous step response exactly:
+// y_k = 1 - exp(-w k T) for a unit step taken from the first sample.
+TEST(DigitalFilters, OnePoleLowPassStepResponseMatchesTheContinuousOne) {
+    KTestModel model;
+    model.AddSolver(1e-3);
+    KBlock& controller = model.Add("KDctl");
+    KTestModel::Set(controller, "TSample", 1e-3);
+    KBlock& filter = model.Add("KDLpf1");
+    KTestModel::Set(filter, "Frequency", 10.0);
+    KTestModel::Set(filter, "Input", 1.0);
+    KBenchTop& benchTop = model.Build();
+    for (int step = 1; step <= 50; ++step) {
+        ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
+        const int samples = step + 1;
+        EXPECT_NEAR(model.Value(filter, "Output"), 1 - std::exp(-10 * kOmegaPerHz * samples * 1e-3),
+                    1e-12);
+    }
+}
+
+// (z + 0.5) / (z^2 - 0.5 z): y0 = u1 + 0.5 u2 + 0.5 y1 on a unit step.
+TEST(DigitalFilters, ZFilterRunsItsDifferenceEquation) {
+    KTestModel model;
+    model.AddSolver(0.1);
+    KBlock& controller = model.Add("KDctl");
+    KTestModel::Set(controller, "TSample", 0.1);
+    KBlock& filter = model.Add("KZFilter2");
+    KTestModel::Set(filter, "Input", 1.0);
+    KTestModel::Set(filter, "A2", 0.0);
+    KTestModel::Set(filter, "A1", 1.0);
+    KTestModel::Set(filter, "A0", 0.5);
+    KTestModel::Set(filter, "B1", -0.5);
+    KBenchTop& benchTop = model.Build();
+    for (double value : {1.0, 2.0, 2.5, 2.75}) {
+        ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
+        EXPECT_EQ(model.Value(filter, "Output"), value);
+    }
+    benchTop.ZeroStoredOutputs();
+    EXPECT_EQ(model.Value(filter, "Output"), 0.0);
+}
+
+TEST(DigitalFilters, UnusableCoefficientsStopTheRunWithAMessage) {
+    const struct {
+        double b1, b0;
+        const char* why;
+    } cases[] = {
+        {1.0, -2.0,
+         "the filter's output is no longer a finite number; its coefficients make it "
+         "unstable"},
+        {0.0, 1.0,
+         "the filter's leading denominator coefficient is 0, so its output cannot be "
+         "computed"},
+    };
+    for (const auto& c : cases) {
+        KTestModel model;
+        model.AddSolver(1e-3);
+        model.Add("KDctl");
+        KBlock& filter = model.Add("KZFilter1", "unstable");
+        KTestModel::Set(filter, "Input", 1.0);
+        KTestModel::Set(filter, "B1", c.b1);
+        KTestModel::Set(filter, "B0", c.b0);
+        KBenchTop& benchTop = model.Build();
+        EXPECT_FALSE(benchTop.Solver()->RunUntil(5.0));
+        ASSERT_EQ(model.messages.boxes.size(), 1u);
+        EXPECT_EQ(model.messages.Last().text, std::string("Run time error:  ") + c.why +
+                                                  " in KZFilter1 block named \"unstable\"");
+    }
+}
+
+}  // namespace
+}  // namespace korvel::test
