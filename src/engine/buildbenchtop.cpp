@@ -4,6 +4,7 @@
 
 #include "base/messages.h"
 #include "engine/benchtop.h"
+#include "engine/libraryclass.h"
 #include "engine/libraryfactory.h"
 #include "engine/solver.h"
 #include "engine/variables.h"
@@ -47,6 +48,11 @@ std::unique_ptr<KBenchTop> BuildBenchTop(KElements& compiled, Messages& messages
         if (IsPassiveType(block->GetTypeTag())) continue;
         FindLibraryMaker(block->Type())(*benchTop, *block);
     }
+    // Programs compile once every object exists; one that fails fails the build.
+    bool programsCompiled = true;
+    for (KLibraryClass* object : benchTop->ComputeList())
+        programsCompiled = object->CompileProgram() && programsCompiled;
+    if (!programsCompiled) return nullptr;
     return benchTop;
 }
 

@@ -11,11 +11,13 @@ class Messages;
 
 // Builds the bench top of a compiled model (nets, net links and the ordered
 // block list set): lays out the value arena, makes the time variable "Time",
-// then each ordered block's run-time object through the factory.
+// then each ordered block's run-time object through the factory, then
+// compiles the programs of program blocks.
 //
 // A block whose type has no run-time class yet fails the build before any
 // object is made: an Error box names the type and the block, and the answer
-// is nullptr. Warnings found while building are in the bench top's
+// is nullptr; so it is after a program that does not compile (its
+// message has been shown). Warnings found while building are in the bench top's
 // CompileMessages. Fatal errors throw KFatalError after their box.
 std::unique_ptr<KBenchTop> BuildBenchTop(KElements& compiled, Messages& messages);
 

@@ -45,6 +45,9 @@ public:
     virtual bool SampleLive(double time);
     // Describes the object as a kernel when its evaluation allows it.
     virtual bool DescribeKernel(KKernel& kernel) const;
+    // Compiles the block's program once every object exists; false after the
+    // error has been shown. Blocks without a program have nothing to do.
+    virtual bool CompileProgram() { return true; }
 
     KBlock& Block() const { return block_; }
     const std::string& Name() const;

@@ -10,6 +10,7 @@
 #include "engine/blocks_logic.h"
 #include "engine/blocks_math.h"
 #include "engine/blocks_misc.h"
+#include "engine/blocks_program.h"
 #include "engine/blocks_sources.h"
 #include "model/blocktype.h"
 
@@ -84,6 +85,10 @@ constexpr Entry kMakers[] = {
     {"KTriangleWave", &Make<KLibraryTriangleWave>},
     {"KSawtoothWave", &Make<KLibrarySawtoothWave>},
     {"KRandom", &Make<KLibraryRandom>},
+    // Program
+    {"KProgram2i2o", &Make<KLibraryProgram>},
+    {"KProgram4i4o", &Make<KLibraryProgram>},
+    {"KProgram8i8o", &Make<KLibraryProgram>},
 };
 
 constexpr std::string_view kPassive[] = {
