@@ -649,6 +649,16 @@ bool Parser::Apply(Statement& s, int rule, std::size_t i, bool chainOpen, bool& 
             op.kind = rule <= 32 ? K::MulMarker : K::AddMarker;
             return true;
         }
+        case 44: {
+            KExprNode u;
+            u.kind = KExprKind::Not;
+            u.type = KType::Bool;
+            u.left = s[i + 1].ref;
+            u.depth = Node(s[i + 1]).depth + 1;
+            if (!ExprEntry(std::move(u), line, out)) return false;
+            Replace(s, i, 2, std::move(out));
+            return true;
+        }
         default: return ApplyBinary(s, rule, i);
     }
 }
@@ -726,7 +736,7 @@ bool Parser::ApplyCall(Statement& s, std::size_t i, std::vector<std::uint32_t> a
     return true;
 }
 
-// Rules 35 to 46: the node takes the entries left and right of the operator.
+// Rules 35 to 43, 45 and 46: the node takes the entries left and right of the operator.
 bool Parser::ApplyBinary(Statement& s, int rule, std::size_t i) {
     const KExprNode& a = Node(s[i]);
     const KExprNode& b = Node(s[i + 2]);
@@ -762,17 +772,6 @@ bool Parser::ApplyBinary(Statement& s, int rule, std::size_t i) {
         case 41: pick(KExprKind::GeD, KExprKind::GeI, KType::Bool); break;
         case 42: pick(KExprKind::EqD, KExprKind::EqI, KType::Bool); break;
         case 43: pick(KExprKind::NeD, KExprKind::NeI, KType::Bool); break;
-        case 44: {
-            KExprNode u;
-            u.kind = KExprKind::Not;
-            u.type = KType::Bool;
-            u.left = s[i + 1].ref;
-            u.depth = Node(s[i + 1]).depth + 1;
-            Entry out;
-            if (!ExprEntry(std::move(u), s[i].line, out)) return false;
-            Replace(s, i, 2, std::move(out));
-            return true;
-        }
         case 45:
             n.kind = KExprKind::AndAnd;
             n.type = KType::Bool;

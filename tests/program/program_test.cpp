@@ -79,6 +79,8 @@ TEST(Program, ComparisonsAndLogic) {
         {"Output1 = 2.5 <= 3;", 0, 1},
         {"Output1 = 2 == 2.0;", 0, 1},
         {"Output1 = 1 != 1;", 0, 0},
+        // "!" once read its operand as if it were the left of a binary operator
+        // (found by the fuzzer; AddressSanitizer shows it).
         {"Output1 = !1 > 2;", 0, 1},  // !(1 > 2)
         {"Output1 = 1 > 2 || 2 > 1 && 0 > 1;", 0, 0},
         {"Output1 = 2 > 1 || 1 > 2 && 0 > 1;", 0, 1},  // || binds loosest
