@@ -56,17 +56,19 @@ public:
 
     enum class Opcode : std::uint8_t;
     struct Instruction {
-        Opcode code{};
-        std::uint32_t target = 0;  // jumps
-        void* d = nullptr;         // result
-        const void* a = nullptr;   // operands
+        const void* handler = nullptr;  // where Run continues for this opcode
+        void* d = nullptr;              // result
+        const void* a = nullptr;        // operands
         const void* b = nullptr;
-        double (*unary)(double) = nullptr;
-        double (*binary)(double, double) = nullptr;
+        std::uint32_t target = 0;  // jumps: the instruction; calls: the function
+        Opcode code{};
     };
 
 private:
     std::vector<Instruction> code_;
+    std::vector<double (*)(double)> unary_;
+    std::vector<double (*)(double, double)> binary_;
+    bool threaded_ = false;  // handlers filled in (at the first run)
     std::vector<double> doubles_;       // [0] = time, then constants, then temporaries
     std::vector<std::int32_t> ints_;    // constants, then temporaries (bools are 0 or 1)
     bool ready_ = false;
