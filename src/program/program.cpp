@@ -383,6 +383,7 @@ void KProgram::Run(double time) {
 #define KORVEL_AS_LABEL(name) &&op_##name,
     static const void* const kHandlers[] = {KORVEL_PROGRAM_OPCODES(KORVEL_AS_LABEL)};
 #undef KORVEL_AS_LABEL
+    if (!ready_) return;
     if (!threaded_) {
         for (Instruction& i : code_) i.handler = kHandlers[static_cast<std::size_t>(i.code)];
         threaded_ = true;

@@ -48,6 +48,7 @@ public:
 
     // One run of the whole program; `time` is what t() answers. Throws
     // KProgramFault for stop() ("stop()"), math errors and int division by zero.
+    // Does nothing when the program is not compiled.
     void Run(double time);
 
     bool Ready() const { return ready_; }

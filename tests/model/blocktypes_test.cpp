@@ -207,7 +207,8 @@ const std::vector<ExpectedType>& ExpectedRecords() {
              {"Documentation", Doc, Bottom, 40, 0.0, "", Documentation, {}},
          }},
         {81, "KProgram2i2o", "2x2 Program", KPalette::Program, 50, 40, KShape::Rectangle, "", "",
-         "2x2 Program", "Glyphs\\IconProgram", kTraitProgram, "2x2 Program", {
+         "2x2 Program", "Glyphs\\IconProgram", kTraitProgram | kTraitFeedthroughOutputs,
+         "2x2 Program", {
              {"Input1", In, Left, 10, 0.0, "", Double, {}},
              {"Input2", In, Left, 20, 0.0, "", Double, {}},
              {"Output1", StateOut, Right, 10, 0.0, "", Double, {}},
@@ -217,7 +218,7 @@ const std::vector<ExpectedType>& ExpectedRecords() {
          }},
         {84, "KProgramDigital2i2o", "2x2 Digital Program", KPalette::Program, 50, 40,
          KShape::Rectangle, "", "", "2x2 Program", "Glyphs\\IconProgramDigital",
-         kTraitNeedsDctl | kTraitProgram, "2x2 Program", {
+         kTraitNeedsDctl | kTraitProgram | kTraitFeedthroughOutputs, "2x2 Program", {
              {"Input1", In, Left, 10, 0.0, "", Double, {}},
              {"Input2", In, Left, 20, 0.0, "", Double, {}},
              {"Output1", StateOut, Right, 10, 0.0, "", Double, {}},
@@ -662,8 +663,9 @@ TEST(BlockTypesTest, TraitsAreSetOnExactlyTheListedTypes) {
         {kTraitComputedLast, {105}},
         {kTraitProgram, Range(81, 86)},
         {kTraitHasWindow, {13, 14, 15, 43, 44, 87, 105, 106, 107}},
+        {kTraitFeedthroughOutputs, Range(81, 86)},
     };
-    ASSERT_EQ(expected.size(), 22u);
+    ASSERT_EQ(expected.size(), 23u);
     std::uint32_t allBits = 0;
     for (const auto& [trait, numbers] : expected) {
         allBits |= trait;
