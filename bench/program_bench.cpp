@@ -106,12 +106,24 @@ void RunCpp(benchmark::State& state, void (*f)(const double*, double*), int stat
     state.SetItemsProcessed(state.iterations() * statements);
 }
 
-void BM_ProgramArithmetic(benchmark::State& s) { RunProgram(s, kArithmetic, 8); }
-void BM_CppArithmetic(benchmark::State& s) { RunCpp(s, &Arithmetic, 8); }
-void BM_ProgramBranches(benchmark::State& s) { RunProgram(s, kBranches, 4); }
-void BM_CppBranches(benchmark::State& s) { RunCpp(s, &Branches, 4); }
-void BM_ProgramFunctions(benchmark::State& s) { RunProgram(s, kFunctions, 2); }
-void BM_CppFunctions(benchmark::State& s) { RunCpp(s, &Functions, 2); }
+void BM_ProgramArithmetic(benchmark::State& s) {
+    RunProgram(s, kArithmetic, 8);
+}
+void BM_CppArithmetic(benchmark::State& s) {
+    RunCpp(s, &Arithmetic, 8);
+}
+void BM_ProgramBranches(benchmark::State& s) {
+    RunProgram(s, kBranches, 4);
+}
+void BM_CppBranches(benchmark::State& s) {
+    RunCpp(s, &Branches, 4);
+}
+void BM_ProgramFunctions(benchmark::State& s) {
+    RunProgram(s, kFunctions, 2);
+}
+void BM_CppFunctions(benchmark::State& s) {
+    RunCpp(s, &Functions, 2);
+}
 
 BENCHMARK(BM_ProgramArithmetic);
 BENCHMARK(BM_CppArithmetic);

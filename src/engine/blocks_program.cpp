@@ -46,8 +46,7 @@ KLibraryProgram::KLibraryProgram(KBenchTop& benchTop, KBlock& block)
 bool KLibraryProgram::CompileProgram() {
     const KNode* text = Block().FindNode("Program");
     KProgramError error;
-    if (program_.Compile(text != nullptr ? text->Text() : std::string(), variables_, Name(),
-                         error))
+    if (program_.Compile(text != nullptr ? text->Text() : std::string(), variables_, Name(), error))
         return true;
     if (error.kind == KProgramError::Kind::Lexer) {
         const KMessageBlock where = MessageBlockOf(Block());

@@ -10,8 +10,7 @@ namespace korvel {
 namespace {
 
 [[noreturn]] void MathError(std::string_view kind, std::string_view routine) {
-    throw KProgramFault(std::string(kind) + " error in function\"" + std::string(routine) +
-                        "()\"");
+    throw KProgramFault(std::string(kind) + " error in function\"" + std::string(routine) + "()\"");
 }
 
 // A finite argument that gives an infinite result has overflowed.
@@ -40,25 +39,45 @@ double Acos(double x) {
     if (x < -1.0 || x > 1.0) MathError("Domain", "acos");
     return std::acos(x);
 }
-double Atan(double x) { return std::atan(x); }
-double Sinh(double x) { return CheckOverflow(x, std::sinh(x), "sinh"); }
-double Cosh(double x) { return CheckOverflow(x, std::cosh(x), "cosh"); }
-double Tanh(double x) { return std::tanh(x); }
-double Exp(double x) { return CheckOverflow(x, std::exp(x), "exp"); }
+double Atan(double x) {
+    return std::atan(x);
+}
+double Sinh(double x) {
+    return CheckOverflow(x, std::sinh(x), "sinh");
+}
+double Cosh(double x) {
+    return CheckOverflow(x, std::cosh(x), "cosh");
+}
+double Tanh(double x) {
+    return std::tanh(x);
+}
+double Exp(double x) {
+    return CheckOverflow(x, std::exp(x), "exp");
+}
 double Log(double x) {
     if (x < 0.0) MathError("Domain", "log");
     if (x == 0.0) MathError("Singularity", "log");
     return std::log(x);
 }
-double Log10(double x) { return Log(x) / std::log(10.0); }
+double Log10(double x) {
+    return Log(x) / std::log(10.0);
+}
 double Sqrt(double x) {
     if (x < 0.0) MathError("Domain", "sqrt");
     return std::sqrt(x);
 }
-double Fabs(double x) { return std::fabs(x); }
-double Pow10(double x) { return Exp(x * std::log(10.0)); }
-double Floor(double x) { return std::floor(x); }
-double Ceil(double x) { return std::ceil(x); }
+double Fabs(double x) {
+    return std::fabs(x);
+}
+double Pow10(double x) {
+    return Exp(x * std::log(10.0));
+}
+double Floor(double x) {
+    return std::floor(x);
+}
+double Ceil(double x) {
+    return std::ceil(x);
+}
 
 // The angle of the point (x, y); 0 at the origin.
 double Atan2(double x, double y) {
@@ -74,9 +93,15 @@ double Pow(double x, double y) {
         throw KProgramFault("Unknown error in function\"Pow()\"");
     }
 }
-double Max(double x, double y) { return y > x ? y : x; }
-double Min(double x, double y) { return y < x ? y : x; }
-double Hypot(double x, double y) { return std::sqrt(x * x + y * y); }
+double Max(double x, double y) {
+    return y > x ? y : x;
+}
+double Min(double x, double y) {
+    return y < x ? y : x;
+}
+double Hypot(double x, double y) {
+    return std::sqrt(x * x + y * y);
+}
 double Fmod(double x, double y) {
     if (y == 0.0 || std::isinf(x)) MathError("Domain", "fmod");
     return std::fmod(x, y);
@@ -114,8 +139,12 @@ constexpr KBuiltin kBuiltins[] = {
 
 }  // namespace
 
-std::span<const KBuiltin> Builtins() { return kBuiltins; }
+std::span<const KBuiltin> Builtins() {
+    return kBuiltins;
+}
 
-void ProgramStop() { throw KProgramFault("stop()"); }
+void ProgramStop() {
+    throw KProgramFault("stop()");
+}
 
 }  // namespace korvel

@@ -19,24 +19,23 @@ struct OperatorEntry {
 // Searched in this order; the one-character operators follow the two-character
 // ones that start with the same character, so a pair always wins.
 constexpr OperatorEntry kOperators[] = {
-    {";", tok::kSemicolon},   {"++", tok::kPlusPlus},     {"--", tok::kMinusMinus},
-    {"==", tok::kEqEq},       {"!=", tok::kNotEq},        {">=", tok::kGreaterEq},
-    {"<=", tok::kLessEq},     {"+=", tok::kPlusAssign},   {"-=", tok::kMinusAssign},
-    {"*=", tok::kTimesAssign}, {"/=", tok::kDivAssign},   {"%=", tok::kModAssign},
-    {"+", tok::kPlus},        {"-", tok::kMinus},         {"*", tok::kTimes},
-    {"/", tok::kDivide},      {"%", tok::kModulo},        {"&&", tok::kAndAnd},
-    {"||", tok::kOrOr},       {"&", tok::kBitAnd},        {"|", tok::kBitOr},
-    {"=", tok::kAssign},      {">", tok::kGreater},       {"<", tok::kLess},
-    {"!", tok::kNot},         {"(", tok::kLParen},        {")", tok::kRParen},
-    {"{", tok::kLBrace},      {"}", tok::kRBrace},        {",", tok::kComma},
+    {";", tok::kSemicolon},    {"++", tok::kPlusPlus},   {"--", tok::kMinusMinus},
+    {"==", tok::kEqEq},        {"!=", tok::kNotEq},      {">=", tok::kGreaterEq},
+    {"<=", tok::kLessEq},      {"+=", tok::kPlusAssign}, {"-=", tok::kMinusAssign},
+    {"*=", tok::kTimesAssign}, {"/=", tok::kDivAssign},  {"%=", tok::kModAssign},
+    {"+", tok::kPlus},         {"-", tok::kMinus},       {"*", tok::kTimes},
+    {"/", tok::kDivide},       {"%", tok::kModulo},      {"&&", tok::kAndAnd},
+    {"||", tok::kOrOr},        {"&", tok::kBitAnd},      {"|", tok::kBitOr},
+    {"=", tok::kAssign},       {">", tok::kGreater},     {"<", tok::kLess},
+    {"!", tok::kNot},          {"(", tok::kLParen},      {")", tok::kRParen},
+    {"{", tok::kLBrace},       {"}", tok::kRBrace},      {",", tok::kComma},
     {"*/", tok::kCommentEnd},
 };
 
 constexpr OperatorEntry kKeywords[] = {
-    {"if", tok::kIf},         {"else", tok::kElse}, {"do", tok::kDo},
-    {"while", tok::kWhile},   {"for", tok::kFor},   {"int", tok::kInt},
-    {"double", tok::kDouble}, {"bool", tok::kBool}, {"true", tok::kTrue},
-    {"false", tok::kFalse},
+    {"if", tok::kIf},     {"else", tok::kElse},   {"do", tok::kDo},         {"while", tok::kWhile},
+    {"for", tok::kFor},   {"int", tok::kInt},     {"double", tok::kDouble}, {"bool", tok::kBool},
+    {"true", tok::kTrue}, {"false", tok::kFalse},
 };
 
 int FindIn(const OperatorEntry* first, const OperatorEntry* last, std::string_view text) {
@@ -49,9 +48,15 @@ int OperatorCode(std::string_view text) {
     return FindIn(std::begin(kOperators), std::end(kOperators), text);
 }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_' || c == '$'; }
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsNameChar(char c) {
+    return IsLetter(c) || IsDigit(c) || c == '_' || c == '$';
+}
 
 constexpr std::string_view kOneCharOperators = ";+-*/%&|=><!(){},";
 
@@ -59,8 +64,8 @@ constexpr std::string_view kOneCharOperators = ";+-*/%&|=><!(){},";
 // value out of range. from_chars does not follow the locale, so "2.5" reads the
 // same everywhere.
 bool ToDouble(std::string_view text, double& value) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                           std::chars_format::general);
+    const auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     return ec == std::errc() && end == text.data() + text.size();
 }
 
@@ -134,15 +139,17 @@ private:
         if (isDouble) {
             token.code = tok::kDoubleLiteral;
             if (!ToDouble(text, token.doubleValue)) {
-                return Fail(101, "Could not convert \"" + std::string(text) + "\" on Line " +
-                                     std::to_string(line_) + " to a double.",
+                return Fail(101,
+                            "Could not convert \"" + std::string(text) + "\" on Line " +
+                                std::to_string(line_) + " to a double.",
                             "Rewrite code; check string to enure it is a valid double.");
             }
         } else {
             token.code = tok::kIntLiteral;
             if (!ToInt(text, token.intValue)) {
-                return Fail(102, "Could not convert \"" + std::string(text) + "\" on Line " +
-                                     std::to_string(line_) + " to an integer.",
+                return Fail(102,
+                            "Could not convert \"" + std::string(text) + "\" on Line " +
+                                std::to_string(line_) + " to an integer.",
                             "Rewrite code; check string to enure it is a valid integer.");
             }
         }

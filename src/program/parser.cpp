@@ -7,37 +7,13 @@
 #include <utility>
 
 #include "program/builtins.h"
+#include "program/parserrules.h"
 
 namespace korvel {
 
 namespace {
 
-// One entry of a statement being rewritten: a lexer token or something a rule
-// built from tokens.
-struct Entry {
-    enum class Kind : std::uint8_t {
-        Token,
-        AssignHead,  // variable "=": ref = the variable
-        CondHead,    // "if" "("
-        CallHead,    // function "(": ref = the built-in
-        ExprList,    // collected call arguments, last written first
-        MulMarker,   // "*" or "/" whose operands are pending: code = the operator
-        AddMarker,   // "+" or "-" likewise
-        Expr,        // ref = the expression node
-        Line,        // ref = the statement line
-    };
-    Kind kind = Kind::Token;
-    int code = 0;           // Token: kind code; markers: the operator
-    int line = 1;
-    std::uint32_t ref = 0;  // Token: index into the token list
-    std::vector<std::uint32_t> args;
-};
-
-using Statement = std::vector<Entry>;
-
-bool IsOpCode(int code) {
-    return (code >= 1 && code <= 7) || (code >= 9 && code <= 21) || code == tok::kComma;
-}
+using namespace parsing;
 
 class Parser {
 public:
@@ -189,8 +165,8 @@ private:
             bool applied = false;
             if (!ApplyFirstRule(s, chainOpen, chain, applied)) return false;
             if (applied) continue;
-            const bool done = s.size() == 1 && (s[0].kind == Entry::Kind::Line ||
-                                                 IsTok(s, 0, tok::kSemicolon));
+            const bool done =
+                s.size() == 1 && (s[0].kind == Entry::Kind::Line || IsTok(s, 0, tok::kSemicolon));
             if (done) return true;
             return Fail(statementLine,
                         "Cannot interpret line " + std::to_string(statementLine) +
@@ -254,173 +230,12 @@ private:
             const std::size_t lastStart = startOnly ? (lo == 0 ? 0 : 1) : hi + 1 - len;
             if (startOnly && lo != 0) continue;
             for (std::size_t at = lo; at <= lastStart; ++at) {
-                if (!Matches(s, rule, at)) continue;
+                if (!Matches(s, tree_, rule, at)) continue;
                 applied = true;
                 return Apply(s, rule, at, chainOpen, chain);
             }
         }
         return true;
-    }
-
-    // A token code or entry kind that a match of the rule must contain.
-    struct RuleKey {
-        bool isToken;
-        int value;
-    };
-    static RuleKey KeyOf(int rule) {
-        using K = Entry::Kind;
-        auto t = [](int code) { return RuleKey{true, code}; };
-        auto k = [](K kind) { return RuleKey{false, static_cast<int>(kind)}; };
-        switch (rule) {
-            case 1: return t(tok::kLBrace);
-            case 2: case 3: case 4: return t(tok::kIdentifier);
-            case 5: return t(tok::kDoubleLiteral);
-            case 6: return t(tok::kIntLiteral);
-            case 7: return t(tok::kTrue);
-            case 8: return t(tok::kFalse);
-            case 9: return k(K::AssignHead);
-            case 10: return t(tok::kIf);
-            case 11: case 13: return k(K::CallHead);
-            case 12: case 14: case 15: case 16: case 17: return k(K::ExprList);
-            case 18: return t(tok::kComma);
-            case 19: case 22: return k(K::CondHead);
-            case 20: case 21: case 23: return t(tok::kElse);
-            case 24: return t(tok::kLParen);
-            case 25: case 26: case 27: case 28: case 29: case 30: case 34: return t(tok::kMinus);
-            case 31: return t(tok::kTimes);
-            case 32: return t(tok::kDivide);
-            case 33: return t(tok::kPlus);
-            case 35: return k(K::MulMarker);
-            case 36: return k(K::AddMarker);
-            case 37: return t(tok::kModulo);
-            case 38: return t(tok::kGreater);
-            case 39: return t(tok::kLessEq);
-            case 40: return t(tok::kLess);
-            case 41: return t(tok::kGreaterEq);
-            case 42: return t(tok::kEqEq);
-            case 43: return t(tok::kNotEq);
-            case 44: return t(tok::kNot);
-            case 45: return t(tok::kAndAnd);
-            case 46: return t(tok::kOrOr);
-            default: return t(tok::kSemicolon);
-        }
-    }
-
-    static std::size_t PatternLength(int rule) {
-        static constexpr std::uint8_t kLength[48] = {
-            0,
-            1, 2, 2, 1, 1, 1, 1, 1, 3, 2,  // 1-10
-            2, 2, 3, 4, 4, 4, 4, 3, 5, 3,  // 11-20
-            5, 4, 2, 3, 3, 3, 3, 3, 3, 2,  // 21-30
-            3, 3, 3, 3, 3, 3, 3, 3, 3, 3,  // 31-40
-            3, 3, 3, 2, 3, 3, 2,           // 41-47
-        };
-        return kLength[rule];
-    }
-
-    // --- Entry predicates ----------------------------------------------------
-
-    static bool IsKind(const Statement& s, std::size_t i, Entry::Kind k) { return s[i].kind == k; }
-    static bool IsTok(const Statement& s, std::size_t i, int code) {
-        return s[i].kind == Entry::Kind::Token && s[i].code == code;
-    }
-    static bool IsE(const Statement& s, std::size_t i) { return IsKind(s, i, Entry::Kind::Expr); }
-    bool IsB(const Statement& s, std::size_t i) const {
-        return IsE(s, i) && tree_.nodes[s[i].ref].type == KType::Bool;
-    }
-    static bool IsS(const Statement& s, std::size_t i) { return IsKind(s, i, Entry::Kind::Line); }
-    static bool IsOp(const Statement& s, std::size_t i) {
-        return s[i].kind == Entry::Kind::Token && IsOpCode(s[i].code);
-    }
-    static bool IsAH(const Statement& s, std::size_t i) {
-        return IsKind(s, i, Entry::Kind::AssignHead);
-    }
-    static bool IsCH(const Statement& s, std::size_t i) { return IsKind(s, i, Entry::Kind::CallHead); }
-    static bool IsIfH(const Statement& s, std::size_t i) {
-        return IsKind(s, i, Entry::Kind::CondHead);
-    }
-    static bool IsList(const Statement& s, std::size_t i) {
-        return IsKind(s, i, Entry::Kind::ExprList);
-    }
-    // E, the operator token, E.
-    static bool Infix(const Statement& s, std::size_t i, int code) {
-        return IsE(s, i) && IsTok(s, i + 1, code) && IsE(s, i + 2);
-    }
-    static bool InfixMarker(const Statement& s, std::size_t i, Entry::Kind marker) {
-        return IsE(s, i) && IsKind(s, i + 1, marker) && IsE(s, i + 2);
-    }
-    static bool Minus(const Statement& s, std::size_t i) {
-        return IsTok(s, i, tok::kMinus) && IsE(s, i + 1);
-    }
-
-    bool Matches(const Statement& s, int rule, std::size_t i) const {
-        using K = Entry::Kind;
-        switch (rule) {
-            case 1: return IsTok(s, i, tok::kLBrace);
-            case 2: return IsTok(s, i, tok::kIdentifier) && IsTok(s, i + 1, tok::kLParen);
-            case 3: return IsTok(s, i, tok::kIdentifier) && IsTok(s, i + 1, tok::kAssign);
-            case 4: return IsTok(s, i, tok::kIdentifier);
-            case 5: return IsTok(s, i, tok::kDoubleLiteral);
-            case 6: return IsTok(s, i, tok::kIntLiteral);
-            case 7: return IsTok(s, i, tok::kTrue);
-            case 8: return IsTok(s, i, tok::kFalse);
-            case 9: return IsAH(s, i) && IsE(s, i + 1) && IsTok(s, i + 2, tok::kSemicolon);
-            case 10: return IsTok(s, i, tok::kIf) && IsTok(s, i + 1, tok::kLParen);
-            case 11: return IsCH(s, i) && IsTok(s, i + 1, tok::kRParen);
-            case 12: return IsCH(s, i) && IsList(s, i + 1);
-            case 13: return IsCH(s, i) && IsE(s, i + 1) && IsTok(s, i + 2, tok::kRParen);
-            case 14:
-            case 15:
-            case 16:
-            case 17: {
-                const bool head = rule == 14   ? IsTok(s, i, tok::kComma)
-                                  : rule == 15 ? IsTok(s, i, tok::kLParen)
-                                  : rule == 16 ? IsCH(s, i)
-                                               : IsIfH(s, i);
-                return head && IsE(s, i + 1) && IsTok(s, i + 2, tok::kComma) && IsList(s, i + 3);
-            }
-            case 18:
-                return IsTok(s, i, tok::kComma) && IsE(s, i + 1) && IsTok(s, i + 2, tok::kRParen);
-            case 19:
-                return IsIfH(s, i) && IsB(s, i + 1) && IsTok(s, i + 2, tok::kRParen) &&
-                       IsE(s, i + 3) && IsTok(s, i + 4, tok::kSemicolon);
-            case 20:
-                return IsTok(s, i, tok::kElse) && IsE(s, i + 1) &&
-                       IsTok(s, i + 2, tok::kSemicolon);
-            case 21:
-                return IsTok(s, i, tok::kElse) && IsIfH(s, i + 1) && IsB(s, i + 2) &&
-                       IsTok(s, i + 3, tok::kRParen) && IsS(s, i + 4);
-            case 22:
-                return IsIfH(s, i) && IsB(s, i + 1) && IsTok(s, i + 2, tok::kRParen) &&
-                       IsS(s, i + 3);
-            case 23: return IsTok(s, i, tok::kElse) && IsS(s, i + 1);
-            case 24:
-                return IsTok(s, i, tok::kLParen) && IsE(s, i + 1) && IsTok(s, i + 2, tok::kRParen);
-            case 25: return IsAH(s, i) && Minus(s, i + 1);
-            case 26: return IsTok(s, i, tok::kLParen) && Minus(s, i + 1);
-            case 27: return IsOp(s, i) && Minus(s, i + 1);
-            case 28: return IsIfH(s, i) && Minus(s, i + 1);
-            case 29: return IsCH(s, i) && Minus(s, i + 1);
-            case 30: return Minus(s, i);
-            case 31: return Infix(s, i, tok::kTimes);
-            case 32: return Infix(s, i, tok::kDivide);
-            case 33: return Infix(s, i, tok::kPlus);
-            case 34: return Infix(s, i, tok::kMinus);
-            case 35: return InfixMarker(s, i, K::MulMarker);
-            case 36: return InfixMarker(s, i, K::AddMarker);
-            case 37: return Infix(s, i, tok::kModulo);
-            case 38: return Infix(s, i, tok::kGreater);
-            case 39: return Infix(s, i, tok::kLessEq);
-            case 40: return Infix(s, i, tok::kLess);
-            case 41: return Infix(s, i, tok::kGreaterEq);
-            case 42: return Infix(s, i, tok::kEqEq);
-            case 43: return Infix(s, i, tok::kNotEq);
-            case 44: return IsTok(s, i, tok::kNot) && IsE(s, i + 1);
-            case 45: return Infix(s, i, tok::kAndAnd);
-            case 46: return Infix(s, i, tok::kOrOr);
-            case 47: return IsE(s, i) && IsTok(s, i + 1, tok::kSemicolon);
-            default: return false;
-        }
     }
 
     // --- Applying a rule -----------------------------------------------------
@@ -514,7 +329,8 @@ bool Parser::Apply(Statement& s, int rule, std::size_t i, bool chainOpen, bool& 
             return Fail(line, "Internal Error A KInstrList :: Rules()", "Internal Error");
         case 2:
         case 3:
-        case 4: return ApplyName(s, rule, i);
+        case 4:
+            return ApplyName(s, rule, i);
         case 5:
         case 6:
         case 7:
@@ -549,9 +365,13 @@ bool Parser::Apply(Statement& s, int rule, std::size_t i, bool chainOpen, bool& 
             Replace(s, i, 2, std::move(out));
             return true;
         }
-        case 10: Replace(s, i, 2, Make(K::CondHead, line)); return true;
-        case 11: return ApplyCall(s, i, {});
-        case 12: return ApplyCall(s, i, std::move(s[i + 1].args));
+        case 10:
+            Replace(s, i, 2, Make(K::CondHead, line));
+            return true;
+        case 11:
+            return ApplyCall(s, i, {});
+        case 12:
+            return ApplyCall(s, i, std::move(s[i + 1].args));
         case 13:
         case 18: {
             // The argument and its ")" become a list holding it.
@@ -659,7 +479,8 @@ bool Parser::Apply(Statement& s, int rule, std::size_t i, bool chainOpen, bool& 
             Replace(s, i, 2, std::move(out));
             return true;
         }
-        default: return ApplyBinary(s, rule, i);
+        default:
+            return ApplyBinary(s, rule, i);
     }
 }
 
@@ -720,8 +541,7 @@ bool Parser::ApplyCall(Statement& s, std::size_t i, std::vector<std::uint32_t> a
                         std::string(function.name) + "\" on line " + std::to_string(line) +
                         " in Program Block " + block_ + "\rExpected " +
                         std::to_string(function.argumentCount) +
-                        " argument(s), but function call has " + std::to_string(args.size()) +
-                        ".",
+                        " argument(s), but function call has " + std::to_string(args.size()) + ".",
                     "Error interpreting:  wrong number of arguments in function call");
     }
     KExprNode n;
@@ -749,29 +569,46 @@ bool Parser::ApplyBinary(Statement& s, int rule, std::size_t i) {
     const int op = s[i + 1].code;
     switch (rule) {
         case 35:
-            if (op == tok::kTimes) pick(KExprKind::MulD, KExprKind::MulI, KType::Int);
-            else pick(KExprKind::DivD, KExprKind::DivI, KType::Int);
+            if (op == tok::kTimes)
+                pick(KExprKind::MulD, KExprKind::MulI, KType::Int);
+            else
+                pick(KExprKind::DivD, KExprKind::DivI, KType::Int);
             break;
         case 36:
-            if (op == tok::kPlus) pick(KExprKind::AddD, KExprKind::AddI, KType::Int);
-            else pick(KExprKind::SubD, KExprKind::SubI, KType::Int);
+            if (op == tok::kPlus)
+                pick(KExprKind::AddD, KExprKind::AddI, KType::Int);
+            else
+                pick(KExprKind::SubD, KExprKind::SubI, KType::Int);
             break;
         case 37:
             if (anyDouble) {
                 return Fail(s[i].line,
                             "Cannot use modulo (%) with double-precision numbers.  See Program "
-                            "Block \"" + block_ + "\"",
+                            "Block \"" +
+                                block_ + "\"",
                             "Cannot use modulo (%) with double-precision numbers.");
             }
             n.kind = KExprKind::ModI;
             n.type = KType::Int;
             break;
-        case 38: pick(KExprKind::GtD, KExprKind::GtI, KType::Bool); break;
-        case 39: pick(KExprKind::LeD, KExprKind::LeI, KType::Bool); break;
-        case 40: pick(KExprKind::LtD, KExprKind::LtI, KType::Bool); break;
-        case 41: pick(KExprKind::GeD, KExprKind::GeI, KType::Bool); break;
-        case 42: pick(KExprKind::EqD, KExprKind::EqI, KType::Bool); break;
-        case 43: pick(KExprKind::NeD, KExprKind::NeI, KType::Bool); break;
+        case 38:
+            pick(KExprKind::GtD, KExprKind::GtI, KType::Bool);
+            break;
+        case 39:
+            pick(KExprKind::LeD, KExprKind::LeI, KType::Bool);
+            break;
+        case 40:
+            pick(KExprKind::LtD, KExprKind::LtI, KType::Bool);
+            break;
+        case 41:
+            pick(KExprKind::GeD, KExprKind::GeI, KType::Bool);
+            break;
+        case 42:
+            pick(KExprKind::EqD, KExprKind::EqI, KType::Bool);
+            break;
+        case 43:
+            pick(KExprKind::NeD, KExprKind::NeI, KType::Bool);
+            break;
         case 45:
             n.kind = KExprKind::AndAnd;
             n.type = KType::Bool;

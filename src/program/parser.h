@@ -8,7 +8,8 @@
 // "*" and "/" bind tighter than "+" and "-", then "%", then the comparisons,
 // then "!", "&&" and "||"; assignment is a whole statement and chains from the
 // right; a unary minus follows "=", "(", an operator or the start of a
-// statement. See the rule table in parser.cpp.
+// statement. See the rule table in parserrules.cpp and what each rule builds in
+// parser.cpp.
 //
 // Every failure is returned as a KProgramError whose text names the line and
 // the block. Limits that keep hostile texts cheap: braces nest at most

@@ -14,12 +14,12 @@ namespace korvel {
 
 // Every instruction, in one list so the opcode enum and the dispatch table of
 // Run cannot disagree.
-#define KORVEL_PROGRAM_OPCODES(X)                                                    \
-    X(End) X(Jump) X(JumpIfZero) X(JumpIfNonZero) X(Stop) X(CopyD) X(CopyI) X(AddD)  \
-    X(SubD) X(MulD) X(DivD) X(NegD) X(AddI) X(SubI) X(MulI) X(DivI) X(ModI) X(NegI)  \
-    X(GtD) X(LtD) X(GeD) X(LeD) X(EqD) X(NeD) X(GtI) X(LtI) X(GeI) X(LeI) X(EqI)     \
-    X(NeI) X(Not) X(DoubleToInt) X(DoubleToBool) X(IntToDouble) X(IntToBool) X(Call1) \
-    X(Call2)
+#define KORVEL_PROGRAM_OPCODES(X)                                                                \
+    X(End)                                                                                       \
+    X(Jump) X(JumpIfZero) X(JumpIfNonZero) X(Stop) X(CopyD) X(CopyI) X(AddD) X(SubD) X(MulD)     \
+        X(DivD) X(NegD) X(AddI) X(SubI) X(MulI) X(DivI) X(ModI) X(NegI) X(GtD) X(LtD) X(GeD)     \
+            X(LeD) X(EqD) X(NeD) X(GtI) X(LtI) X(GeI) X(LeI) X(EqI) X(NeI) X(Not) X(DoubleToInt) \
+                X(DoubleToBool) X(IntToDouble) X(IntToBool) X(Call1) X(Call2)
 
 #define KORVEL_AS_ENUM(name) name,
 enum class KProgram::Opcode : std::uint8_t { KORVEL_PROGRAM_OPCODES(KORVEL_AS_ENUM) };
@@ -38,9 +38,13 @@ int32_t DoubleToInt(double v) {
     return static_cast<int32_t>(v);
 }
 
-int32_t Wrap(std::int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+int32_t Wrap(std::int64_t v) {
+    return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
 
-[[noreturn]] void DivisionByZero() { throw KProgramFault("division by zero"); }
+[[noreturn]] void DivisionByZero() {
+    throw KProgramFault("division by zero");
+}
 
 // Where an operand lives while the code is generated; turned into a pointer
 // once the cell arrays have their final size.
@@ -70,9 +74,9 @@ public:
         Emit(Op::End, {}, {}, {});
     }
 
-    void Finish(std::span<const KProgramVariable> variables, std::vector<KProgram::Instruction>& code,
-                std::vector<double>& doubles, std::vector<int32_t>& ints,
-                std::vector<double (*)(double)>& unary,
+    void Finish(std::span<const KProgramVariable> variables,
+                std::vector<KProgram::Instruction>& code, std::vector<double>& doubles,
+                std::vector<int32_t>& ints, std::vector<double (*)(double)>& unary,
                 std::vector<double (*)(double, double)>& binary) const {
         unary.clear();
         binary.clear();
@@ -82,13 +86,20 @@ public:
         ints.resize(intConsts_.size() + intTemps_, 0);
         auto pointer = [&](const Operand& o) -> void* {
             switch (o.space) {
-                case Operand::Space::Read: return const_cast<double*>(variables[o.index].read);
-                case Operand::Space::Write: return variables[o.index].write;
-                case Operand::Space::DConst: return doubles.data() + o.index;
-                case Operand::Space::DTemp: return doubles.data() + doubleConsts_.size() + o.index;
-                case Operand::Space::IConst: return ints.data() + o.index;
-                case Operand::Space::ITemp: return ints.data() + intConsts_.size() + o.index;
-                case Operand::Space::None: break;
+                case Operand::Space::Read:
+                    return const_cast<double*>(variables[o.index].read);
+                case Operand::Space::Write:
+                    return variables[o.index].write;
+                case Operand::Space::DConst:
+                    return doubles.data() + o.index;
+                case Operand::Space::DTemp:
+                    return doubles.data() + doubleConsts_.size() + o.index;
+                case Operand::Space::IConst:
+                    return ints.data() + o.index;
+                case Operand::Space::ITemp:
+                    return ints.data() + intConsts_.size() + o.index;
+                case Operand::Space::None:
+                    break;
             }
             return nullptr;
         };
@@ -152,9 +163,14 @@ private:
                 pending_[skipBody].target = Here();
                 return jump;
             }
-            case KLineKind::Else: Line(line.body, false); return kNoJump;
-            case KLineKind::Block: List(line.list); return kNoJump;
-            case KLineKind::Empty: return kNoJump;
+            case KLineKind::Else:
+                Line(line.body, false);
+                return kNoJump;
+            case KLineKind::Block:
+                List(line.list);
+                return kNoJump;
+            case KLineKind::Empty:
+                return kNoJump;
         }
         return kNoJump;
     }
@@ -248,7 +264,8 @@ Operand CodeGenerator::Native(const KExprNode& n) {
     switch (n.kind) {
         case E::LitD:
         case E::LitI:
-        case E::LitB: return Constant(n, n.type);
+        case E::LitB:
+            return Constant(n, n.type);
         case E::VarD:
             freshResult_ = false;
             return {Operand::Space::Read, static_cast<uint32_t>(n.variable)};
@@ -266,30 +283,54 @@ Operand CodeGenerator::Native(const KExprNode& n) {
             freshResult_ = false;
             return write;
         }
-        case E::AddD: return binary(Op::AddD, D, D);
-        case E::SubD: return binary(Op::SubD, D, D);
-        case E::MulD: return binary(Op::MulD, D, D);
-        case E::DivD: return binary(Op::DivD, D, D);
-        case E::AddI: return binary(Op::AddI, I, I);
-        case E::SubI: return binary(Op::SubI, I, I);
-        case E::MulI: return binary(Op::MulI, I, I);
-        case E::DivI: return binary(Op::DivI, I, I);
-        case E::ModI: return binary(Op::ModI, I, I);
-        case E::NegD: return EmitResult(Op::NegD, D, Value(n.left, D));
-        case E::NegI: return EmitResult(Op::NegI, I, Value(n.left, I));
-        case E::GtD: return binary(Op::GtD, D, B);
-        case E::LtD: return binary(Op::LtD, D, B);
-        case E::GeD: return binary(Op::GeD, D, B);
-        case E::LeD: return binary(Op::LeD, D, B);
-        case E::EqD: return binary(Op::EqD, D, B);
-        case E::NeD: return binary(Op::NeD, D, B);
-        case E::GtI: return binary(Op::GtI, I, B);
-        case E::LtI: return binary(Op::LtI, I, B);
-        case E::GeI: return binary(Op::GeI, I, B);
-        case E::LeI: return binary(Op::LeI, I, B);
-        case E::EqI: return binary(Op::EqI, I, B);
-        case E::NeI: return binary(Op::NeI, I, B);
-        case E::Not: return EmitResult(Op::Not, B, Value(n.left, B));
+        case E::AddD:
+            return binary(Op::AddD, D, D);
+        case E::SubD:
+            return binary(Op::SubD, D, D);
+        case E::MulD:
+            return binary(Op::MulD, D, D);
+        case E::DivD:
+            return binary(Op::DivD, D, D);
+        case E::AddI:
+            return binary(Op::AddI, I, I);
+        case E::SubI:
+            return binary(Op::SubI, I, I);
+        case E::MulI:
+            return binary(Op::MulI, I, I);
+        case E::DivI:
+            return binary(Op::DivI, I, I);
+        case E::ModI:
+            return binary(Op::ModI, I, I);
+        case E::NegD:
+            return EmitResult(Op::NegD, D, Value(n.left, D));
+        case E::NegI:
+            return EmitResult(Op::NegI, I, Value(n.left, I));
+        case E::GtD:
+            return binary(Op::GtD, D, B);
+        case E::LtD:
+            return binary(Op::LtD, D, B);
+        case E::GeD:
+            return binary(Op::GeD, D, B);
+        case E::LeD:
+            return binary(Op::LeD, D, B);
+        case E::EqD:
+            return binary(Op::EqD, D, B);
+        case E::NeD:
+            return binary(Op::NeD, D, B);
+        case E::GtI:
+            return binary(Op::GtI, I, B);
+        case E::LtI:
+            return binary(Op::LtI, I, B);
+        case E::GeI:
+            return binary(Op::GeI, I, B);
+        case E::LeI:
+            return binary(Op::LeI, I, B);
+        case E::EqI:
+            return binary(Op::EqI, I, B);
+        case E::NeI:
+            return binary(Op::NeI, I, B);
+        case E::Not:
+            return EmitResult(Op::Not, B, Value(n.left, B));
         case E::AndAnd:
         case E::OrOr: {
             const Operand r = NewTemp(B);
@@ -301,7 +342,8 @@ Operand CodeGenerator::Native(const KExprNode& n) {
             freshResult_ = false;  // two instructions write r
             return r;
         }
-        case E::Func: return Call(n);
+        case E::Func:
+            return Call(n);
     }
     return {};
 }
@@ -365,10 +407,18 @@ bool KProgram::Compile(std::string_view text, std::span<const KProgramVariable> 
 
 namespace {
 
-double& D(void* p) { return *static_cast<double*>(p); }
-double D(const void* p) { return *static_cast<const double*>(p); }
-int32_t& I(void* p) { return *static_cast<int32_t*>(p); }
-int32_t I(const void* p) { return *static_cast<const int32_t*>(p); }
+double& D(void* p) {
+    return *static_cast<double*>(p);
+}
+double D(const void* p) {
+    return *static_cast<const double*>(p);
+}
+int32_t& I(void* p) {
+    return *static_cast<int32_t*>(p);
+}
+int32_t I(const void* p) {
+    return *static_cast<const int32_t*>(p);
+}
 
 }  // namespace
 
@@ -394,8 +444,8 @@ void KProgram::Run(double time) {
 #define NEXT goto*(++in)->handler
 #define JUMP(to)      \
     in = code + (to); \
-    goto* in->handler
-    goto* in->handler;
+    goto * in->handler
+    goto * in->handler;
 
 op_End:
     return;

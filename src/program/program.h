@@ -69,9 +69,9 @@ private:
     std::vector<Instruction> code_;
     std::vector<double (*)(double)> unary_;
     std::vector<double (*)(double, double)> binary_;
-    bool threaded_ = false;  // handlers filled in (at the first run)
-    std::vector<double> doubles_;       // [0] = time, then constants, then temporaries
-    std::vector<std::int32_t> ints_;    // constants, then temporaries (bools are 0 or 1)
+    bool threaded_ = false;           // handlers filled in (at the first run)
+    std::vector<double> doubles_;     // [0] = time, then constants, then temporaries
+    std::vector<std::int32_t> ints_;  // constants, then temporaries (bools are 0 or 1)
     bool ready_ = false;
 };
 

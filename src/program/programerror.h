@@ -14,9 +14,9 @@ namespace korvel {
 struct KProgramError {
     enum class Kind { Lexer, Parser };
     Kind kind = Kind::Parser;
-    int number = 0;        // 101 to 103 for the lexer, 0 for the parser
-    std::string text;      // the numbered message's description, or the box text
-    std::string advice;    // the numbered message's advice (lexer only)
+    int number = 0;      // 101 to 103 for the lexer, 0 for the parser
+    std::string text;    // the numbered message's description, or the box text
+    std::string advice;  // the numbered message's advice (lexer only)
     std::string fault;
     int line = 0;
 };

@@ -13,28 +13,49 @@ namespace korvel {
 enum class KType : std::uint8_t { Double, Int, Bool };
 
 enum class KExprKind : std::uint8_t {
-    LitD, LitI, LitB,
-    VarD,        // a variable's current value
-    AssignD,     // variable = right, as a double; the value is the result
-    AddD, SubD, MulD, DivD,
-    AddI, SubI, MulI, DivI, ModI,  // 32-bit, wrapping; division truncates
-    NegD, NegI,
-    GtD, GtI, LtD, LtI,
-    GeD, GeI, LeD, LeI,  // non-strict: equal operands compare true
-    EqD, EqI, NeD, NeI,
-    Not, AndAnd, OrOr,   // AndAnd and OrOr skip the right operand when the left decides
-    Func,                // a built-in function call
+    LitD,
+    LitI,
+    LitB,
+    VarD,     // a variable's current value
+    AssignD,  // variable = right, as a double; the value is the result
+    AddD,
+    SubD,
+    MulD,
+    DivD,
+    AddI,
+    SubI,
+    MulI,
+    DivI,
+    ModI,  // 32-bit, wrapping; division truncates
+    NegD,
+    NegI,
+    GtD,
+    GtI,
+    LtD,
+    LtI,
+    GeD,
+    GeI,
+    LeD,
+    LeI,  // non-strict: equal operands compare true
+    EqD,
+    EqI,
+    NeD,
+    NeI,
+    Not,
+    AndAnd,
+    OrOr,  // AndAnd and OrOr skip the right operand when the left decides
+    Func,  // a built-in function call
 };
 
 struct KExprNode {
     KExprKind kind = KExprKind::LitI;
     KType type = KType::Int;
-    int depth = 1;               // nodes on the longest path down, this one included
-    double doubleValue = 0;      // LitD
-    std::int32_t intValue = 0;   // LitI, LitB (0 or 1)
-    int variable = -1;           // VarD, AssignD: index of the bound variable
-    int function = -1;           // Func: index into Builtins()
-    std::uint32_t left = 0;      // operand, or the right-hand side of AssignD
+    int depth = 1;              // nodes on the longest path down, this one included
+    double doubleValue = 0;     // LitD
+    std::int32_t intValue = 0;  // LitI, LitB (0 or 1)
+    int variable = -1;          // VarD, AssignD: index of the bound variable
+    int function = -1;          // Func: index into Builtins()
+    std::uint32_t left = 0;     // operand, or the right-hand side of AssignD
     std::uint32_t right = 0;
     std::vector<std::uint32_t> arguments;  // Func: last written argument first
 };

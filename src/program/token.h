@@ -63,8 +63,8 @@ inline constexpr int kIntLiteral = 47;
 struct KToken {
     int code = 0;
     int line = 1;
-    std::string name;         // identifiers
-    double doubleValue = 0;   // double literals
+    std::string name;           // identifiers
+    double doubleValue = 0;     // double literals
     std::int32_t intValue = 0;  // int literals
 };
 

@@ -1,7 +1,6 @@
 // Program blocks end to end: small models written as files and run through
 // korvel-run as a user would.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <array>
@@ -29,10 +28,10 @@ std::string ReadFile(const std::filesystem::path& p) {
 }
 
 std::filesystem::path TempDir() {
-    auto dir = std::filesystem::temp_directory_path() /
-               ("korvel_program_cli_" +
-                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    auto dir =
+        std::filesystem::temp_directory_path() /
+        ("korvel_program_cli_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir);
     return dir;
 }
@@ -77,22 +76,24 @@ std::vector<std::vector<double>> Rows(const std::string& csv) {
 class ModelText {
 public:
     ModelText() {
-        text_ = "1.2,Version\r\nFalse,CustMod\r\n1,Pages\r\n8,FontSize\r\nPageNames,Start\r\n"
-                "Main,PageName\r\n";
+        text_ =
+            "1.2,Version\r\nFalse,CustMod\r\n1,Pages\r\n8,FontSize\r\nPageNames,Start\r\n"
+            "Main,PageName\r\n";
         Block("KSolver", 0, "Solver", {"0.001,h", "0,Time Increment"});
         Block("KScope", 1, "Scope", {});
     }
     void Block(const std::string& tag, int id, const std::string& name,
                const std::vector<std::string>& nodes) {
-        text_ += tag + ",Start\r\n0,Page\r\n100,X\r\n" + std::to_string(100 + 60 * id) +
-                 ",Y\r\n" + name + ",UserString\r\nFalse,HorizSwap\r\nFalse,VertSwap\r\n";
+        text_ += tag + ",Start\r\n0,Page\r\n100,X\r\n" + std::to_string(100 + 60 * id) + ",Y\r\n" +
+                 name + ",UserString\r\nFalse,HorizSwap\r\nFalse,VertSwap\r\n";
         for (const std::string& n : nodes) text_ += n + "\r\n";
         text_ += std::to_string(id) + ",IDNumber\r\n";
     }
     // A 2x2 program block; the text is escaped as files store it.
     void Program(int id, const std::string& name, const std::string& program) {
         std::string escaped;
-        for (char c : program) escaped += c == '\n' ? '\x01' : c == '\r' ? '\x02' : c == ',' ? '\x03' : c;
+        for (char c : program)
+            escaped += c == '\n' ? '\x01' : c == '\r' ? '\x02' : c == ',' ? '\x03' : c;
         Block("KProgram2i2o", id, name, {escaped + ",Program"});
     }
     void Wire(int id, int from, int fromNode, int to, int toNode) {

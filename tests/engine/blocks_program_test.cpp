@@ -1,10 +1,11 @@
 // Program blocks in a model: binding to nodes, compile failures, stop() and
 // run-time errors as the bench top reports them.
+#include "engine/blocks_program.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "engine/blocks_program.h"
 #include "testmodel.h"
 
 namespace korvel::test {
@@ -22,8 +23,8 @@ TEST(ProgramBlock, EveryTypeBindsItsInputsAndOutputs) {
         const char* tag;
         int count;
     };
-    for (const Case& c : {Case{"KProgram2i2o", 2}, Case{"KProgram4i4o", 4},
-                          Case{"KProgram8i8o", 8}}) {
+    for (const Case& c :
+         {Case{"KProgram2i2o", 2}, Case{"KProgram4i4o", 4}, Case{"KProgram8i8o", 8}}) {
         SCOPED_TRACE(c.tag);
         KTestModel model;
         model.AddSolver(1e-3);
@@ -77,8 +78,8 @@ TEST(ProgramBlock, AssigningAWiredInputLeavesTheSourceAlone) {
 TEST(ProgramBlock, AProgramThatDoesNotCompileFailsTheBuild) {
     struct Case {
         const char* text;
-        const char* box;   // expected Error box, or nullptr
-        int number;        // expected numbered message, or 0
+        const char* box;  // expected Error box, or nullptr
+        int number;       // expected numbered message, or 0
     };
     const Case kCases[] = {
         {"Output1 = x;", "Symbol \"x\" not found on line 1 of Program Block P", 0},

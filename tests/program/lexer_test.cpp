@@ -1,10 +1,10 @@
 // The lexer: token kinds, line counting, comments and its three errors.
+#include "program/lexer.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "program/lexer.h"
 
 namespace korvel::test {
 namespace {

@@ -21,18 +21,18 @@ struct ValueCase {
 TEST(Program, ArithmeticPrecedenceAndTypes) {
     const ValueCase kCases[] = {
         {"Output1 = Input1 * 2 + 1;", 3, 7},
-        {"Output1 = 7 / 2;", 0, 3},          // int division
+        {"Output1 = 7 / 2;", 0, 3},  // int division
         {"Output1 = 7.0 / 2;", 0, 3.5},
-        {"Output1 = Input1 / 2;", 7, 3.5},   // variables are doubles
-        {"Output1 = -7 % 2;", 0, -1},        // sign of the left operand
+        {"Output1 = Input1 / 2;", 7, 3.5},  // variables are doubles
+        {"Output1 = -7 % 2;", 0, -1},       // sign of the left operand
         {"Output1 = 2.7 * 1;", 0, 2.7},
         {"Output1 = 1 + 2 * 3 - 4 / 2;", 0, 5},
-        {"Output1 = 10 - 4 - 3;", 0, 3},     // left-associative
+        {"Output1 = 10 - 4 - 3;", 0, 3},  // left-associative
         {"Output1 = 64 / 4 / 2;", 0, 8},
         {"Output1 = (1 + 2) * 3;", 0, 9},
         {"Output1 = ((2));", 0, 2},
-        {"Output1 = 2 + 7 % 4;", 0, 1},      // % binds looser: (2 + 7) % 4
-        {"Output1 = 7 % 4 * 2;", 0, 7},      // 7 % (4 * 2)
+        {"Output1 = 2 + 7 % 4;", 0, 1},  // % binds looser: (2 + 7) % 4
+        {"Output1 = 7 % 4 * 2;", 0, 7},  // 7 % (4 * 2)
         {"Output1 = -Input1 * 2;", 3, -6},
         {"Output1 = Input1 * -2;", 3, -6},
         {"Output1 = 2 - -3;", 0, 5},
@@ -126,9 +126,9 @@ TEST(Program, BracesAndNestedIfs) {
         "if (Input1 > 0) { if (Input2 > 0) { Output1 = 1; } else { Output1 = 2; } }\n"
         "else { Output2 = 3; { Output2 = Output2 + 1; } }";
     const Case kCases[] = {
-        {braces, 1, 0, 1, 2},   {braces, -1, 0, 5, 0},  {dangling, 1, 1, 1, 0},
+        {braces, 1, 0, 1, 2},    {braces, -1, 0, 5, 0},   {dangling, 1, 1, 1, 0},
         {dangling, 1, -1, 0, 0}, {dangling, -1, 1, 2, 0}, {nested, 1, 1, 1, 0},
-        {nested, 1, -1, 2, 0},  {nested, -1, 0, 0, 4},
+        {nested, 1, -1, 2, 0},   {nested, -1, 0, 0, 4},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(std::string(c.text) + " / " + std::to_string(c.in1) + ", " +
