@@ -14,12 +14,19 @@ namespace korvel {
 
 // Every instruction, in one list so the opcode enum and the dispatch table of
 // Run cannot disagree.
-#define KORVEL_PROGRAM_OPCODES(X)                                                                \
-    X(End)                                                                                       \
-    X(Jump) X(JumpIfZero) X(JumpIfNonZero) X(Stop) X(CopyD) X(CopyI) X(AddD) X(SubD) X(MulD)     \
-        X(DivD) X(NegD) X(AddI) X(SubI) X(MulI) X(DivI) X(ModI) X(NegI) X(GtD) X(LtD) X(GeD)     \
-            X(LeD) X(EqD) X(NeD) X(GtI) X(LtI) X(GeI) X(LeI) X(EqI) X(NeI) X(Not) X(DoubleToInt) \
-                X(DoubleToBool) X(IntToDouble) X(IntToBool) X(Call1) X(Call2)
+// clang-format off
+#define KORVEL_PROGRAM_OPCODES(X)                                                   \
+    X(End) X(Jump) X(JumpIfZero) X(JumpIfNonZero) X(Stop)                           \
+    X(CopyD) X(CopyI)                                                               \
+    X(AddD) X(SubD) X(MulD) X(DivD) X(NegD)                                         \
+    X(AddI) X(SubI) X(MulI) X(DivI) X(ModI) X(NegI)                                 \
+    X(GtD) X(LtD) X(GeD) X(LeD) X(EqD) X(NeD)                                       \
+    X(GtI) X(LtI) X(GeI) X(LeI) X(EqI) X(NeI)                                       \
+    X(Not) X(DoubleToInt) X(DoubleToBool) X(IntToDouble) X(IntToBool)               \
+    X(Call1) X(Call2)                                                               \
+    X(JumpUnlessGtD) X(JumpUnlessLtD) X(JumpUnlessGeD)                              \
+    X(JumpUnlessLeD) X(JumpUnlessEqD) X(JumpUnlessNeD)
+// clang-format on
 
 #define KORVEL_AS_ENUM(name) name,
 enum class KProgram::Opcode : std::uint8_t { KORVEL_PROGRAM_OPCODES(KORVEL_AS_ENUM) };
@@ -156,7 +163,7 @@ private:
             case KLineKind::ElseIf: {
                 StartLine();
                 const Operand condition = Value(line.expr, KType::Bool);
-                const std::size_t skipBody = Emit(Op::JumpIfZero, {}, condition, {});
+                const std::size_t skipBody = SkipUnless(condition);
                 Line(line.body, false);
                 std::size_t jump = kNoJump;
                 if (skipsElses) jump = Emit(Op::Jump, {}, {}, {});
@@ -173,6 +180,42 @@ private:
                 return kNoJump;
         }
         return kNoJump;
+    }
+
+    // A jump taken when the condition is false. A condition just computed by
+    // a comparison of doubles becomes one compare-and-jump instruction.
+    std::size_t SkipUnless(Operand condition) {
+        if (freshResult_ && !pending_.empty()) {
+            PendingInstruction& last = pending_.back();
+            const bool same = last.d.space == condition.space && last.d.index == condition.index;
+            const Op fused = same ? FusedJump(last.code) : Op::End;
+            if (fused != Op::End) {
+                last.code = fused;
+                last.d = {};
+                freshResult_ = false;
+                return pending_.size() - 1;
+            }
+        }
+        return Emit(Op::JumpIfZero, {}, condition, {});
+    }
+
+    static Op FusedJump(Op compare) {
+        switch (compare) {
+            case Op::GtD:
+                return Op::JumpUnlessGtD;
+            case Op::LtD:
+                return Op::JumpUnlessLtD;
+            case Op::GeD:
+                return Op::JumpUnlessGeD;
+            case Op::LeD:
+                return Op::JumpUnlessLeD;
+            case Op::EqD:
+                return Op::JumpUnlessEqD;
+            case Op::NeD:
+                return Op::JumpUnlessNeD;
+            default:
+                return Op::End;
+        }
     }
 
     // --- Expressions -------------------------------------------------------------
@@ -458,6 +501,36 @@ op_JumpIfZero:
     NEXT;
 op_JumpIfNonZero:
     if (I(in->a) != 0) {
+        JUMP(in->target);
+    }
+    NEXT;
+op_JumpUnlessGtD:
+    if (!(D(in->a) > D(in->b))) {
+        JUMP(in->target);
+    }
+    NEXT;
+op_JumpUnlessLtD:
+    if (!(D(in->a) < D(in->b))) {
+        JUMP(in->target);
+    }
+    NEXT;
+op_JumpUnlessGeD:
+    if (!(D(in->a) >= D(in->b))) {
+        JUMP(in->target);
+    }
+    NEXT;
+op_JumpUnlessLeD:
+    if (!(D(in->a) <= D(in->b))) {
+        JUMP(in->target);
+    }
+    NEXT;
+op_JumpUnlessEqD:
+    if (!(D(in->a) == D(in->b))) {
+        JUMP(in->target);
+    }
+    NEXT;
+op_JumpUnlessNeD:
+    if (!(D(in->a) != D(in->b))) {
         JUMP(in->target);
     }
     NEXT;

@@ -113,6 +113,39 @@ TEST(Program, IfElseChainsRunExactlyOneBranch) {
     }
 }
 
+// An if on a comparison of doubles jumps on the comparison itself; it must
+// decide exactly as the comparison's value does, at equality and for values
+// that are not numbers.
+TEST(Program, IfConditionsDecideAsTheirComparisons) {
+    const double nan = std::nan("");
+    struct Case {
+        const char* op;
+        double a, b;
+        double holds;
+    };
+    const Case kCases[] = {
+        {">", 2, 1, 1},    {">", 1, 1, 0},      {">", nan, 1, 0},    {"<", 1, 2, 1},
+        {"<", 1, 1, 0},    {"<", nan, 1, 0},    {">=", 1, 1, 1},     {">=", 0, 1, 0},
+        {">=", nan, 1, 0}, {"<=", 1, 1, 1},     {"<=", 2, 1, 0},     {"<=", 1, nan, 0},
+        {"==", 1, 1, 1},   {"==", 1, 2, 0},     {"==", nan, nan, 0}, {"!=", 1, 2, 1},
+        {"!=", 1, 1, 0},   {"!=", nan, nan, 1},
+    };
+    for (const Case& c : kCases) {
+        const std::string op = c.op;
+        SCOPED_TRACE(op + " " + std::to_string(c.a) + " " + std::to_string(c.b));
+        ProgramHarness h;
+        h.in[0] = c.a;
+        h.in[1] = c.b;
+        EXPECT_EQ(h.Run("if (Input1 " + op +
+                        " Input2) Output1 = 1; else Output1 = 0;\n"
+                        "Output2 = Input1 " +
+                        op + " Input2;"),
+                  "");
+        EXPECT_EQ(h.out[0], c.holds);
+        EXPECT_EQ(h.out[1], c.holds);
+    }
+}
+
 TEST(Program, BracesAndNestedIfs) {
     struct Case {
         const char* text;
