@@ -5,6 +5,7 @@
 
 #include "base/messages.h"
 #include "engine/benchtop.h"
+#include "engine/libraryclass.h"
 #include "engine/libraryfactory.h"
 #include "engine/solver.h"
 #include "engine/variables.h"
@@ -52,6 +53,11 @@ std::unique_ptr<KBenchTop> BuildBenchTop(const KCompiled& compiled, Messages& me
         if (IsPassiveType(block->GetTypeTag())) continue;
         FindLibraryMaker(block->Type())(*benchTop, *block);
     }
+    // Programs compile once every object exists; one that fails fails the build.
+    bool programsCompiled = true;
+    for (KLibraryClass* object : benchTop->ComputeList())
+        programsCompiled = object->CompileProgram() && programsCompiled;
+    if (!programsCompiled) return nullptr;
     // Instruments watch variables that blocks compiled after them make.
     if (!benchTop->BindInstruments()) return nullptr;
     return benchTop;

@@ -67,6 +67,9 @@ public:
     virtual bool HasSideEffects() const { return true; }
     // The flag without which Compute does nothing (none by default).
     virtual KGate Gate() const { return {}; }
+    // Compiles the block's program once every object exists; false after the
+    // error has been shown. Blocks without a program have nothing to do.
+    virtual bool CompileProgram() { return true; }
 
     KBlock& Block() const { return block_; }
     const std::string& Name() const;

@@ -22,6 +22,7 @@
 #include "engine/blocks_motion.h"
 #include "engine/blocks_nonlinear.h"
 #include "engine/blocks_profile.h"
+#include "engine/blocks_program.h"
 #include "engine/blocks_sources.h"
 #include "engine/blocks_wavegen.h"
 #include "model/blocktype.h"
@@ -203,6 +204,10 @@ constexpr Entry kMakers[] = {
     {"KProfile333", &Make<KLibraryProfile333>},
     {"KProfile333PA", &Make<KLibraryProfile333PA>},
     {"KProfileTri", &Make<KLibraryProfileTri>},
+    // Program
+    {"KProgram2i2o", &Make<KLibraryProgram>},
+    {"KProgram4i4o", &Make<KLibraryProgram>},
+    {"KProgram8i8o", &Make<KLibraryProgram>},
 };
 
 constexpr std::string_view kPassive[] = {

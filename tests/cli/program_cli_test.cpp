@@ -1,0 +1,230 @@
+// Program blocks end to end: small models written as files and run through
+// korvel-run as a user would.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::filesystem::path TempDir() {
+    auto dir =
+        std::filesystem::temp_directory_path() /
+        ("korvel_program_cli_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+// Writes the model and runs korvel-run on it with the arguments.
+Result RunModelFile(const std::string& model, const std::string& args) {
+    static int count = 0;
+    const auto dir = TempDir();
+    const auto path = dir / ("model" + std::to_string(++count) + ".kvd");
+    std::ofstream(path, std::ios::binary) << model;
+    const auto err = dir / "err.txt";
+    const std::string command =
+        std::string(KORVEL_RUN) + " " + path.string() + " " + args + " 2>" + err.string();
+    Result r;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    std::array<char, 4096> buffer{};
+    std::size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
+    const int raw = pclose(pipe);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.err = ReadFile(err);
+    return r;
+}
+
+std::vector<std::vector<double>> Rows(const std::string& csv) {
+    std::istringstream lines(csv);
+    std::string line;
+    std::getline(lines, line);  // the header
+    std::vector<std::vector<double>> rows;
+    while (std::getline(lines, line)) {
+        std::vector<double> row;
+        std::istringstream fields(line);
+        std::string f;
+        while (std::getline(fields, f, ',')) row.push_back(std::stod(f));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// A model file, block by block. Node lines not given keep their defaults.
+class ModelText {
+public:
+    ModelText() {
+        text_ =
+            "1.2,Version\r\nFalse,CustMod\r\n1,Pages\r\n8,FontSize\r\nPageNames,Start\r\n"
+            "Main,PageName\r\n";
+        Block("KSolver", 0, "Solver", {"0.001,h", "0,Time Increment"});
+        Block("KScope", 1, "Scope", {});
+    }
+    void Block(const std::string& tag, int id, const std::string& name,
+               const std::vector<std::string>& nodes) {
+        text_ += tag + ",Start\r\n0,Page\r\n100,X\r\n" + std::to_string(100 + 60 * id) + ",Y\r\n" +
+                 name + ",UserString\r\nFalse,HorizSwap\r\nFalse,VertSwap\r\n";
+        for (const std::string& n : nodes) text_ += n + "\r\n";
+        text_ += std::to_string(id) + ",IDNumber\r\n";
+    }
+    // A 2x2 program block; the text is escaped as files store it.
+    void Program(int id, const std::string& name, const std::string& program) {
+        std::string escaped;
+        for (char c : program)
+            escaped += c == '\n' ? '\x01' : c == '\r' ? '\x02' : c == ',' ? '\x03' : c;
+        Block("KProgram2i2o", id, name, {escaped + ",Program"});
+    }
+    void Wire(int id, int from, int fromNode, int to, int toNode) {
+        text_ += "KWire,Start\r\n0,Page\r\n" + std::to_string(from) + ",StartBlock\r\n" +
+                 std::to_string(fromNode) + ",StartBlockNode\r\n" + std::to_string(to) +
+                 ",EndBlock\r\n" + std::to_string(toNode) + ",EndBlockNode\r\n0,Bends\r\n" +
+                 std::to_string(id) + ",IDNumber\r\n";
+    }
+    std::string Text() const { return text_ + "FileEnd,Start\r\n"; }
+
+private:
+    std::string text_;
+};
+
+// Node numbers of the blocks used below.
+constexpr int kTimeOut = 0;
+constexpr int kProgramIn1 = 0, kProgramOut1 = 2, kProgramOut2 = 3;
+constexpr int kVariableIn = 0;
+constexpr int kIntIn = 0, kIntOut = 1;
+
+// Clock -> program -> Variable "y".
+std::string ClockProgram(const std::string& program) {
+    ModelText m;
+    m.Block("KTime", 2, "Clock", {});
+    m.Program(3, "P", program);
+    m.Block("KVariable", 4, "y", {});
+    m.Wire(10, 2, kTimeOut, 3, kProgramIn1);
+    m.Wire(11, 3, kProgramOut1, 4, kVariableIn);
+    return m.Text();
+}
+
+TEST(ProgramRun, TwiceTheClockPlusOneIsExact) {
+    Result r = RunModelFile(ClockProgram("Output1 = 2 * Input1 + 1;"), "--until 0.01");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto rows = Rows(r.out);
+    ASSERT_EQ(rows.size(), 10u);
+    for (const auto& row : rows) EXPECT_EQ(row[1], 2 * row[0] + 1) << row[0];
+}
+
+// stop() ends the run with status 0 in the step where it fires: at the
+// evaluation of t = 0.0055, the middle of the sixth step.
+TEST(ProgramRun, StopEndsTheRunAtItsTime) {
+    Result r = RunModelFile(ClockProgram("if (t() > 0.0052) stop(); Output1 = t();"), "");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("stop() executed from KProgram2i2o block named \"P\" on sheet 1"),
+              std::string::npos)
+        << r.err;
+    const auto rows = Rows(r.out);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_NEAR(rows.back()[0], 0.005, 1e-12);
+    EXPECT_EQ(rows.size(), 5u);
+}
+
+TEST(ProgramRun, AMathErrorStopsTheRunWithStatusTwo) {
+    Result r = RunModelFile(ClockProgram("Output1 = log(0.0034 - Input1);"), "--until 1");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("Run time error:  Domain error in function\"log()\" in KProgram2i2o "
+                         "block named \"P\""),
+              std::string::npos)
+        << r.err;
+    const auto rows = Rows(r.out);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_LT(rows.back()[0], 0.0034);
+}
+
+TEST(ProgramRun, TextsThatDoNotCompileAreStatusOne) {
+    struct Case {
+        const char* program;
+        const char* message;
+    };
+    const Case kCases[] = {
+        {"Output1 = 1;\nif (Input1 > 0.5) { Output2 = 2;",
+         "Error: Unmatched '{' on line 2 of Program Block P"},
+        {"Output1 = 1;\n}\nOutput2 = 2;", "Error: Unmatched '}' on line 2 of Program Block P"},
+        {"Output1 = Input3;", "Error: Symbol \"Input3\" not found on line 1 of Program Block P"},
+        {"Output1 = 1e+5;", "Error 101: Could not convert \"1e\" on Line 1 to a double."},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.program);
+        Result r = RunModelFile(ClockProgram(c.program), "--until 1");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+// A program of 6 000 characters and 300 statements runs whole.
+TEST(ProgramRun, LongProgramsAreNeverCut) {
+    std::string program;
+    for (int i = 0; i < 299; ++i) program += "Output2 = Output2 + 1;  // one more, please\n";
+    program += "Output1 = Output2 * 10 + Input1 * 0;";
+    ASSERT_GE(program.size(), 6000u);
+    Result r = RunModelFile(ClockProgram(program), "--until 0.002");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto rows = Rows(r.out);
+    ASSERT_EQ(rows.size(), 2u);
+    // Output2 grows by 299 at each of the four evaluations of a step.
+    EXPECT_EQ(rows[0][1], 4 * 299 * 10);
+    EXPECT_EQ(rows[1][1], 8 * 299 * 10);
+}
+
+// The program's output feeds an integrator: with the program placed before
+// or after the integrator in the file, the ordering runs the program first,
+// so the integral of t^2 is t^3 / 3 to the solver's accuracy, and both files
+// give the same rows.
+TEST(ProgramRun, ReadersOfAProgramOutputRunAfterTheProgram) {
+    auto model = [](bool programFirst) {
+        ModelText m;
+        if (programFirst) m.Program(2, "P", "Output1 = t() * t(); Output2 = 2 * Input1;");
+        m.Block("KInt", 3, "I", {});
+        m.Block("KVariable", 4, "x", {});
+        m.Block("KVariable", 5, "z", {});
+        if (!programFirst) m.Program(2, "P", "Output1 = t() * t(); Output2 = 2 * Input1;");
+        m.Wire(10, 2, kProgramOut1, 3, kIntIn);
+        m.Wire(11, 3, kIntOut, 4, kVariableIn);
+        m.Wire(12, 3, kIntOut, 2, kProgramIn1);
+        m.Wire(13, 2, kProgramOut2, 5, kVariableIn);
+        return m.Text();
+    };
+    Result first = RunModelFile(model(true), "--until 1 --every 0.25");
+    Result last = RunModelFile(model(false), "--until 1 --every 0.25");
+    ASSERT_EQ(first.status, 0) << first.err;
+    ASSERT_EQ(last.status, 0) << last.err;
+    EXPECT_EQ(first.out, last.out);
+    const auto rows = Rows(first.out);
+    ASSERT_EQ(rows.size(), 4u);
+    for (const auto& row : rows) {
+        const double t = row[0];
+        EXPECT_NEAR(row[1], t * t * t / 3, 1e-9) << t;
+        EXPECT_NEAR(row[2], 2 * t * t * t / 3, 1e-9) << t;
+    }
+}
+
+}  // namespace

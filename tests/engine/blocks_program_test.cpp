@@ -1,0 +1,143 @@
+// Program blocks in a model: binding to nodes, compile failures, stop() and
+// run-time errors as the bench top reports them.
+#include "engine/blocks_program.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "testmodel.h"
+
+namespace korvel::test {
+namespace {
+
+void SetProgram(KBlock& block, const std::string& text) {
+    KNode* node = block.FindNode("Program");
+    ASSERT_NE(node, nullptr);
+    node->SetText(text);
+}
+
+// Every program type binds its inputs and outputs in node order.
+TEST(ProgramBlock, EveryTypeBindsItsInputsAndOutputs) {
+    struct Case {
+        const char* tag;
+        int count;
+    };
+    for (const Case& c :
+         {Case{"KProgram2i2o", 2}, Case{"KProgram4i4o", 4}, Case{"KProgram8i8o", 8}}) {
+        SCOPED_TRACE(c.tag);
+        KTestModel model;
+        model.AddSolver(1e-3);
+        KBlock& program = model.Add(c.tag, "P");
+        std::string text;
+        for (int i = 1; i <= c.count; ++i) {
+            KTestModel::Set(program, "Input" + std::to_string(i), i);
+            text += "Output" + std::to_string(i) + " = Input" + std::to_string(i) + " * 10 + " +
+                    std::to_string(c.count + 1 - i) + ";\n";
+        }
+        SetProgram(program, text);
+        model.Build();
+        ASSERT_TRUE(model.benchTop->ComputeAll(0.0));
+        for (int i = 1; i <= c.count; ++i)
+            EXPECT_EQ(model.Value(program, "Output" + std::to_string(i)), i * 10 + c.count + 1 - i);
+    }
+}
+
+// y = 2 t + 1 from the Time block's output, at any evaluation time.
+TEST(ProgramBlock, ComputesFromItsWiredInput) {
+    KTestModel model;
+    model.AddSolver(1e-3);
+    KBlock& clock = model.Add("KTime", "Clock");
+    KBlock& program = model.Add("KProgram2i2o", "P");
+    model.Wire(clock, "Time", program, "Input1");
+    SetProgram(program, "Output1 = 2 * Input1 + 1; Output2 = t();");
+    model.Build();
+    for (double t : {0.0, 0.25, 3.0}) {
+        ASSERT_TRUE(model.benchTop->ComputeAll(t));
+        EXPECT_EQ(model.Value(program, "Output1"), 2 * t + 1);
+        EXPECT_EQ(model.Value(program, "Output2"), t);
+    }
+}
+
+// Assigning a wired input changes the input's own value only: the wire's
+// source keeps its value and the input keeps reading it.
+TEST(ProgramBlock, AssigningAWiredInputLeavesTheSourceAlone) {
+    KTestModel model;
+    model.AddSolver(1e-3);
+    KBlock& clock = model.Add("KTime", "Clock");
+    KBlock& program = model.Add("KProgram2i2o", "P");
+    model.Wire(clock, "Time", program, "Input1");
+    SetProgram(program, "Input1 = 100; Output1 = Input1; Input2 = 7; Output2 = Input2;");
+    model.Build();
+    ASSERT_TRUE(model.benchTop->ComputeAll(0.5));
+    EXPECT_EQ(model.Value(clock, "Time"), 0.5);
+    EXPECT_EQ(model.Value(program, "Output1"), 0.5);
+    EXPECT_EQ(model.Value(program, "Output2"), 7);  // unwired: its own value
+}
+
+TEST(ProgramBlock, AProgramThatDoesNotCompileFailsTheBuild) {
+    struct Case {
+        const char* text;
+        const char* box;  // expected Error box, or nullptr
+        int number;       // expected numbered message, or 0
+    };
+    const Case kCases[] = {
+        {"Output1 = x;", "Symbol \"x\" not found on line 1 of Program Block P", 0},
+        {"Output1 = 1; if (Input1 > 0.5) { Output2 = 2;",
+         "Unmatched '{' on line 1 of Program Block P", 0},
+        {"Output1 = 1 $", nullptr, 103},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.text);
+        KTestModel model;
+        model.AddSolver(1e-3);
+        KBlock& program = model.Add("KProgram2i2o", "P");
+        SetProgram(program, c.text);
+        model.Compile();
+        EXPECT_EQ(BuildBenchTop(model.compiled, model.messages), nullptr);
+        if (c.box != nullptr) {
+            ASSERT_EQ(model.messages.boxes.size(), 1u);
+            EXPECT_EQ(model.messages.Last().caption, "Error");
+            EXPECT_EQ(model.messages.Last().text, c.box);
+        } else {
+            ASSERT_EQ(model.messages.messages.size(), 1u);
+            const KTwoLineMessage& m = model.messages.messages[0];
+            EXPECT_EQ(m.number, c.number);
+            EXPECT_EQ(m.description, "Unrecognized char \"$\" on Line 1.");
+            ASSERT_TRUE(m.hasBlock);
+            EXPECT_EQ(m.block.name, "P");
+            EXPECT_EQ(m.block.typeName, "2x2 Program");
+        }
+    }
+}
+
+TEST(ProgramBlock, StopAndMathErrorsReachTheBenchTop) {
+    struct Case {
+        const char* text;
+        const char* caption;
+        const char* message;
+    };
+    const Case kCases[] = {
+        {"if (t() >= 1) stop(); Output1 = 1;", "Note",
+         "stop() executed from KProgram2i2o block named \"P\" on sheet 1"},
+        {"Output1 = log(Input1 - 1);", "Error",
+         "Run time error:  Domain error in function\"log()\" in KProgram2i2o block named \"P\""},
+        {"Output1 = 1 / (2 - 2);", "Error",
+         "Run time error:  division by zero in KProgram2i2o block named \"P\""},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.text);
+        KTestModel model;
+        model.AddSolver(1e-3);
+        KBlock& program = model.Add("KProgram2i2o", "P");
+        SetProgram(program, c.text);
+        model.Build();
+        EXPECT_FALSE(model.benchTop->ComputeAll(1.0));
+        ASSERT_FALSE(model.messages.boxes.empty());
+        EXPECT_EQ(model.messages.Last().caption, c.caption);
+        EXPECT_EQ(model.messages.Last().text, c.message);
+    }
+}
+
+}  // namespace
+}  // namespace korvel::test
