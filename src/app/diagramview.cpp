@@ -1,0 +1,120 @@
+#include "app/diagramview.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+
+#include "model/block.h"
+#include "model/elements.h"
+#include "model/wire.h"
+
+namespace korvel {
+
+namespace {
+
+// Room kept around the elements so a view can scroll a little past them.
+constexpr int kMargin = 200;
+
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+QRect ToQRect(const KRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+
+void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection) {
+    const QRect body(block.X(), block.Y(), block.Width(), block.Height());
+    painter.setPen(QPen(showSelection && block.selected ? Qt::blue : Qt::black, 1));
+    painter.setBrush(block.runFailed ? QColor(255, 200, 200) : QColor(255, 255, 240));
+    painter.drawRect(body);
+    const QRect label = ToQRect(block.LabelRect());
+    painter.setPen(Qt::black);
+    painter.drawText(label.isEmpty() ? QRect(body.left(), body.bottom() + 2, body.width(), 14) : label,
+                     Qt::AlignHCenter | Qt::AlignTop, Q(block.userString));
+}
+
+void PaintWire(QPainter& painter, const KWire& wire, bool showSelection) {
+    if (wire.route.size() < 2) return;
+    painter.setPen(QPen(showSelection && wire.selected ? Qt::blue : Qt::darkGreen, 1));
+    QPolygon line;
+    for (const KPoint& p : wire.route) line << QPoint(p.x, p.y);
+    painter.drawPolyline(line);
+}
+
+}  // namespace
+
+void PaintPage(QPainter& painter, const KElements& elements, int page, bool showSelection) {
+    for (const auto& e : elements.All()) {
+        if (e->Page() != page || e->ParentModule() >= 0) continue;
+        if (e->IsBlock()) PaintBlock(painter, static_cast<const KBlock&>(*e), showSelection);
+        else if (e->IsWire()) PaintWire(painter, static_cast<const KWire&>(*e), showSelection);
+    }
+}
+
+QRect PageExtent(const KElements& elements, int page) {
+    QRect extent;
+    for (const auto& e : elements.All()) {
+        if (e->Page() != page || e->ParentModule() >= 0) continue;
+        if (e->IsBlock()) {
+            const auto& b = static_cast<const KBlock&>(*e);
+            extent |= QRect(QPoint(b.ExtentLeft(), b.ExtentTop()),
+                            QPoint(b.ExtentRight(), b.ExtentBottom()));
+        } else {
+            extent |= ToQRect(e->Bounds()).adjusted(-2, -2, 2, 2);
+        }
+    }
+    return extent;
+}
+
+KDiagramView::KDiagramView(const KElements* elements, QWidget* parent)
+    : QWidget(parent), elements_(elements) {
+    setObjectName("PBDiagram");
+    setAccessibleName("Diagram");
+    setAutoFillBackground(true);
+    setPalette(QPalette(Qt::white));
+    setMouseTracking(true);
+    ModelChanged();
+}
+
+void KDiagramView::SetElements(const KElements* elements) {
+    elements_ = elements;
+    ModelChanged();
+}
+
+void KDiagramView::SetPage(int page) {
+    page_ = page;
+    ModelChanged();
+}
+
+void KDiagramView::SetZoom(double zoom) {
+    zoom_ = zoom;
+    ModelChanged();
+}
+
+void KDiagramView::ModelChanged() {
+    QRect extent = elements_ ? PageExtent(*elements_, page_) : QRect();
+    const int w = std::max(extent.right(), 0) + kMargin;
+    const int h = std::max(extent.bottom(), 0) + kMargin;
+    resize(std::max(int(w * zoom_), 100), std::max(int(h * zoom_), 100));
+    update();
+}
+
+const KElement* KDiagramView::ElementAt(QPoint widgetPoint) const {
+    if (!elements_) return nullptr;
+    const int x = int(widgetPoint.x() / zoom_);
+    const int y = int(widgetPoint.y() / zoom_);
+    const auto all = elements_->All();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        const KElement& e = **it;
+        if (e.Page() != page_ || !e.IsBlock() || e.ParentModule() >= 0) continue;
+        const auto& b = static_cast<const KBlock&>(e);
+        if (b.BodyContains(x, y) || b.LabelContains(x, y)) return &e;
+    }
+    return nullptr;
+}
+
+void KDiagramView::paintEvent(QPaintEvent* event) {
+    if (!elements_) return;
+    QPainter painter(this);
+    painter.setClipRect(event->rect());
+    painter.scale(zoom_, zoom_);
+    PaintPage(painter, *elements_, page_, true);
+}
+
+}  // namespace korvel
