@@ -22,8 +22,9 @@ namespace korvel {
 
 namespace {
 
-// Wall time one idle call may take before it returns to the event loop.
-constexpr qint64 kCallBudgetNs = 15'000'000;
+// Wall time one idle call may take before it returns to the event loop,
+// leaving room for the event handling of the same turn within ~20 ms.
+constexpr qint64 kCallBudgetNs = 12'000'000;
 
 }  // namespace
 

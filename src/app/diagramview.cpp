@@ -18,15 +18,17 @@ QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizety
 
 QRect ToQRect(const KRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
 
+constexpr int kNameHalfWidth = 150;
+
 void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection) {
     const QRect body(block.X(), block.Y(), block.Width(), block.Height());
     painter.setPen(QPen(showSelection && block.selected ? Qt::blue : Qt::black, 1));
     painter.setBrush(block.runFailed ? QColor(255, 200, 200) : QColor(255, 255, 240));
     painter.drawRect(body);
-    const QRect label = ToQRect(block.LabelRect());
+    // The name centred under the body, as wide as it needs.
     painter.setPen(Qt::black);
-    painter.drawText(label.isEmpty() ? QRect(body.left(), body.bottom() + 2, body.width(), 14) : label,
-                     Qt::AlignHCenter | Qt::AlignTop, Q(block.userString));
+    painter.drawText(QRect(body.center().x() - kNameHalfWidth, body.bottom() + 2, 2 * kNameHalfWidth, 16),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, Q(block.userString));
 }
 
 void PaintWire(QPainter& painter, const KWire& wire, bool showSelection) {
@@ -66,8 +68,6 @@ KDiagramView::KDiagramView(const KElements* elements, QWidget* parent)
     : QWidget(parent), elements_(elements) {
     setObjectName("PBDiagram");
     setAccessibleName("Diagram");
-    setAutoFillBackground(true);
-    setPalette(QPalette(Qt::white));
     setMouseTracking(true);
     ModelChanged();
 }
@@ -110,9 +110,10 @@ const KElement* KDiagramView::ElementAt(QPoint widgetPoint) const {
 }
 
 void KDiagramView::paintEvent(QPaintEvent* event) {
-    if (!elements_) return;
     QPainter painter(this);
+    painter.fillRect(event->rect(), Qt::white);
     painter.setClipRect(event->rect());
+    if (!elements_) return;
     painter.scale(zoom_, zoom_);
     PaintPage(painter, *elements_, page_, true);
 }

@@ -4,6 +4,8 @@
 #include <QTabBar>
 #include <QTest>
 
+#include <QImage>
+
 #include "app/diagramview.h"
 #include "app/refusals.h"
 #include "model/block.h"
@@ -253,6 +255,30 @@ TEST_F(WindowCommands, MenusCarryTheirNamesAndMnemonics) {
     EXPECT_EQ(Action("MIAutoSaveBeforeCompile")->text(), "Auto save before compile?");
     EXPECT_EQ(Action("MISave")->shortcut(), QKeySequence("Ctrl+S"));
     EXPECT_EQ(Action("MIDeletePage")->shortcut(), QKeySequence("Ctrl+D"));
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// The opened example is drawn where its blocks are: body fill inside, the
+// outline on the edge. KORVEL_SCREENSHOT_DIR keeps a picture of the window.
+TEST_F(WindowCommands, TheOpenedModelIsDrawnAtItsBlocksPlaces) {
+    ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
+    window->resize(1000, 700);
+    auto* view = window->findChild<KDiagramView*>("PBDiagram");
+    const QImage image = view->grab().toImage();
+    for (const auto& e : window->Session().Elements().All()) {
+        if (!e->IsBlock()) continue;
+        const auto& b = static_cast<const KBlock&>(*e);
+        SCOPED_TRACE(b.userString);
+        EXPECT_EQ(image.pixelColor(b.X() + b.Width() / 2, b.Y() + 3), QColor(255, 255, 240));
+        EXPECT_EQ(image.pixelColor(b.X(), b.Y()), QColor(Qt::black));  // a corner: no wire ends there
+    }
+    if (const char* folder = std::getenv("KORVEL_SCREENSHOT_DIR"))
+        window->grab().save(QString(folder) + "/main-window.png");
 }
 
 }  // namespace
