@@ -50,6 +50,7 @@ bool TKDiagramF::Compile(bool announce) {
         if (showCompileList) showCompileList(listed);
         else ShowCompileList(this, listed);
     }
+    listedShown_ = listed.size();
     view_->update();
     if (!ok) return false;
     lTime_->setText(QString::fromStdString(FormatGeneral(session_->BenchTop()->time, 6)));
@@ -74,8 +75,20 @@ void TKDiagramF::Stop() { session_->RunLoop().PressStop(); }
 
 void TKDiagramF::OnRunningChanged(bool running) {
     (running ? sbRun_ : sbStop_)->setChecked(true);
-    if (running) idleTimer_->start();
-    else idleTimer_->stop();
+    if (running) {
+        idleTimer_->start();
+        return;
+    }
+    idleTimer_->stop();
+    // Messages the run listed (a model that could not keep up, ...) are
+    // shown once it has stopped, in the same list window as the compile's.
+    KBenchTop* bench = session_->BenchTop();
+    if (bench == nullptr || bench->CompileMessages().size() <= listedShown_) return;
+    const auto& all = bench->CompileMessages();
+    const std::vector<KCompileMessage> fresh(all.begin() + std::ptrdiff_t(listedShown_), all.end());
+    listedShown_ = all.size();
+    if (showCompileList) showCompileList(fresh);
+    else ShowCompileList(this, fresh);
 }
 
 void TKDiagramF::OnIdle() {

@@ -196,6 +196,7 @@ private:
     double passTarget_ = 0.0;
     long long stepBudget_ = 0;
     long long stepsInLastCall_ = 0;
+    std::size_t listedShown_ = 0;  // compile messages already shown
 };
 
 }  // namespace korvel

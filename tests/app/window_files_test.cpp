@@ -251,3 +251,22 @@ TEST(Manual, EveryBlockTypeHasItsAnchorAndTheShippedManualIsCurrent) {
 
 }  // namespace
 }  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+TEST_F(WindowFiles, AModuleWithoutAnOutputIsNotSaved) {
+    window->Start(true, "");
+    for (const auto& e : window->Session().Elements().All())
+        e->selected = e->IsBlock() && static_cast<const KBlock&>(*e).IsCustomOutput();
+    Trigger("KeyDelete");
+    fileAnswers = {QString::fromStdString(Path("module.kvc"))};
+    Trigger("MISave");
+    EXPECT_EQ(messages.recorder.Last().text,
+              "You must have at least one Custom Module Output block in a custom module.");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("module.kvc"))));
+    EXPECT_TRUE(window->Session().IsModified());
+}
+
+}  // namespace
+}  // namespace korvel::testing

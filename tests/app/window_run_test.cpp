@@ -4,6 +4,7 @@
 // uncut run of the same model.
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
@@ -138,6 +139,53 @@ TEST_F(WindowRun, AutoSaveBeforeCompileSavesAndACancelledSaveAsStillCompiles) {
     ASSERT_EQ(askedSave.size(), 1u);
     EXPECT_TRUE(askedSave[0]);
     EXPECT_TRUE(messages.recorder.HasText("at least one solver"));
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// Deleting the blocks of a stopped, compiled model drops its run-time
+// model first, so the display timer and Run never reach a freed block
+// (the sanitizer build checks the memory).
+TEST_F(WindowRun, DeletingCompiledBlocksLeavesNothingPointingAtThem) {
+    StartRunning();
+    Spin(2);
+    window->Stop();
+    Trigger("MISelectAll");
+    Trigger("KeyDelete");
+    EXPECT_EQ(window->Session().Elements().Count(), 0);
+    EXPECT_FALSE(window->Session().IsCompiled());
+    EXPECT_FALSE(window->IsDisplayTimerActive());
+    QTest::qWait(300);
+    window->Run();  // compiles again: an empty model has no Solver
+    EXPECT_FALSE(window->IsRunning());
+    EXPECT_TRUE(window->findChild<QToolButton*>("SBStop")->isChecked());
+}
+
+TEST_F(WindowRun, MessagesListedDuringARunAreShownWhenItStops) {
+    StartRunning();
+    window->SetStepBudget(10);  // far from the end of the run
+    compileLists.clear();
+    window->Session().BenchTop()->CompileMessages().push_back({22, "listed while running", "", true});
+    Spin(1);
+    EXPECT_TRUE(compileLists.empty());
+    window->Stop();
+    ASSERT_EQ(compileLists.size(), 1u);
+    ASSERT_EQ(compileLists[0].size(), 1u);
+    EXPECT_EQ(compileLists[0][0].code, 22);
+}
+
+TEST_F(WindowRun, ARecoveryCopyHoldsTheModel) {
+    ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
+    const std::string sentence = window->WriteRecoveryCopy();
+    const std::string prefix = "A copy of your model was saved to ";
+    ASSERT_EQ(sentence.rfind(prefix, 0), 0u);
+    const std::string path = sentence.substr(prefix.size(), sentence.size() - prefix.size() - 1);
+    EXPECT_EQ(ReadFile(path), window->Session().Text());
+    QFile::remove(QString::fromStdString(path));
 }
 
 }  // namespace
