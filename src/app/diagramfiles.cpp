@@ -87,7 +87,7 @@ bool TKDiagramF::SaveAsCommand() {
     QString chosen = askFileName(Q(HostPath(lastDir)), filter, {filter}, true);
     if (chosen.isEmpty()) return false;
     if (QFileInfo(chosen).suffix().isEmpty()) chosen += custom ? ".kvc" : ".kvd";
-    const std::string path = chosen.toStdString();
+    const std::string path = QFileInfo(chosen).absoluteFilePath().toStdString();
     if (fs_.Exists(path) && !messages_.AskYesNo("File Exits", path + " already exists. Overwrite?"))
         return false;
     if (!session_->Save(path, false, fs_)) return false;
@@ -125,7 +125,10 @@ void TKDiagramF::OpenCommand(bool customMode) {
     OpenPath(chosen.toStdString());
 }
 
-bool TKDiagramF::OpenPath(const std::string& path) {
+bool TKDiagramF::OpenPath(const std::string& given) {
+    // Absolute, so the recent files and last directories stay right
+    // whatever folder the program is started from next.
+    const std::string path = QFileInfo(Q(given)).absoluteFilePath().toStdString();
     if (!session_->Open(path)) return false;
     displayTimer_->stop();
     (session_->IsCustomMode() ? settings_.lastCustomModuleDir : settings_.lastDir) = FileFolder(path);

@@ -23,7 +23,9 @@ constexpr int kNameHalfWidth = 150;
 void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection) {
     const QRect body(block.X(), block.Y(), block.Width(), block.Height());
     painter.setPen(QPen(showSelection && block.selected ? Qt::blue : Qt::black, 1));
-    painter.setBrush(block.runFailed ? QColor(255, 200, 200) : QColor(255, 255, 240));
+    // Blocks the last compile or run found at fault are drawn red.
+    const bool atFault = block.runFailed || !block.IsComputed();
+    painter.setBrush(atFault ? QColor(255, 200, 200) : QColor(255, 255, 240));
     painter.drawRect(body);
     // The name centred under the body, as wide as it needs.
     painter.setPen(Qt::black);

@@ -17,6 +17,24 @@
 
 namespace {
 
+// A Fatal Error raised inside any event handler ends the program cleanly:
+// the box (with the recovery copy) has been shown; the window closes
+// without questions. Exceptions must not cross Qt's event loop.
+class KApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const korvel::KFatalError&) {
+            if (window) window->FatalQuit();
+            else QCoreApplication::exit(3);
+            return true;
+        }
+    }
+    korvel::TKDiagramF* window = nullptr;
+};
+
 std::vector<std::string> Arguments(int argc, char** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
@@ -49,7 +67,7 @@ int main(int argc, char** argv) {
     if (early.help || early.version || !early.writeManual.empty())
         return AnswerWithoutWindow(early);
 
-    QApplication app(argc, argv);
+    KApplication app(argc, argv);
     QApplication::setOrganizationName("Korvel");
     QApplication::setApplicationName("Korvel");
     QApplication::setApplicationVersion(KORVEL_VERSION);
@@ -70,8 +88,10 @@ int main(int argc, char** argv) {
         korvel::TKDiagramF window(messages, settings, fileSystem);
         messages.SetParentWindow(&window);
         messages.onFatal = [&window] { return window.WriteRecoveryCopy(); };
+        app.window = &window;
         window.Start(startup.customMode, startup.path);
         status = app.exec();
+        app.window = nullptr;
         messages.SetParentWindow(nullptr);
         messages.onFatal = nullptr;
     }

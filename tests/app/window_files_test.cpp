@@ -1,6 +1,8 @@
 // The window's files: the save-changes prompt before New, Open and closing,
 // Save and Save As, failed opens, recent files and page images.
 #include <QCloseEvent>
+#include <clocale>
+#include <cstdio>
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
@@ -266,6 +268,28 @@ TEST_F(WindowFiles, AModuleWithoutAnOutputIsNotSaved) {
               "You must have at least one Custom Module Output block in a custom module.");
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("module.kvc"))));
     EXPECT_TRUE(window->Session().IsModified());
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// A desktop with a decimal comma must not change a saved model by a byte.
+TEST_F(WindowFiles, SavedBytesDoNotDependOnTheLocale) {
+    ASSERT_TRUE(window->OpenPath(CopyExample("pi_loop.kvd")));
+    const std::string inC = window->Session().Text();
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE.UTF-8 locale";
+    char comma[16];
+    std::snprintf(comma, sizeof comma, "%.1f", 3.5);
+    const std::string inGerman = window->Session().Text();
+    fileAnswers = {QString::fromStdString(Path("german.kvd"))};
+    Trigger("MISaveAs");
+    std::setlocale(LC_ALL, "C");
+    EXPECT_STREQ(comma, "3,5") << "the locale took effect";
+    EXPECT_EQ(inGerman, inC);
+    EXPECT_EQ(ReadFile(Path("german.kvd")), inC);
 }
 
 }  // namespace
