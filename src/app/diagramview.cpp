@@ -93,7 +93,9 @@ void KDiagramView::ModelChanged() {
     QRect extent = elements_ ? PageExtent(*elements_, page_) : QRect();
     const int w = std::max(extent.right(), 0) + kMargin;
     const int h = std::max(extent.bottom(), 0) + kMargin;
-    resize(std::max(int(w * zoom_), 100), std::max(int(h * zoom_), 100));
+    // The scroll area stretches the view over its viewport but never below this.
+    setMinimumSize(std::max(int(w * zoom_), 100), std::max(int(h * zoom_), 100));
+    resize(parentWidget() ? minimumSize().expandedTo(parentWidget()->size()) : minimumSize());
     update();
 }
 

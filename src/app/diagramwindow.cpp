@@ -425,6 +425,7 @@ void TKDiagramF::BuildCentre() {
     scroll_ = new QScrollArea(centre);
     scroll_->setObjectName("SBDiagram");
     scroll_->setWidget(view_);
+    scroll_->setWidgetResizable(true);
     scroll_->setBackgroundRole(QPalette::Dark);
     layout->addWidget(scroll_, 1);
     setCentralWidget(centre);

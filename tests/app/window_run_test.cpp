@@ -190,3 +190,30 @@ TEST_F(WindowRun, ARecoveryCopyHoldsTheModel) {
 
 }  // namespace
 }  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// The "Simulation Stopped" note is left unanswered while the event loop
+// turns: the idle timer fires meanwhile, but no pass runs inside the pass
+// that showed the note.
+TEST_F(WindowRun, NoNestedPassWhileARunMessageWaits) {
+    StartRunning();
+    KBenchTop& bench = *window->Session().BenchTop();
+    int boxes = 0;
+    bool moved = false;
+    messages.onBox = [&] {
+        ++boxes;
+        const double at = bench.time;
+        window->SetStepBudget(5);
+        Spin(5);
+        moved |= bench.time != at;
+    };
+    for (int i = 0; i < 5000 && window->IsRunning(); ++i) Spin(1);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(messages.recorder.HasText("Time Increment"));
+    EXPECT_FALSE(moved);
+}
+
+}  // namespace
+}  // namespace korvel::testing

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -28,7 +29,9 @@ namespace korvel::testing {
 class KScriptedMessages final : public KAppMessages {
 public:
     KAnswer Box(std::string_view caption, std::string_view text, KButtons buttons) override {
-        return recorder.Box(caption, text, buttons);
+        KAnswer answer = recorder.Box(caption, text, buttons);
+        if (onBox) onBox();
+        return answer;
     }
     void ShowMessage(const KTwoLineMessage& message) override { recorder.ShowMessage(message); }
     KChoice AskYesNoCancel(std::string_view caption, std::string_view text) override {
@@ -48,6 +51,8 @@ public:
 
     KMessageRecorder recorder;
     std::deque<KChoice> choices;  // answers to Yes/No(/Cancel) questions
+    // Runs while a box "is shown", as a user slow to answer lets events pass.
+    std::function<void()> onBox;
 };
 
 inline std::string ReadFile(const std::string& path) {
