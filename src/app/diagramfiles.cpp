@@ -100,7 +100,12 @@ bool TKDiagramF::SaveAsCommand() {
 // --- New and Open ----------------------------------------------------------------
 
 void TKDiagramF::NewModel(bool customMode) {
-    session_->New(customMode, settings_.userStringFontSize);
+    try {
+        session_->New(customMode, settings_.userStringFontSize);
+    } catch (const std::bad_alloc&) {
+        messages_.ErrorMessage(2003, "Memory allocation fault in TKDiagramF :: Compile.",
+                               "This is an internal fault." + std::string(kSupportSentence));
+    }
     view_->SetElements(&session_->Elements());
     ResetPageTabs();
     UpdateCaption();

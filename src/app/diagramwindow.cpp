@@ -381,8 +381,8 @@ void TKDiagramF::BuildPalette() {
             row->addWidget(b);
             return b;
         };
-        button("SBSelect", "Select", "Select", -1)->setChecked(true);
-        QToolButton* wire = button("SBWire", "Wire", "Wire", -2);
+        button("SBSelect", "Select", "Select", kSelectTool)->setChecked(true);
+        QToolButton* wire = button("SBWire", "Wire", "Wire", kWireTool);
         connect(wire, &QToolButton::clicked, this, [this] { WireToolChosen(); });
         for (const KBlockType& type : BlockTypes()) {
             if (type.palette != page) continue;
@@ -450,6 +450,13 @@ void TKDiagramF::UpdateBlockMenu() {
 void TKDiagramF::UpdatePageMenu() {
     findChild<QAction*>("PuMMovePageUp")->setEnabled(CurrentPage() > 0);
     findChild<QAction*>("PuMMovePageDown")->setEnabled(CurrentPage() < session_->PageCount() - 1);
+}
+
+int TKDiagramF::PaletteTool() const {
+    QWidget* sheet = palette_->currentWidget();
+    auto* group = sheet ? sheet->findChild<QButtonGroup*>("Tools") : nullptr;
+    // -1 is what the group answers when no button is down.
+    return group && group->checkedId() != -1 ? group->checkedId() : kSelectTool;
 }
 
 void TKDiagramF::ChooseSelectTool() {

@@ -88,6 +88,11 @@ public:
     void SetStepBudget(long long steps) { stepBudget_ = steps; }
     bool IsIdleTimerActive() const;
     bool IsDisplayTimerActive() const;
+    // The tool chosen on the palette sheet that is showing: kSelectTool,
+    // kWireTool, or the type number of the block to insert.
+    static constexpr int kSelectTool = -10;
+    static constexpr int kWireTool = -11;
+    int PaletteTool() const;
     QMenu* BlockMenu() const { return blockMenu_; }
     QMenu* PageMenu() const { return pageMenu_; }
     // Enables the block pop-up's items by the selection and clipboard.

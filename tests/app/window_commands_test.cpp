@@ -2,6 +2,8 @@
 // help and the block pop-up's enabling.
 #include <QMenu>
 #include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
 #include <QTest>
 
 #include <QImage>
@@ -279,6 +281,31 @@ TEST_F(WindowCommands, TheOpenedModelIsDrawnAtItsBlocksPlaces) {
     }
     if (const char* folder = std::getenv("KORVEL_SCREENSHOT_DIR"))
         window->grab().save(QString(folder) + "/main-window.png");
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// The tool is read from the sheet that is showing; Escape and Run choose
+// Select again, and the Wire tool is refused while running.
+TEST_F(WindowCommands, ThePaletteToolFollowsTheShowingSheet) {
+    EXPECT_EQ(window->PaletteTool(), TKDiagramF::kSelectTool);
+    Trigger("KeyWire");
+    EXPECT_EQ(window->PaletteTool(), TKDiagramF::kWireTool);
+    Trigger("KeyEscape");
+    EXPECT_EQ(window->PaletteTool(), TKDiagramF::kSelectTool);
+    auto* button = window->findChild<QToolButton*>("SBKInt");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->accessibleName(), "Integrator");
+    auto* sheets = window->findChild<QTabWidget*>("PCPalette");
+    sheets->setCurrentWidget(button->parentWidget());
+    EXPECT_EQ(sheets->tabText(sheets->currentIndex()), "Analog");
+    button->click();
+    EXPECT_EQ(window->PaletteTool(), *FindBlockTypeByTag("KInt"));
+    EXPECT_EQ(sheets->tabText(sheets->count() - 1), "COM");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
+#include <QTabBar>
 
 #include "app/manual.h"
 #include "app/pageoutput.h"
@@ -290,6 +291,27 @@ TEST_F(WindowFiles, SavedBytesDoNotDependOnTheLocale) {
     EXPECT_STREQ(comma, "3,5") << "the locale took effect";
     EXPECT_EQ(inGerman, inC);
     EXPECT_EQ(ReadFile(Path("german.kvd")), inC);
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// A hand-edited file whose blocks lie on pages beyond its page count gets
+// tabs for them, named by their numbers, so nothing is hidden.
+TEST_F(WindowFiles, ElementsBeyondThePageCountGetTabs) {
+    std::string text = ReadFile(Example("oscillator.kvd"));
+    const std::string solverPage = "KSolver,Start\r\n0,Page";  // the examples keep CR LF
+    const auto at = text.find(solverPage);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, solverPage.size(), "KSolver,Start\r\n2,Page");
+    WriteFile(Path("pages.kvd"), text);
+    ASSERT_TRUE(window->OpenPath(Path("pages.kvd")));
+    EXPECT_EQ(window->Session().Header().pageNames,
+              (std::vector<std::string>{"Oscillator", "2", "3"}));
+    EXPECT_EQ(window->findChild<QTabBar*>("TCPages")->count(), 3);
 }
 
 }  // namespace
