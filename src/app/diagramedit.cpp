@@ -2,16 +2,15 @@
 // images and printing.
 #include <QAction>
 #include <QFileInfo>
-#include <QImage>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSvgGenerator>
 #include <QTabBar>
 #include <QTimer>
+#include <algorithm>
+#include <cstdio>
 
 #include "app/appmessages.h"
 #include "app/diagramview.h"

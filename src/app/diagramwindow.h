@@ -15,7 +15,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -27,7 +26,6 @@
 #include "engine/compilemessage.h"
 
 class QAction;
-class QActionGroup;
 class QButtonGroup;
 class QLabel;
 class QMenu;

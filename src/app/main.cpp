@@ -2,9 +2,7 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QSaveFile>
 #include <clocale>
-#include <cstdio>
 #include <iostream>
 
 #include "app/diagramwindow.h"

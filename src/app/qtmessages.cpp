@@ -1,7 +1,6 @@
 #include "app/qtmessages.h"
 
 #include <QMessageBox>
-#include <QPointer>
 
 #include "app/errordisplay.h"
 #include "base/streammessages.h"
