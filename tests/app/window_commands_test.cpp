@@ -6,7 +6,9 @@
 #include <QToolButton>
 #include <QTest>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 
 #include "app/diagramview.h"
 #include "app/refusals.h"
@@ -306,6 +308,30 @@ TEST_F(WindowCommands, ThePaletteToolFollowsTheShowingSheet) {
     button->click();
     EXPECT_EQ(window->PaletteTool(), *FindBlockTypeByTag("KInt"));
     EXPECT_EQ(sheets->tabText(sheets->count() - 1), "COM");
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+TEST_F(WindowCommands, ABrowserThatCannotStartIsNamed) {
+    window->openUrl = [](const QUrl&) { return false; };
+    Trigger("MIReferenceManual");
+    EXPECT_EQ(messages.recorder.Last().caption, "Error");
+    EXPECT_NE(messages.recorder.Last().text.find("Manual/Manual.htm"), std::string::npos);
+}
+
+TEST_F(WindowCommands, AWindowPlaceOnNoScreenMovesOntoThePrimaryScreen) {
+    settings.Set("WindowStateNormal", "1");
+    settings.Set("WindowLeft", "-40000");
+    settings.Set("WindowTop", "30000");
+    settings.Set("WindowWidth", "700");
+    settings.Set("WindowHeight", "500");
+    window->Start(false, "");
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window->geometry().topLeft()));
 }
 
 }  // namespace

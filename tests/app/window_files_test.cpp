@@ -2,6 +2,7 @@
 // Save and Save As, failed opens, recent files and page images.
 #include <QCloseEvent>
 #include <clocale>
+#include <cstdlib>
 #include <cstdio>
 #include <QFile>
 #include <QImage>
@@ -312,6 +313,30 @@ TEST_F(WindowFiles, ElementsBeyondThePageCountGetTabs) {
     EXPECT_EQ(window->Session().Header().pageNames,
               (std::vector<std::string>{"Oscillator", "2", "3"}));
     EXPECT_EQ(window->findChild<QTabBar*>("TCPages")->count(), 3);
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// The printed text, where poppler's pdftotext is installed.
+TEST_F(WindowFiles, PrintedSheetsCarryTheHeaderAndTheSheetName) {
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "no pdftotext";
+    ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(Path("print.pdf")));
+    PrintPages(printer, window->Session().Elements(), {"Oscillator", "Second"}, "Korvel.  Untitled model.");
+    const std::string command = "pdftotext '" + Path("print.pdf") + "' '" + Path("print.txt") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string text = ReadFile(Path("print.txt"));
+    // pdftotext turns the header's two blanks into one.
+    EXPECT_NE(text.find("Korvel. Untitled model."), std::string::npos) << text;
+    EXPECT_NE(text.find("Sheet: Oscillator"), std::string::npos);
+    EXPECT_NE(text.find("Sheet: Second"), std::string::npos);
+    EXPECT_NE(text.find('\f'), std::string::npos) << "two pages";
 }
 
 }  // namespace
