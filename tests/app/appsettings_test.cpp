@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/appsettings.h"
+#include "app/platform.h"
 #include "app/startup.h"
 #include "base/settings.h"
 
@@ -125,6 +126,30 @@ TEST(Startup, ArgumentsDecideTheFirstModel) {
     EXPECT_TRUE(ParseStartup({"--help"}).help);
     EXPECT_TRUE(ParseStartup({"--version"}).version);
     EXPECT_NE(StartupHelp().find("--custom"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvel
+
+namespace korvel {
+namespace {
+
+TEST(Platform, WindowsPathsBecomeHostPaths) {
+    EXPECT_EQ(HostPath("Glyphs\\IconLPF1", "/opt/korvel"), "/opt/korvel/Glyphs/IconLPF1");
+    EXPECT_EQ(HostPath("C:\\Korvel\\Modules\\affine.kvc"), "/Korvel/Modules/affine.kvc");
+    EXPECT_EQ(HostPath("\\Manual\\Manual.htm"), "/Manual/Manual.htm");
+    EXPECT_EQ(HostPath("/home/u/m.kvd", "/base"), "/home/u/m.kvd");
+    EXPECT_EQ(HostPath("..\\Models"), ExamplesFolder().toStdString());
+}
+
+TEST(Platform, LongTextsAreElidedInTheMiddle) {
+    const QString path = "/home/user/" + QString(200, 'x') + "/model.kvd";
+    const QString shown = ElideMiddle(path, 60);
+    EXPECT_EQ(shown.size(), 60);
+    EXPECT_TRUE(shown.startsWith("/home/user/"));
+    EXPECT_TRUE(shown.endsWith("/model.kvd"));
+    EXPECT_TRUE(shown.contains("..."));
+    EXPECT_EQ(ElideMiddle("/short.kvd", 60), "/short.kvd");
 }
 
 }  // namespace
