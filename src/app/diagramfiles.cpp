@@ -136,6 +136,8 @@ bool TKDiagramF::OpenPath(const std::string& given) {
     const std::string path = QFileInfo(Q(given)).absoluteFilePath().toStdString();
     if (!session_->Open(path)) return false;
     displayTimer_->stop();
+    // The model's font size is the user string font size from now on.
+    if (session_->Header().hasFontSize) settings_.userStringFontSize = session_->Header().fontSize;
     (session_->IsCustomMode() ? settings_.lastCustomModuleDir : settings_.lastDir) = FileFolder(path);
     EnterRecent(path);
     view_->SetElements(&session_->Elements());

@@ -1,6 +1,7 @@
 #include "app/modelsession.h"
 
 #include "app/appmessages.h"
+#include "app/appsettings.h"
 #include "base/safefile.h"
 #include "base/texthelpers.h"
 #include "engine/benchtop.h"
@@ -69,6 +70,8 @@ bool KModelSession::Open(const std::string& path) {
     DiscardRunTime();
     elements_ = std::move(fresh);
     header_ = std::move(header);
+    // A hand-edited "FontSize" of 0 or 10000 is limited like the dialog's answer.
+    header_.fontSize = ClampFontSize(header_.fontSize);
     // Elements on pages beyond the frame's count get tabs named by their
     // numbers, so a hand-edited file hides nothing.
     int lastPage = static_cast<int>(header_.pageNames.size()) - 1;

@@ -341,3 +341,31 @@ TEST_F(WindowFiles, PrintedSheetsCarryTheHeaderAndTheSheetName) {
 
 }  // namespace
 }  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+TEST_F(WindowFiles, AFilesFontSizeIsLimitedLikeTheDialogsAnswer) {
+    struct Case { const char* line; int size; };
+    for (Case c : {Case{"0,FontSize", 2}, Case{"-7,FontSize", 2}, Case{"1000,FontSize", 40},
+                   Case{"12,FontSize", 12}}) {
+        SCOPED_TRACE(c.line);
+        std::string text = ReadFile(Example("oscillator.kvd"));
+        text.replace(text.find("8,FontSize"), 10, c.line);
+        WriteFile(Path("font.kvd"), text);
+        ASSERT_TRUE(window->OpenPath(Path("font.kvd")));
+        EXPECT_EQ(window->Session().Header().fontSize, c.size);
+        EXPECT_EQ(window->Settings().userStringFontSize, c.size);
+    }
+    window->askNumber = [](const QString& caption, double, QPoint where) -> std::optional<double> {
+        EXPECT_EQ(caption, "User String Font Size");
+        EXPECT_EQ(where, QPoint(25, 25));
+        return 9.5;
+    };
+    Trigger("MIUserStringFont");
+    EXPECT_EQ(window->Session().Header().fontSize, 10);  // floor(9.5 + 0.5)
+    EXPECT_EQ(settings.Get("UserStringFontSize"), "10");
+}
+
+}  // namespace
+}  // namespace korvel::testing
