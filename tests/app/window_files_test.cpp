@@ -12,6 +12,7 @@
 #include "app/manual.h"
 #include "app/pageoutput.h"
 #include "app/platform.h"
+#include "engine/benchtop.h"
 #include "model/block.h"
 #include "model/blocktype.h"
 #include "model/elements.h"
@@ -365,6 +366,34 @@ TEST_F(WindowFiles, AFilesFontSizeIsLimitedLikeTheDialogsAnswer) {
     Trigger("MIUserStringFont");
     EXPECT_EQ(window->Session().Header().fontSize, 10);  // floor(9.5 + 0.5)
     EXPECT_EQ(settings.Get("UserStringFontSize"), "10");
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// The open dialog starts in the bundled examples until a design was
+// opened, then in that design's folder; modules keep their own folder.
+TEST_F(WindowFiles, OpenStartsInTheLastDirectoryOfItsKind) {
+    Trigger("MIOpenDesign");
+    ASSERT_EQ(askedDirs.size(), 1u);
+    EXPECT_EQ(askedDirs[0], ExamplesFolder());
+    const std::string model = CopyExample("oscillator.kvd");
+    ASSERT_TRUE(window->OpenPath(model));
+    EXPECT_EQ(settings.Get("Last Dir"), dir.path().toStdString());
+    Trigger("MIOpenDesign");
+    EXPECT_EQ(askedDirs[1], dir.path());
+    Trigger("MIOpenCustomModule");
+    EXPECT_EQ(askedDirs[2], ExamplesFolder());
+}
+
+TEST_F(WindowFiles, CompileWhileRunningStopsTheRunFirst) {
+    StartRunning();
+    ASSERT_TRUE(window->Compile(true));
+    EXPECT_FALSE(window->IsRunning());
+    EXPECT_EQ(window->Session().BenchTop()->time, 0.0);  // a new run-time model
 }
 
 }  // namespace
