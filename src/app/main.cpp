@@ -62,7 +62,7 @@ int AnswerWithoutWindow(const korvel::KStartup& startup) {
 
 int main(int argc, char** argv) {
     korvel::KStartup early = korvel::ParseStartup(Arguments(argc, argv));
-    if (early.help || early.version || !early.writeManual.empty())
+    if (early.help || early.version || !early.writeManual.empty() || !early.error.empty())
         return AnswerWithoutWindow(early);
 
     KApplication app(argc, argv);

@@ -1,6 +1,20 @@
 #include "app/startup.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 namespace korvel {
+
+namespace {
+
+// Qt's own options (one dash) that take a value; Qt removes them all from
+// the command line, so they are skipped here with their values.
+constexpr std::array<std::string_view, 12> kQtOptionsWithValue = {
+    "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
+    "-qwindowicon", "-qwindowtitle", "-display", "-geometry", "-style", "-stylesheet", "-session"};
+
+}  // namespace
 
 KStartup ParseStartup(const std::vector<std::string>& args) {
     KStartup s;
@@ -16,6 +30,8 @@ KStartup ParseStartup(const std::vector<std::string>& args) {
             else s.writeManual = args[++i];
         } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
             s.error = "Unknown option " + a + " (see --help).";
+        } else if (a.size() > 1 && a[0] == '-') {
+            if (std::ranges::find(kQtOptionsWithValue, a) != kQtOptionsWithValue.end()) ++i;
         } else {
             std::string path = a;
             if (path.size() >= 2 && path.front() == '"' && path.back() == '"')

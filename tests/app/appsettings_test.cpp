@@ -124,6 +124,10 @@ TEST(Startup, ArgumentsDecideTheFirstModel) {
     EXPECT_FALSE(ParseStartup({"a.kvd", "b.kvd"}).error.empty());
     EXPECT_FALSE(ParseStartup({"--frobnicate"}).error.empty());
     EXPECT_TRUE(ParseStartup({"--help"}).help);
+    // Qt's own options are Qt's, values included.
+    const KStartup qt = ParseStartup({"-platform", "offscreen", "m.kvd", "-reverse"});
+    EXPECT_TRUE(qt.error.empty());
+    EXPECT_EQ(qt.path, "m.kvd");
     EXPECT_TRUE(ParseStartup({"--version"}).version);
     EXPECT_NE(StartupHelp().find("--custom"), std::string::npos);
 }

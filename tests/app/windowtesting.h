@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <deque>
 #include <fstream>
 #include <functional>
