@@ -4,6 +4,9 @@
 
 #include "app/appsettings.h"
 #include "app/platform.h"
+#include "app/qtsettings.h"
+
+#include <QTemporaryDir>
 #include "app/startup.h"
 #include "base/settings.h"
 
@@ -154,6 +157,33 @@ TEST(Platform, LongTextsAreElidedInTheMiddle) {
     EXPECT_TRUE(shown.endsWith("/model.kvd"));
     EXPECT_TRUE(shown.contains("..."));
     EXPECT_EQ(ElideMiddle("/short.kvd", 60), "/short.kvd");
+}
+
+}  // namespace
+}  // namespace korvel
+
+namespace korvel {
+namespace {
+
+// The QSettings store keeps the value names users know, blanks included,
+// and forgets removed ones.
+TEST(QtSettings, RoundTripThroughAFile) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Korvel.conf");
+    {
+        KQtSettings store(file);
+        KAppSettings s;
+        s.lastDir = "/models/my designs";
+        s.recentFiles = {"/models/my designs/a.kvd"};
+        s.Write(store, true);
+        store.Remove("File0");
+        store.Sync();
+    }
+    KQtSettings store(file);
+    EXPECT_EQ(store.Get("Last Dir"), "/models/my designs");
+    EXPECT_EQ(store.Get("ForCustomWindowWidth"), std::to_string(KWindowBounds{}.width));
+    EXPECT_FALSE(store.Get("File0").has_value());
+    EXPECT_FALSE(store.Get("NoSuchValue").has_value());
 }
 
 }  // namespace
