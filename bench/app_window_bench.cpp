@@ -121,7 +121,8 @@ void BM_IdleCall(benchmark::State& state) {
         return;
     }
     f.window.showCompileList = [](const std::vector<KCompileMessage>& list) {
-        for (const KCompileMessage& m : list) std::fprintf(stderr, "%d %s\n", m.code, m.text.c_str());
+        for (const KCompileMessage& m : list)
+            std::fprintf(stderr, "%d %s\n", m.code, m.text.c_str());
     };
     if (!f.window.Compile(false)) {
         state.SkipWithError("compile failed");

@@ -47,7 +47,8 @@ bool PlausibleBounds(const KWindowBounds& b) {
 KAppSettings KAppSettings::Read(const SettingsStore& store, bool customMode) {
     KAppSettings s;
     s.autoSaveBeforeCompile = ReadBool(store, "AutoSaveBeforeCompile").value_or(true);
-    if (auto size = ReadInt(store, "UserStringFontSize")) s.userStringFontSize = ClampFontSize(*size);
+    if (auto size = ReadInt(store, "UserStringFontSize"))
+        s.userStringFontSize = ClampFontSize(*size);
     if (auto normal = ReadInt(store, WindowKey(customMode, "WindowStateNormal")))
         s.windowStateNormal = *normal == 1;
     KWindowBounds b;
@@ -64,7 +65,8 @@ KAppSettings KAppSettings::Read(const SettingsStore& store, bool customMode) {
         s.lastCustomModuleDir = *dir;
     for (int i = 0; i < kMaxRecentFiles; ++i)
         if (auto file = store.Get("File" + std::to_string(i));
-            file && !file->empty() && std::ranges::find(s.recentFiles, *file) == s.recentFiles.end())
+            file && !file->empty() &&
+            std::ranges::find(s.recentFiles, *file) == s.recentFiles.end())
             s.recentFiles.push_back(*file);
     const int count = std::clamp(ReadInt(store, "NumCustModDirs").value_or(0), 0, kMaxCustModDirs);
     for (int i = 0; i < count; ++i)

@@ -38,8 +38,8 @@ struct KAppSettings {
     KWindowBounds bounds;
     std::string lastDir{kDefaultLastDir};
     std::string lastCustomModuleDir{kDefaultLastDir};
-    std::vector<std::string> recentFiles;     // most recent first, at most 9
-    std::vector<std::string> custModDirs;     // at most 20
+    std::vector<std::string> recentFiles;  // most recent first, at most 9
+    std::vector<std::string> custModDirs;  // at most 20
 
     // Reads every value; `customMode` picks the "ForCustom" window values.
     static KAppSettings Read(const SettingsStore& store, bool customMode);

@@ -27,7 +27,9 @@ namespace korvel {
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // The page size selections are kept inside.
 constexpr int kPageWidth = 4000;
@@ -148,8 +150,8 @@ void TKDiagramF::DeletePage() {
         Edit(kRefuseDelete, [this] { session_->Elements().DeletePage(0); });
         return;
     }
-    if (!empty && messages_.WarningBoxOkCancel("Do you want to delete this page and all its contents?") !=
-                      KAnswer::Ok)
+    if (!empty && messages_.WarningBoxOkCancel(
+                      "Do you want to delete this page and all its contents?") != KAnswer::Ok)
         return;
     Edit(kRefuseDelete, [this, page] {
         session_->Elements().DeletePage(page);
@@ -179,8 +181,10 @@ void TKDiagramF::MovePage(int delta) {
     if (other < 0 || other >= session_->PageCount()) return;
     const bool moved = Edit(kRefusePages, [this, page, other] {
         for (const auto& e : session_->Elements().All()) {
-            if (e->Page() == page) e->SetPage(other);
-            else if (e->Page() == other) e->SetPage(page);
+            if (e->Page() == page)
+                e->SetPage(other);
+            else if (e->Page() == other)
+                e->SetPage(page);
         }
         auto& names = session_->Header().pageNames;
         std::swap(names[static_cast<std::size_t>(page)], names[static_cast<std::size_t>(other)]);
@@ -223,7 +227,8 @@ void TKDiagramF::CopyPageImage() {
     std::snprintf(name, sizeof name, "NewFile-%.5d.bmp", CurrentPage() + 1);
     QString filter = "Bitmap (*.bmp)";
     const QStringList filters = {filter, "PNG image (*.png)", "SVG drawing (*.svg)"};
-    QString chosen = askFileName(Q(HostPath(settings_.lastDir)) + "/" + name, filter, filters, true);
+    QString chosen =
+        askFileName(Q(HostPath(settings_.lastDir)) + "/" + name, filter, filters, true);
     if (chosen.isEmpty()) return;
     if (QFileInfo(chosen).suffix().isEmpty())
         chosen += filter.contains("png") ? ".png" : filter.contains("svg") ? ".svg" : ".bmp";
@@ -236,8 +241,8 @@ void TKDiagramF::CopyPageImage() {
 }
 
 void TKDiagramF::Print(int how) {
-    const QString header =
-        session_->FileName().empty() ? "Korvel.  Untitled model." : "Korvel.  " + Q(session_->FileName());
+    const QString header = session_->FileName().empty() ? "Korvel.  Untitled model."
+                                                        : "Korvel.  " + Q(session_->FileName());
     QPrinter printer(QPrinter::HighResolution);
     auto print = [&](QPrinter* target) {
         PrintPages(*target, session_->Elements(), session_->Header().pageNames, header);

@@ -27,7 +27,9 @@ namespace korvel {
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 const QString kDesignFilter = "Korvel design (*.kvd)";
 const QString kModuleFilter = "Korvel custom module (*.kvc)";
@@ -65,9 +67,12 @@ bool TKDiagramF::AskSaveChanges() {
                                  ? "Save changes to unsaved file?"
                                  : "Save changes to" + session_->FileName() + "?";
     switch (messages_.AskYesNoCancel("Save File", text)) {
-        case KChoice::Yes: return SaveCommand();  // a failed or cancelled save abandons the command
-        case KChoice::No: return true;
-        case KChoice::Cancel: return false;
+        case KChoice::Yes:
+            return SaveCommand();  // a failed or cancelled save abandons the command
+        case KChoice::No:
+            return true;
+        case KChoice::Cancel:
+            return false;
     }
     return false;
 }
@@ -138,7 +143,8 @@ bool TKDiagramF::OpenPath(const std::string& given) {
     displayTimer_->stop();
     // The model's font size is the user string font size from now on.
     if (session_->Header().hasFontSize) settings_.userStringFontSize = session_->Header().fontSize;
-    (session_->IsCustomMode() ? settings_.lastCustomModuleDir : settings_.lastDir) = FileFolder(path);
+    (session_->IsCustomMode() ? settings_.lastCustomModuleDir : settings_.lastDir) =
+        FileFolder(path);
     EnterRecent(path);
     view_->SetElements(&session_->Elements());
     ResetPageTabs();
@@ -164,8 +170,8 @@ void TKDiagramF::EnterRecent(const std::string& path) {
 }
 
 void TKDiagramF::RebuildRecentMenu() {
-    const std::string& lastDir = session_->IsCustomMode() ? settings_.lastCustomModuleDir
-                                                          : settings_.lastDir;
+    const std::string& lastDir =
+        session_->IsCustomMode() ? settings_.lastCustomModuleDir : settings_.lastDir;
     const int count = static_cast<int>(settings_.recentFiles.size());
     for (int i = 0; i < kMaxRecentFiles; ++i) {
         QAction* action = recentActions_[static_cast<std::size_t>(i)];
@@ -199,7 +205,8 @@ void TKDiagramF::ReadSettings(bool customMode) {
 void TKDiagramF::WriteSettings() {
     const bool custom = session_->IsCustomMode();
     const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
-    if (normal.isValid()) settings_.bounds = {normal.left(), normal.top(), normal.width(), normal.height()};
+    if (normal.isValid())
+        settings_.bounds = {normal.left(), normal.top(), normal.width(), normal.height()};
     if (isVisible()) settings_.windowStateNormal = !isMaximized();
     settings_.Write(store_, custom);
 }
@@ -234,8 +241,10 @@ void TKDiagramF::Start(bool customMode, const std::string& path) {
             messages_.NoteBox("Cannot open " + path);
         }
     }
-    if (normal) showNormal();
-    else showMaximized();
+    if (normal)
+        showNormal();
+    else
+        showMaximized();
 }
 
 void TKDiagramF::closeEvent(QCloseEvent* event) {

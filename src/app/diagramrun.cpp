@@ -33,8 +33,10 @@ bool TKDiagramF::Compile(bool announce) {
     ChooseSelectTool();
     if (settings_.autoSaveBeforeCompile) {
         // A cancelled Save As compiles without saving.
-        if (session_->FileName().empty()) SaveAsCommand();
-        else SaveCommand();
+        if (session_->FileName().empty())
+            SaveAsCommand();
+        else
+            SaveCommand();
     }
     displayTimer_->stop();
     passPending_ = false;
@@ -47,8 +49,10 @@ bool TKDiagramF::Compile(bool announce) {
         return false;
     }
     if (!listed.empty()) {
-        if (showCompileList) showCompileList(listed);
-        else ShowCompileList(this, listed);
+        if (showCompileList)
+            showCompileList(listed);
+        else
+            ShowCompileList(this, listed);
     }
     listedShown_ = listed.size();
     view_->update();
@@ -71,7 +75,9 @@ void TKDiagramF::Run() {
     session_->RunLoop().PressRun();
 }
 
-void TKDiagramF::Stop() { session_->RunLoop().PressStop(); }
+void TKDiagramF::Stop() {
+    session_->RunLoop().PressStop();
+}
 
 void TKDiagramF::OnRunningChanged(bool running) {
     (running ? sbRun_ : sbStop_)->setChecked(true);
@@ -87,8 +93,10 @@ void TKDiagramF::OnRunningChanged(bool running) {
     const auto& all = bench->CompileMessages();
     const std::vector<KCompileMessage> fresh(all.begin() + std::ptrdiff_t(listedShown_), all.end());
     listedShown_ = all.size();
-    if (showCompileList) showCompileList(fresh);
-    else ShowCompileList(this, fresh);
+    if (showCompileList)
+        showCompileList(fresh);
+    else
+        ShowCompileList(this, fresh);
 }
 
 void TKDiagramF::OnIdle() {
@@ -143,11 +151,13 @@ void TKDiagramF::RunSliced() {
         bool ok = solver != nullptr;
         while (ok && bench.time < passTarget_) {
             const bool outOfSteps = stepBudget_ > 0 && steps >= stepBudget_;
-            if (outOfSteps || (steps % 8 == 0 && steps > 0 && clock.nsecsElapsed() > kCallBudgetNs)) {
+            if (outOfSteps ||
+                (steps % 8 == 0 && steps > 0 && clock.nsecsElapsed() > kCallBudgetNs)) {
                 stepsInLastCall_ = steps;
                 return;  // resume this pass at the next call
             }
-            ok = solver->RunUntil(std::nextafter(bench.time, std::numeric_limits<double>::infinity()));
+            ok = solver->RunUntil(
+                std::nextafter(bench.time, std::numeric_limits<double>::infinity()));
             ++steps;
         }
         passPending_ = false;

@@ -1,7 +1,7 @@
 #include "app/diagramview.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 #include "model/block.h"
 #include "model/elements.h"
@@ -14,9 +14,13 @@ namespace {
 // Room kept around the elements so a view can scroll a little past them.
 constexpr int kMargin = 200;
 
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
-QRect ToQRect(const KRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+QRect ToQRect(const KRect& r) {
+    return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
 
 constexpr int kNameHalfWidth = 150;
 
@@ -29,8 +33,9 @@ void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection) {
     painter.drawRect(body);
     // The name centred under the body, as wide as it needs.
     painter.setPen(Qt::black);
-    painter.drawText(QRect(body.center().x() - kNameHalfWidth, body.bottom() + 2, 2 * kNameHalfWidth, 16),
-                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, Q(block.userString));
+    painter.drawText(
+        QRect(body.center().x() - kNameHalfWidth, body.bottom() + 2, 2 * kNameHalfWidth, 16),
+        Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, Q(block.userString));
 }
 
 void PaintWire(QPainter& painter, const KWire& wire, bool showSelection) {
@@ -46,8 +51,10 @@ void PaintWire(QPainter& painter, const KWire& wire, bool showSelection) {
 void PaintPage(QPainter& painter, const KElements& elements, int page, bool showSelection) {
     for (const auto& e : elements.All()) {
         if (e->Page() != page || e->ParentModule() >= 0) continue;
-        if (e->IsBlock()) PaintBlock(painter, static_cast<const KBlock&>(*e), showSelection);
-        else if (e->IsWire()) PaintWire(painter, static_cast<const KWire&>(*e), showSelection);
+        if (e->IsBlock())
+            PaintBlock(painter, static_cast<const KBlock&>(*e), showSelection);
+        else if (e->IsWire())
+            PaintWire(painter, static_cast<const KWire&>(*e), showSelection);
     }
 }
 

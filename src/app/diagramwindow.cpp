@@ -35,7 +35,9 @@ namespace korvel {
 
 namespace {
 
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 // Default dialogs; tests replace them through the window's seams.
 QString AskFileNameWithDialog(QWidget* parent, const QString& dir, QString& filter,
@@ -63,10 +65,12 @@ TKDiagramF::TKDiagramF(KAppMessages& messages, SettingsStore& settings, KFileSys
       session_(std::make_unique<KModelSession>(messages)) {
     setObjectName("TKDiagramF");
     setWindowTitle("Korvel");
-    askFileName = [this](const QString& dir, QString& filter, const QStringList& filters, bool save) {
+    askFileName = [this](const QString& dir, QString& filter, const QStringList& filters,
+                         bool save) {
         return AskFileNameWithDialog(this, dir, filter, filters, save);
     };
-    askNumber = [this](const QString& caption, double value, QPoint where) -> std::optional<double> {
+    askNumber = [this](const QString& caption, double value,
+                       QPoint where) -> std::optional<double> {
         QInputDialog dialog(this);
         dialog.setWindowTitle(caption);
         dialog.setLabelText(caption);
@@ -80,9 +84,10 @@ TKDiagramF::TKDiagramF(KAppMessages& messages, SettingsStore& settings, KFileSys
     };
     askText = [this](const QString& caption, const QString& value) -> std::optional<QString> {
         bool ok = false;
-        QString text = value.contains('\n')
-                           ? QInputDialog::getMultiLineText(this, caption, caption, value, &ok)
-                           : QInputDialog::getText(this, caption, caption, QLineEdit::Normal, value, &ok);
+        QString text =
+            value.contains('\n')
+                ? QInputDialog::getMultiLineText(this, caption, caption, value, &ok)
+                : QInputDialog::getText(this, caption, caption, QLineEdit::Normal, value, &ok);
         if (!ok) return std::nullopt;
         return text;
     };
@@ -116,10 +121,18 @@ TKDiagramF::~TKDiagramF() {
 int TKDiagramF::CurrentPage() const {
     return std::clamp(pageTabs_->currentIndex(), 0, std::max(session_->PageCount() - 1, 0));
 }
-bool TKDiagramF::IsRunning() const { return session_->RunLoop().IsRunning(); }
-bool TKDiagramF::IsCustomMode() const { return session_->IsCustomMode(); }
-bool TKDiagramF::IsIdleTimerActive() const { return idleTimer_->isActive(); }
-bool TKDiagramF::IsDisplayTimerActive() const { return displayTimer_->isActive(); }
+bool TKDiagramF::IsRunning() const {
+    return session_->RunLoop().IsRunning();
+}
+bool TKDiagramF::IsCustomMode() const {
+    return session_->IsCustomMode();
+}
+bool TKDiagramF::IsIdleTimerActive() const {
+    return idleTimer_->isActive();
+}
+bool TKDiagramF::IsDisplayTimerActive() const {
+    return displayTimer_->isActive();
+}
 
 QAction* TKDiagramF::MakeAction(const char* name, const QString& text, const QKeySequence& key) {
     auto* action = new QAction(text, this);
@@ -135,13 +148,16 @@ QAction* TKDiagramF::MakeAction(const char* name, const QString& text, const QKe
 }
 
 void TKDiagramF::BuildActions() {
-    auto on = [this](QAction* action, auto slot) { connect(action, &QAction::triggered, this, slot); };
+    auto on = [this](QAction* action, auto slot) {
+        connect(action, &QAction::triggered, this, slot);
+    };
 
     on(MakeAction("MINewDesign", "New Design"), [this] { NewCommand(false); });
     on(MakeAction("MIOpenDesign", "Open Design"), [this] { OpenCommand(false); });
     on(MakeAction("MINewCustomModule", "New Custom Module"), [this] { NewCommand(true); });
     on(MakeAction("MIOpenCustomModule", "Open Custom Module"), [this] { OpenCommand(true); });
-    on(MakeAction("MICustomModuleDirectory", "Custom Module Directory..."), [this] { EditCustModDirs(); });
+    on(MakeAction("MICustomModuleDirectory", "Custom Module Directory..."),
+       [this] { EditCustModDirs(); });
     on(MakeAction("MISave", "Save", QKeySequence("Ctrl+S")), [this] { SaveCommand(); });
     on(MakeAction("MISaveAs", "Save as..."), [this] { SaveAsCommand(); });
     on(MakeAction("MIPrint", "Print..."), [this] { Print(0); });
@@ -157,7 +173,10 @@ void TKDiagramF::BuildActions() {
     on(MakeAction("MIExit", "Exit"), [this] { close(); });
 
     // Edit commands, shared by the Edit menu and the block pop-up.
-    auto copy = [this] { session_->Elements().CopyAllSelected(CurrentPage()); UpdateBlockMenu(); };
+    auto copy = [this] {
+        session_->Elements().CopyAllSelected(CurrentPage());
+        UpdateBlockMenu();
+    };
     auto cut = [this] { DeleteSelection(true); };
     auto paste = [this] {
         if (session_->Elements().ClipboardCount() == 0) return;
@@ -175,7 +194,8 @@ void TKDiagramF::BuildActions() {
                 horizontal ? b->FlipHorizontal() : b->FlipVertical();
             }
             for (const auto& e : all.All())
-                if (auto* w = dynamic_cast<KWire*>(e.get()); w && w->Page() == CurrentPage() &&
+                if (auto* w = dynamic_cast<KWire*>(e.get());
+                    w && w->Page() == CurrentPage() &&
                     ((w->StartBlockPtr() && w->StartBlockPtr()->selected) ||
                      (w->EndBlockPtr() && w->EndBlockPtr()->selected)))
                     w->Route();
@@ -202,13 +222,15 @@ void TKDiagramF::BuildActions() {
     }
     on(MakeAction("MINewPage", "New Page", QKeySequence("Ctrl+N")), [this] { NewPage(); });
     on(MakeAction("MIDeletePage", "Delete Page", QKeySequence("Ctrl+D")), [this] { DeletePage(); });
-    on(MakeAction("MIZeroAllStoredOutputs", "Zero All Stored Outputs"), [this] { ZeroAllStoredOutputs(); });
+    on(MakeAction("MIZeroAllStoredOutputs", "Zero All Stored Outputs"),
+       [this] { ZeroAllStoredOutputs(); });
     // The zoom items are hidden in the View menu; a hidden action's shortcut
     // does not fire, so the keys belong to window actions of their own.
     on(MakeAction("MIZoomIn", "Zoom In"), [this] { SetZoom(zoom_ * 2); });
     on(MakeAction("MIZoomOut", "Zoom Out"), [this] { SetZoom(zoom_ * 0.5); });
     on(MakeAction("KeyZoomIn", "Zoom In", QKeySequence("Ctrl+I")), [this] { SetZoom(zoom_ * 2); });
-    on(MakeAction("KeyZoomOut", "Zoom Out", QKeySequence("Ctrl+O")), [this] { SetZoom(zoom_ * 0.5); });
+    on(MakeAction("KeyZoomOut", "Zoom Out", QKeySequence("Ctrl+O")),
+       [this] { SetZoom(zoom_ * 0.5); });
     on(MakeAction("MIUserStringFont", "User String Font"), [this] { UserStringFont(); });
     on(MakeAction("MIReferenceManual", "Reference Manual"), [this] { ShowManual({}); });
     on(MakeAction("MIAbout", "About"), [this] { ShowAbout(); });
@@ -231,7 +253,8 @@ void TKDiagramF::BuildActions() {
 
     // Keys the window sees before its controls; a text field with focus
     // keeps its own editing keys (it claims them before shortcuts fire).
-    on(MakeAction("KeyDelete", "Delete", QKeySequence(Qt::Key_Delete)), [this] { DeleteSelection(false); });
+    on(MakeAction("KeyDelete", "Delete", QKeySequence(Qt::Key_Delete)),
+       [this] { DeleteSelection(false); });
     on(MakeAction("KeyLeft", "Left", QKeySequence(Qt::Key_Left)), [this] { ArrowKey(-10, 0); });
     on(MakeAction("KeyRight", "Right", QKeySequence(Qt::Key_Right)), [this] { ArrowKey(10, 0); });
     on(MakeAction("KeyUp", "Up", QKeySequence(Qt::Key_Up)), [this] { ArrowKey(0, -10); });
@@ -256,11 +279,12 @@ void TKDiagramF::BuildMenus() {
     };
     fileMenu_ = menuBar()->addMenu("&File");
     fileMenu_->setObjectName("MIFile");
-    for (const char* name : {"MINewDesign", "MIOpenDesign", "MINewCustomModule", "MIOpenCustomModule",
-                             "MICustomModuleDirectory", "MISave", "MISaveAs"})
+    for (const char* name : {"MINewDesign", "MIOpenDesign", "MINewCustomModule",
+                             "MIOpenCustomModule", "MICustomModuleDirectory", "MISave", "MISaveAs"})
         add(fileMenu_, name);
     fileMenu_->addSeparator();
-    for (const char* name : {"MIPrint", "MIPrintWithPreview", "MIPrintPreview"}) add(fileMenu_, name);
+    for (const char* name : {"MIPrint", "MIPrintWithPreview", "MIPrintPreview"})
+        add(fileMenu_, name);
     fileMenu_->addSeparator();
     add(fileMenu_, "MIAutoSaveBeforeCompile");
     add(fileMenu_, "MICopyPageImage");
@@ -301,9 +325,9 @@ void TKDiagramF::BuildMenus() {
         add(pageMenu_, name);
     blockMenu_ = new QMenu(this);
     blockMenu_->setObjectName("PuMBlock");
-    for (const char* name : {"PuMCopy", "PuMCut", "PuMPaste", "PuMSelectAll", "PuMFlipHorizontal",
-                             "PuMFlipVertical", "PuMBringToFront", "PuMSendToBack", "PuMProperties",
-                             "PuMReverseExtender"})
+    for (const char* name :
+         {"PuMCopy", "PuMCut", "PuMPaste", "PuMSelectAll", "PuMFlipHorizontal", "PuMFlipVertical",
+          "PuMBringToFront", "PuMSendToBack", "PuMProperties", "PuMReverseExtender"})
         add(blockMenu_, name);
 }
 
@@ -489,7 +513,8 @@ void TKDiagramF::OnEscape() {
 void TKDiagramF::OnHelpKey() {
     const KElement* element = view_->ElementAt(view_->mapFromGlobal(pointerPosition()));
     if (element == nullptr || !element->IsBlock()) {
-        messages_.NoteBox("Place the mouse over any component on the screen and then click F1 for help.");
+        messages_.NoteBox(
+            "Place the mouse over any component on the screen and then click F1 for help.");
         return;
     }
     ShowManual(Q(static_cast<const KBlock*>(element)->GetTypeTag()));
@@ -497,15 +522,15 @@ void TKDiagramF::OnHelpKey() {
 
 void TKDiagramF::ShowManual(const QString& topic) {
     if (!openUrl(ManualUrl(topic)))
-        messages_.ErrorBox("Cannot start the web browser on the manual " + ManualPath().toStdString() +
-                           ".");
+        messages_.ErrorBox("Cannot start the web browser on the manual " +
+                           ManualPath().toStdString() + ".");
 }
 
 void TKDiagramF::ShowAbout() {
-    QMessageBox::about(this, "About Korvel",
-                       QString("Korvel %1\nBuilt %2\nQt %3")
-                           .arg(QCoreApplication::applicationVersion(), QString(__DATE__),
-                                QString(qVersion())));
+    QMessageBox::about(
+        this, "About Korvel",
+        QString("Korvel %1\nBuilt %2\nQt %3")
+            .arg(QCoreApplication::applicationVersion(), QString(__DATE__), QString(qVersion())));
 }
 
 }  // namespace korvel

@@ -65,9 +65,11 @@ public:
     // --- Dialog seams (tests replace them) ---------------------------------
     // A file name from an open (save = false) or save dialog; "" when
     // cancelled. `filter` may be changed to the filter the user chose.
-    std::function<QString(const QString& dir, QString& filter, const QStringList& filters, bool save)>
+    std::function<QString(const QString& dir, QString& filter, const QStringList& filters,
+                          bool save)>
         askFileName;
-    std::function<std::optional<double>(const QString& caption, double value, QPoint where)> askNumber;
+    std::function<std::optional<double>(const QString& caption, double value, QPoint where)>
+        askNumber;
     std::function<std::optional<QString>(const QString& caption, const QString& value)> askText;
     std::function<bool(const QUrl& url)> openUrl;
     std::function<QPoint()> pointerPosition;  // global screen position of the mouse
@@ -195,7 +197,7 @@ private:
     double zoom_ = 1.0;
     bool closing_ = false;
     int passDepth_ = 0;
-    bool passPending_ = false;     // a pass stopped by the time budget, to resume
+    bool passPending_ = false;  // a pass stopped by the time budget, to resume
     double passTarget_ = 0.0;
     long long stepBudget_ = 0;
     long long stepsInLastCall_ = 0;

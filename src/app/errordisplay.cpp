@@ -11,7 +11,9 @@ namespace korvel {
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 QLabel* RightLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);

@@ -25,8 +25,10 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const korvel::KFatalError&) {
-            if (window) window->FatalQuit();
-            else QCoreApplication::exit(3);
+            if (window)
+                window->FatalQuit();
+            else
+                QCoreApplication::exit(3);
             return true;
         }
     }

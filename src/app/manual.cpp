@@ -11,11 +11,20 @@ std::string Escape(std::string_view text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -23,14 +32,22 @@ std::string Escape(std::string_view text) {
 
 std::string_view RoleText(KRole role) {
     switch (role) {
-        case KRole::In: return "input";
-        case KRole::MatedIn: return "input passed on to its page";
-        case KRole::Out: return "output";
-        case KRole::StateOut: return "output (a state, known at the start of a step)";
-        case KRole::Out4: return "output";
-        case KRole::Value: return "setting";
-        case KRole::Doc: return "documentation";
-        case KRole::Prog: return "program text";
+        case KRole::In:
+            return "input";
+        case KRole::MatedIn:
+            return "input passed on to its page";
+        case KRole::Out:
+            return "output";
+        case KRole::StateOut:
+            return "output (a state, known at the start of a step)";
+        case KRole::Out4:
+            return "output";
+        case KRole::Value:
+            return "setting";
+        case KRole::Doc:
+            return "documentation";
+        case KRole::Prog:
+            return "program text";
     }
     return "";
 }
@@ -57,24 +74,42 @@ std::string DefaultText(const KNodeDescriptor& node) {
 // What the blocks of each palette sheet do, in a sentence.
 std::string_view SheetText(KPalette page) {
     switch (page) {
-        case KPalette::Instruments: return "An instrument: it watches variables of the running model.";
-        case KPalette::Constants: return "A source of values set by the user, some adjustable during a run.";
-        case KPalette::Meters: return "A display of a value on the diagram while the model runs.";
-        case KPalette::Misc: return "A general block: variables, extenders, time, the solver and text.";
-        case KPalette::Math: return "Arithmetic on its inputs, computed at every solver stage.";
-        case KPalette::Compare: return "Compares its inputs; logical outputs are 1 or 0.";
-        case KPalette::Logic: return "Logic on inputs counted true above 0.5; outputs are 1 or 0.";
-        case KPalette::Waveforms: return "A waveform source whose output is a function of time.";
-        case KPalette::Analog: return "A continuous-time element integrated by the solver.";
-        case KPalette::AnalogFilters: return "A continuous-time filter; frequencies are in hertz.";
-        case KPalette::Fs: return "A transfer function in the s domain.";
-        case KPalette::Digital: return "A digital element computed at the sample times of its Digital Controller.";
-        case KPalette::DigitalFilters: return "A digital filter computed at its controller's sample times.";
-        case KPalette::Fz: return "A transfer function in the z domain, at its controller's sample times.";
-        case KPalette::Program: return "A block whose outputs a program of the block language computes.";
-        case KPalette::Custom: return "Part of a custom module: a module block or one of its interface blocks.";
-        case KPalette::Motion: return "A motion profile, motor or load model.";
-        case KPalette::Com: return "A link to a spreadsheet workbook.";
+        case KPalette::Instruments:
+            return "An instrument: it watches variables of the running model.";
+        case KPalette::Constants:
+            return "A source of values set by the user, some adjustable during a run.";
+        case KPalette::Meters:
+            return "A display of a value on the diagram while the model runs.";
+        case KPalette::Misc:
+            return "A general block: variables, extenders, time, the solver and text.";
+        case KPalette::Math:
+            return "Arithmetic on its inputs, computed at every solver stage.";
+        case KPalette::Compare:
+            return "Compares its inputs; logical outputs are 1 or 0.";
+        case KPalette::Logic:
+            return "Logic on inputs counted true above 0.5; outputs are 1 or 0.";
+        case KPalette::Waveforms:
+            return "A waveform source whose output is a function of time.";
+        case KPalette::Analog:
+            return "A continuous-time element integrated by the solver.";
+        case KPalette::AnalogFilters:
+            return "A continuous-time filter; frequencies are in hertz.";
+        case KPalette::Fs:
+            return "A transfer function in the s domain.";
+        case KPalette::Digital:
+            return "A digital element computed at the sample times of its Digital Controller.";
+        case KPalette::DigitalFilters:
+            return "A digital filter computed at its controller's sample times.";
+        case KPalette::Fz:
+            return "A transfer function in the z domain, at its controller's sample times.";
+        case KPalette::Program:
+            return "A block whose outputs a program of the block language computes.";
+        case KPalette::Custom:
+            return "Part of a custom module: a module block or one of its interface blocks.";
+        case KPalette::Motion:
+            return "A motion profile, motor or load model.";
+        case KPalette::Com:
+            return "A link to a spreadsheet workbook.";
     }
     return "";
 }
@@ -139,9 +174,9 @@ std::string ManualHtml() {
             if (type.nodes.empty()) continue;
             html += "<table>\n<tr><th>Node</th><th>Role</th><th>Units</th><th>Default</th></tr>\n";
             for (const KNodeDescriptor& node : type.nodes)
-                html += "<tr><td>" + Escape(node.name) + "</td><td>" + std::string(RoleText(node.role)) +
-                        "</td><td>" + Escape(node.units) + "</td><td>" + DefaultText(node) +
-                        "</td></tr>\n";
+                html += "<tr><td>" + Escape(node.name) + "</td><td>" +
+                        std::string(RoleText(node.role)) + "</td><td>" + Escape(node.units) +
+                        "</td><td>" + DefaultText(node) + "</td></tr>\n";
             html += "</table>\n";
         }
     }

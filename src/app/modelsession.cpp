@@ -19,7 +19,9 @@ KModelSession::KModelSession(KAppMessages& messages)
     header_.pageNames = {"1"};
 }
 
-KModelSession::~KModelSession() { DiscardRunTime(); }
+KModelSession::~KModelSession() {
+    DiscardRunTime();
+}
 
 void KModelSession::DiscardRunTime() {
     runLoop_.SetBenchTop(nullptr);
@@ -53,9 +55,9 @@ void KModelSession::New(bool customMode, int fontSize) {
 bool KModelSession::Open(const std::string& path) {
     std::string text, error;
     if (!ReadWholeFile(path, text, error)) {
-        messages_.ErrorMessage(5, "Cannot open " + path,
-                               "This may be a Windows or an internal error." +
-                                   std::string(kSupportSentence));
+        messages_.ErrorMessage(
+            5, "Cannot open " + path,
+            "This may be a Windows or an internal error." + std::string(kSupportSentence));
         return false;
     }
     auto fresh = std::make_unique<KElements>(messages_, FileFolder(path));
@@ -127,7 +129,8 @@ void KModelSession::ZeroAllStoredOutputs() {
         if (!e->IsBlock()) continue;
         auto& block = static_cast<KBlock&>(*e);
         for (KNode& node : block.Nodes())
-            if (node.Role() == KRole::StateOut && node.Kind() == KValueKind::Double) node.value = 0.0;
+            if (node.Role() == KRole::StateOut && node.Kind() == KValueKind::Double)
+                node.value = 0.0;
     }
     if (bench_) bench_->ZeroStoredOutputs();
 }

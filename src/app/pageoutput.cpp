@@ -21,8 +21,8 @@ QRect ImageArea(const KElements& elements, int page) {
 
 }  // namespace
 
-void PrintPages(QPrinter& printer, const KElements& elements, const std::vector<std::string>& pageNames,
-                const QString& header) {
+void PrintPages(QPrinter& printer, const KElements& elements,
+                const std::vector<std::string>& pageNames, const QString& header) {
     QPainter painter;
     if (!painter.begin(&printer)) return;
     for (std::size_t page = 0; page < pageNames.size(); ++page) {
@@ -36,8 +36,8 @@ void PrintPages(QPrinter& printer, const KElements& elements, const std::vector<
         painter.drawText(0, 2 * line, "Sheet: " + QString::fromStdString(pageNames[page]));
         const QRect area = ImageArea(elements, int(page));
         const QRect room(0, 3 * line, sheet.width(), sheet.height() - 3 * line);
-        const double scale = std::min(double(room.width()) / area.width(),
-                                      double(room.height()) / area.height());
+        const double scale =
+            std::min(double(room.width()) / area.width(), double(room.height()) / area.height());
         painter.save();
         painter.translate(room.topLeft());
         painter.scale(scale, scale);

@@ -13,8 +13,8 @@ namespace korvel {
 
 class KElements;
 
-void PrintPages(QPrinter& printer, const KElements& elements, const std::vector<std::string>& pageNames,
-                const QString& header);
+void PrintPages(QPrinter& printer, const KElements& elements,
+                const std::vector<std::string>& pageNames, const QString& header);
 
 // Writes the page to `path`; the format follows the extension (.png, .svg,
 // anything else BMP). On failure answers false with a message in `error`.

@@ -10,7 +10,9 @@ namespace korvel {
 
 namespace {
 
-bool IsFolder(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
+bool IsFolder(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
 
 }  // namespace
 
@@ -31,8 +33,8 @@ std::string HostPath(std::string_view windowsPath, std::string_view base) {
 QString DataFolder() {
     const QString env = qEnvironmentVariable("KORVEL_DATA_DIR");
     if (IsFolder(env)) return QDir(env).absolutePath();
-    const QString appDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                        : QString();
+    const QString appDir =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     if (!appDir.isEmpty()) {
         const QString installed = QDir(appDir).absoluteFilePath("../share/korvel");
         if (IsFolder(installed)) return QDir(installed).absolutePath();

@@ -9,7 +9,9 @@ namespace korvel {
 
 namespace {
 
-QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 QMessageBox::Icon IconFor(std::string_view caption) {
     if (caption == kCaptionError || caption == kCaptionFatal) return QMessageBox::Critical;
@@ -44,8 +46,9 @@ KAnswer KQtMessages::Box(std::string_view caption, std::string_view text, KButto
         if (!recovery.empty()) shown += "\n\n" + recovery;
     }
     Echo(caption, shown);
-    const auto qtButtons = buttons == KButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
-                                                         : QMessageBox::StandardButtons(QMessageBox::Ok);
+    const auto qtButtons = buttons == KButtons::OkCancel
+                               ? QMessageBox::Ok | QMessageBox::Cancel
+                               : QMessageBox::StandardButtons(QMessageBox::Ok);
     const int answer = Ask(parent_, caption, shown, qtButtons, IconFor(caption));
     return answer == QMessageBox::Cancel ? KAnswer::Cancel : KAnswer::Ok;
 }
@@ -59,9 +62,9 @@ void KQtMessages::ShowMessage(const KTwoLineMessage& message) {
 
 KChoice KQtMessages::AskYesNoCancel(std::string_view caption, std::string_view text) {
     Echo(caption, text);
-    const int answer = Ask(parent_, caption, text,
-                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                           QMessageBox::Question);
+    const int answer =
+        Ask(parent_, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+            QMessageBox::Question);
     if (answer == QMessageBox::Yes) return KChoice::Yes;
     if (answer == QMessageBox::No) return KChoice::No;
     return KChoice::Cancel;

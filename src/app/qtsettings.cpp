@@ -8,7 +8,9 @@ namespace {
 
 // Value names hold blanks ("Last Dir"); QSettings keeps them as they are
 // within one group, so the names users know stay readable in the file.
-QString Key(std::string_view key) { return QString::fromUtf8(key.data(), qsizetype(key.size())); }
+QString Key(std::string_view key) {
+    return QString::fromUtf8(key.data(), qsizetype(key.size()));
+}
 
 }  // namespace
 
@@ -29,8 +31,12 @@ void KQtSettings::Set(std::string_view key, std::string_view value) {
     settings_->setValue(Key(key), QString::fromUtf8(value.data(), qsizetype(value.size())));
 }
 
-void KQtSettings::Remove(std::string_view key) { settings_->remove(Key(key)); }
+void KQtSettings::Remove(std::string_view key) {
+    settings_->remove(Key(key));
+}
 
-void KQtSettings::Sync() { settings_->sync(); }
+void KQtSettings::Sync() {
+    settings_->sync();
+}
 
 }  // namespace korvel

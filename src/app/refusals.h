@@ -20,8 +20,8 @@ inline constexpr KRefusal kRefuseDelete{3, "Cannot delete elements when model is
                                         "delete element."};
 inline constexpr KRefusal kRefuseInsert{
     4, "Cannot insert new model components when model is running.", "insert new component."};
-inline constexpr KRefusal kRefuseChange{
-    4, "Cannot change model components when model is running.", "change the component."};
+inline constexpr KRefusal kRefuseChange{4, "Cannot change model components when model is running.",
+                                        "change the component."};
 inline constexpr KRefusal kRefusePages{4, "Cannot change pages when model is running.",
                                        "change the pages."};
 

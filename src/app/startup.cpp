@@ -11,8 +11,12 @@ namespace {
 // Qt's own options (one dash) that take a value; Qt removes them all from
 // the command line, so they are skipped here with their values.
 constexpr std::array<std::string_view, 12> kQtOptionsWithValue = {
-    "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
-    "-qwindowicon", "-qwindowtitle", "-display", "-geometry", "-style", "-stylesheet", "-session"};
+    "-platform",        "-platformpluginpath",
+    "-platformtheme",   "-plugin",
+    "-qwindowgeometry", "-qwindowicon",
+    "-qwindowtitle",    "-display",
+    "-geometry",        "-style",
+    "-stylesheet",      "-session"};
 
 }  // namespace
 
@@ -21,13 +25,19 @@ KStartup ParseStartup(const std::vector<std::string>& args) {
     int paths = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--help" || a == "-h") s.help = true;
-        else if (a == "--version") s.version = true;
-        else if (a == "--custom" || a == "\\Custom") s.customMode = true;
-        else if (a == "--log-messages") s.logMessages = true;
+        if (a == "--help" || a == "-h")
+            s.help = true;
+        else if (a == "--version")
+            s.version = true;
+        else if (a == "--custom" || a == "\\Custom")
+            s.customMode = true;
+        else if (a == "--log-messages")
+            s.logMessages = true;
         else if (a == "--write-manual") {
-            if (i + 1 == args.size()) s.error = "--write-manual needs a file name.";
-            else s.writeManual = args[++i];
+            if (i + 1 == args.size())
+                s.error = "--write-manual needs a file name.";
+            else
+                s.writeManual = args[++i];
         } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
             s.error = "Unknown option " + a + " (see --help).";
         } else if (a.size() > 1 && a[0] == '-') {
@@ -40,8 +50,9 @@ KStartup ParseStartup(const std::vector<std::string>& args) {
             ++paths;
         }
     }
-    if (paths > 1) s.error = "Korvel opens one model file at a time; " + std::to_string(paths) +
-                             " were given.";
+    if (paths > 1)
+        s.error =
+            "Korvel opens one model file at a time; " + std::to_string(paths) + " were given.";
     if (s.customMode && paths > 0 && s.error.empty())
         s.error = "Give either a model file or --custom, not both.";
     return s;

@@ -1,12 +1,13 @@
 // Settings, recent files, page names and the command line: the pieces of
 // the main window that are plain rules.
+#include "app/appsettings.h"
+
 #include <gtest/gtest.h>
 
-#include "app/appsettings.h"
+#include <QTemporaryDir>
+
 #include "app/platform.h"
 #include "app/qtsettings.h"
-
-#include <QTemporaryDir>
 #include "app/startup.h"
 #include "base/settings.h"
 
@@ -34,7 +35,8 @@ TEST(AppSettings, GarbageFallsBackAndTheNextWriteRepairs) {
     store.Set("WindowTop", "10");
     store.Set("WindowLeft", "10");
     store.Set("NumCustModDirs", "1000000");
-    for (int i = 0; i < 30; ++i) store.Set("CustModDirs" + std::to_string(i), "/d" + std::to_string(i));
+    for (int i = 0; i < 30; ++i)
+        store.Set("CustModDirs" + std::to_string(i), "/d" + std::to_string(i));
     store.Remove("CustModDirs3");  // a hole inside the count
     KAppSettings s = KAppSettings::Read(store, false);
     EXPECT_EQ(s.userStringFontSize, 8);
@@ -78,9 +80,12 @@ TEST(AppSettings, RoundTripKeepsCustomWindowValuesApart) {
 }
 
 TEST(AppSettings, FontSizeRoundsHalvesUpAndIsLimited) {
-    struct Case { double in; int out; };
-    for (Case c : {Case{7.5, 8}, Case{7.49, 7}, Case{0, 2}, Case{-30, 2}, Case{41, 40}, Case{1e300, 40},
-                   Case{2, 2}, Case{40, 40}}) {
+    struct Case {
+        double in;
+        int out;
+    };
+    for (Case c : {Case{7.5, 8}, Case{7.49, 7}, Case{0, 2}, Case{-30, 2}, Case{41, 40},
+                   Case{1e300, 40}, Case{2, 2}, Case{40, 40}}) {
         SCOPED_TRACE(c.in);
         EXPECT_EQ(ClampFontSize(c.in), c.out);
     }
@@ -105,7 +110,10 @@ TEST(RecentFiles, Captions) {
 }
 
 TEST(PageNames, NextIsTheLargestWholeNumberPlusOne) {
-    struct Case { std::vector<std::string> names; const char* next; };
+    struct Case {
+        std::vector<std::string> names;
+        const char* next;
+    };
     const Case cases[] = {
         {{"1", "2", "7"}, "8"},
         {{"A", "B"}, "1"},

@@ -2,7 +2,6 @@
 // window answer without a display, and arguments that make no sense are
 // refused with a message and a failing status.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <QTemporaryDir>
@@ -23,7 +22,8 @@ struct Ran {
 // Runs korvel with the arguments and no display, capturing both streams.
 Ran RunKorvel(const std::string& arguments) {
     const std::string command =
-        "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= " + std::string(KORVEL_GUI) + " " + arguments + " 2>&1";
+        "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= " + std::string(KORVEL_GUI) + " " +
+        arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     char buffer[4096];

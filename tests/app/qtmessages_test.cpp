@@ -1,5 +1,7 @@
 // The Messages seam on Qt: real message boxes with the system's captions,
 // texts and buttons; the error display's fields; the copy on a stream.
+#include "app/qtmessages.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,7 +12,6 @@
 #include <sstream>
 
 #include "app/errordisplay.h"
-#include "app/qtmessages.h"
 
 namespace korvel {
 namespace {
@@ -62,13 +63,15 @@ TEST(QtMessages, AFatalBoxNamesTheRecoveryCopy) {
     AnswerNextBox(seen, QMessageBox::Ok);
     EXPECT_THROW(messages.FatalBox("Exceeded max order of solver"), KFatalError);
     EXPECT_EQ(seen.caption, "Fatal Error");
-    EXPECT_EQ(seen.text, "Exceeded max order of solver\n\nA copy of your model was saved to /r/m.kvd.");
+    EXPECT_EQ(seen.text,
+              "Exceeded max order of solver\n\nA copy of your model was saved to /r/m.kvd.");
 }
 
 TEST(ErrorDisplay, TheBlockGroupShowsOnlyWhatTheMessageHas) {
     TKErrorDisplayF display;
     EXPECT_EQ(display.windowTitle(), "Error Display");
-    KTwoLineMessage m{"Warning", 3, "Cannot delete elements when model is running", "Stop model.", false, {}};
+    KTwoLineMessage m{"Warning",     3,     "Cannot delete elements when model is running",
+                      "Stop model.", false, {}};
     display.Show(m);
     EXPECT_EQ(display.windowTitle(), "Warning");
     EXPECT_EQ(display.findChild<QLineEdit*>("ENumber")->text(), "3");

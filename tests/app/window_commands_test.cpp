@@ -1,14 +1,13 @@
 // The main window's commands: the run-state rules, start-up, pages, zoom,
 // help and the block pop-up's enabling.
-#include <QMenu>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QToolButton>
-#include <QTest>
-
 #include <QGuiApplication>
 #include <QImage>
+#include <QMenu>
 #include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
 
 #include "app/diagramview.h"
 #include "app/refusals.h"
@@ -27,7 +26,11 @@ TEST_F(WindowCommands, EditsAreRefusedWhileRunning) {
     StartRunning();
     Trigger("MISelectAll");
     Trigger("MICopy");
-    struct Case { const char* action; int number; std::string_view description; };
+    struct Case {
+        const char* action;
+        int number;
+        std::string_view description;
+    };
     const Case cases[] = {
         {"MINewDesign", 1, kRefuseNew.description},
         {"MINewCustomModule", 1, kRefuseNew.description},
@@ -55,12 +58,15 @@ TEST_F(WindowCommands, EditsAreRefusedWhileRunning) {
         EXPECT_EQ(m.caption, "Warning");
         EXPECT_EQ(m.number, c.number);
         EXPECT_EQ(m.description, c.description);
-        EXPECT_EQ(m.advice.rfind("Stop model using Stop button (upper left) or escape key.  Then ", 0), 0u);
+        EXPECT_EQ(
+            m.advice.rfind("Stop model using Stop button (upper left) or escape key.  Then ", 0),
+            0u);
         EXPECT_TRUE(window->IsRunning());
         EXPECT_TRUE(window->Session().IsCompiled());
         EXPECT_EQ(window->Session().Text(), before);
     }
-    EXPECT_EQ(kRefuseOpenRecent.description, "Cannot open a file from the file list when model is running");
+    EXPECT_EQ(kRefuseOpenRecent.description,
+              "Cannot open a file from the file list when model is running");
 
     messages.recorder.Clear();
     Trigger("KeyWire");
@@ -163,7 +169,8 @@ TEST_F(WindowCommands, DeletingPageTwoOfFourMovesTheLaterPagesBack) {
     window->findChild<QTabBar*>("TCPages")->setCurrentIndex(1);
     messages.recorder.answers = {KAnswer::Ok};
     Trigger("MIDeletePage");
-    EXPECT_EQ(messages.recorder.Last().text, "Do you want to delete this page and all its contents?");
+    EXPECT_EQ(messages.recorder.Last().text,
+              "Do you want to delete this page and all its contents?");
     EXPECT_EQ(window->Session().Header().pageNames,
               (std::vector<std::string>{"Oscillator", "2", "3"}));
     EXPECT_EQ(onPage(1), std::vector<int>{200});
@@ -223,7 +230,9 @@ TEST_F(WindowCommands, F1OpensTheManualAtTheBlockUnderThePointer) {
     ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
     auto* view = window->findChild<KDiagramView*>("PBDiagram");
     const auto& solver = static_cast<const KBlock&>(window->Session().Elements().At(0));
-    window->pointerPosition = [&] { return view->mapToGlobal(QPoint(solver.X() + 5, solver.Y() + 5)); };
+    window->pointerPosition = [&] {
+        return view->mapToGlobal(QPoint(solver.X() + 5, solver.Y() + 5));
+    };
     Trigger("KeyHelp");
     ASSERT_EQ(openedUrls.size(), 1u);
     EXPECT_EQ(openedUrls[0].fragment().toStdString(), std::string(solver.GetTypeTag()));
@@ -279,7 +288,8 @@ TEST_F(WindowCommands, TheOpenedModelIsDrawnAtItsBlocksPlaces) {
         const auto& b = static_cast<const KBlock&>(*e);
         SCOPED_TRACE(b.userString);
         EXPECT_EQ(image.pixelColor(b.X() + b.Width() / 2, b.Y() + 3), QColor(255, 255, 240));
-        EXPECT_EQ(image.pixelColor(b.X(), b.Y()), QColor(Qt::black));  // a corner: no wire ends there
+        EXPECT_EQ(image.pixelColor(b.X(), b.Y()),
+                  QColor(Qt::black));  // a corner: no wire ends there
     }
     if (const char* folder = std::getenv("KORVEL_SCREENSHOT_DIR"))
         window->grab().save(QString(folder) + "/main-window.png");

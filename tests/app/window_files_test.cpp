@@ -1,13 +1,13 @@
 // The window's files: the save-changes prompt before New, Open and closing,
 // Save and Save As, failed opens, recent files and page images.
 #include <QCloseEvent>
-#include <clocale>
-#include <cstdlib>
-#include <cstdio>
 #include <QFile>
 #include <QImage>
 #include <QPrinter>
 #include <QTabBar>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/manual.h"
 #include "app/pageoutput.h"
@@ -75,18 +75,25 @@ TEST_F(WindowFiles, SaveChangesPromptMatrix) {
             messages.choices = {c.answer};
             fileAnswers.clear();
             if (!c.titled && c.answer == KChoice::Yes)
-                fileAnswers.push_back(c.save == Save::Cancelled ? QString() : QString::fromStdString(model));
+                fileAnswers.push_back(c.save == Save::Cancelled ? QString()
+                                                                : QString::fromStdString(model));
             if (then == Then::Open) fileAnswers.push_back(QString::fromStdString(other));
             fs.failRename = c.save == Save::Fails;
             switch (then) {
-                case Then::New: Trigger("MINewDesign"); break;
-                case Then::Open: Trigger("MIOpenDesign"); break;
-                case Then::Close: window->close(); break;
+                case Then::New:
+                    Trigger("MINewDesign");
+                    break;
+                case Then::Open:
+                    Trigger("MIOpenDesign");
+                    break;
+                case Then::Close:
+                    window->close();
+                    break;
             }
             fs.failRename = false;
             const bool saved = c.answer == KChoice::Yes && c.save == Save::Ok;
-            const bool wentOn = then == Then::Close ? !window->isVisible()
-                                                    : !window->Session().IsModified();
+            const bool wentOn =
+                then == Then::Close ? !window->isVisible() : !window->Session().IsModified();
             EXPECT_EQ(wentOn, c.goesOn);
             if (saved) {
                 EXPECT_EQ(ReadFile(model), edited);
@@ -130,11 +137,15 @@ TEST_F(WindowFiles, AFailedOpenLeavesThePreviousModelAsItWas) {
     const std::string text = window->Session().Text();
     const QString caption = window->windowTitle();
     const std::string whole = ReadFile(Example("pi_loop.kvd"));
-    struct Bad { const char* name; std::string bytes; };
+    struct Bad {
+        const char* name;
+        std::string bytes;
+    };
     const Bad bad[] = {
         {"truncated.kvd", whole.substr(0, whole.size() / 2)},
-        {"unknown.kvd", "1.2,Version\nFalse,CustMod\n1,Pages\n8,FontSize\nPageNames,Start\n1,PageName\n"
-                        "KNoSuchBlock,Start\n"},
+        {"unknown.kvd",
+         "1.2,Version\nFalse,CustMod\n1,Pages\n8,FontSize\nPageNames,Start\n1,PageName\n"
+         "KNoSuchBlock,Start\n"},
     };
     for (const Bad& b : bad) {
         SCOPED_TRACE(b.name);
@@ -149,7 +160,9 @@ TEST_F(WindowFiles, AFailedOpenLeavesThePreviousModelAsItWas) {
     ASSERT_FALSE(messages.recorder.messages.empty());
     EXPECT_EQ(messages.recorder.messages.back().number, 5);
     EXPECT_EQ(messages.recorder.messages.back().description, "Cannot open " + Path("missing.kvd"));
-    EXPECT_EQ(messages.recorder.messages.back().advice.rfind("This may be a Windows or an internal error.", 0), 0u);
+    EXPECT_EQ(messages.recorder.messages.back().advice.rfind(
+                  "This may be a Windows or an internal error.", 0),
+              0u);
 }
 
 TEST_F(WindowFiles, SaveAsAsksBeforeReplacingAndAddsTheSuffix) {
@@ -222,8 +235,10 @@ TEST_F(WindowFiles, PageImageIsProposedByPageAndWrittenInTheChosenFormat) {
         EXPECT_TRUE(askedDirs[0].endsWith("/NewFile-00002.bmp"));
         const std::string bytes = ReadFile(Path(name));
         ASSERT_FALSE(bytes.empty());
-        if (QString(name).endsWith("svg")) EXPECT_NE(bytes.find("<svg"), std::string::npos);
-        else EXPECT_FALSE(QImage(QString::fromStdString(Path(name))).isNull());
+        if (QString(name).endsWith("svg"))
+            EXPECT_NE(bytes.find("<svg"), std::string::npos);
+        else
+            EXPECT_FALSE(QImage(QString::fromStdString(Path(name))).isNull());
     }
     EXPECT_EQ(ReadFile(Path("page.bmp")).substr(0, 2), "BM");
     // No suffix typed: the chosen filter decides.
@@ -238,11 +253,13 @@ TEST_F(WindowFiles, PrintingGivesOneSheetPerPage) {
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(Path("print.pdf")));
-    PrintPages(printer, window->Session().Elements(), {"Oscillator", "Second"}, "Korvel.  Untitled model.");
+    PrintPages(printer, window->Session().Elements(), {"Oscillator", "Second"},
+               "Korvel.  Untitled model.");
     const std::string pdf = ReadFile(Path("print.pdf"));
     ASSERT_EQ(pdf.rfind("%PDF", 0), 0u);
     int pages = 0;
-    for (std::size_t at = 0; (at = pdf.find("/Type /Page\n", at)) != std::string::npos; ++at) ++pages;
+    for (std::size_t at = 0; (at = pdf.find("/Type /Page\n", at)) != std::string::npos; ++at)
+        ++pages;
     EXPECT_EQ(pages, 2);
 }
 
@@ -329,7 +346,8 @@ TEST_F(WindowFiles, PrintedSheetsCarryTheHeaderAndTheSheetName) {
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(Path("print.pdf")));
-    PrintPages(printer, window->Session().Elements(), {"Oscillator", "Second"}, "Korvel.  Untitled model.");
+    PrintPages(printer, window->Session().Elements(), {"Oscillator", "Second"},
+               "Korvel.  Untitled model.");
     const std::string command = "pdftotext '" + Path("print.pdf") + "' '" + Path("print.txt") + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const std::string text = ReadFile(Path("print.txt"));
@@ -347,7 +365,10 @@ namespace korvel::testing {
 namespace {
 
 TEST_F(WindowFiles, AFilesFontSizeIsLimitedLikeTheDialogsAnswer) {
-    struct Case { const char* line; int size; };
+    struct Case {
+        const char* line;
+        int size;
+    };
     for (Case c : {Case{"0,FontSize", 2}, Case{"-7,FontSize", 2}, Case{"1000,FontSize", 40},
                    Case{"12,FontSize", 12}}) {
         SCOPED_TRACE(c.line);

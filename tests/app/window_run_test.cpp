@@ -169,7 +169,8 @@ TEST_F(WindowRun, MessagesListedDuringARunAreShownWhenItStops) {
     StartRunning();
     window->SetStepBudget(10);  // far from the end of the run
     compileLists.clear();
-    window->Session().BenchTop()->CompileMessages().push_back({22, "listed while running", "", true});
+    window->Session().BenchTop()->CompileMessages().push_back(
+        {22, "listed while running", "", true});
     Spin(1);
     EXPECT_TRUE(compileLists.empty());
     window->Stop();

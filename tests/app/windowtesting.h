@@ -67,14 +67,17 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-inline std::string Example(const char* name) { return std::string(KORVEL_EXAMPLES) + "/" + name; }
+inline std::string Example(const char* name) {
+    return std::string(KORVEL_EXAMPLES) + "/" + name;
+}
 
 // A window as a user meets it, with everything outside the process scripted.
 struct WindowFixture : ::testing::Test {
     WindowFixture() {
         settings.Set("AutoSaveBeforeCompile", "false");
         window = std::make_unique<TKDiagramF>(messages, settings, fs);
-        window->askFileName = [this](const QString& dir, QString& filter, const QStringList&, bool save) {
+        window->askFileName = [this](const QString& dir, QString& filter, const QStringList&,
+                                     bool save) {
             askedDirs.push_back(dir);
             askedSave.push_back(save);
             if (fileAnswers.empty()) return QString();
@@ -102,7 +105,9 @@ struct WindowFixture : ::testing::Test {
         ASSERT_NE(action, nullptr) << name;
         action->trigger();
     }
-    std::string Path(const std::string& name) const { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Path(const std::string& name) const {
+        return dir.filePath(QString::fromStdString(name)).toStdString();
+    }
     // A copy of a bundled example in the temporary folder.
     std::string CopyExample(const char* name) {
         const std::string path = Path(name);
