@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   libzip-dev libpugixml-dev libfreexl-dev libxlsxwriter-dev
   xvfb xauth
+  locales-all xdotool x11-apps imagemagick poppler-utils
 )
 
 missing=()

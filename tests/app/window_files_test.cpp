@@ -1,0 +1,421 @@
+// The window's files: the save-changes prompt before New, Open and closing,
+// Save and Save As, failed opens, recent files and page images.
+#include <QCloseEvent>
+#include <QFile>
+#include <QImage>
+#include <QPrinter>
+#include <QTabBar>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/manual.h"
+#include "app/pageoutput.h"
+#include "app/platform.h"
+#include "engine/benchtop.h"
+#include "model/block.h"
+#include "model/blocktype.h"
+#include "model/elements.h"
+#include "windowtesting.h"
+
+namespace korvel::testing {
+namespace {
+
+using WindowFiles = WindowFixture;
+
+// Makes the open model modified by a real edit.
+void Touch(TKDiagramF& window) {
+    window.Edit({4, "", ""}, [&] {
+        auto block = MakeBlock(ktype::kVariable);
+        block->Initialize(window.Session().Elements().NextFreeIDNumber(), 0, 300, 300);
+        window.Session().Elements().Add(std::move(block));
+    });
+}
+
+enum class Then { New, Open, Close };
+enum class Save { Ok, Fails, Cancelled };
+
+struct PromptCase {
+    const char* name;
+    bool titled;
+    KChoice answer;
+    Save save;
+    bool goesOn;
+};
+
+// The save-changes prompt: whether the command goes on, and the bytes of
+// the model's file afterwards.
+TEST_F(WindowFiles, SaveChangesPromptMatrix) {
+    const PromptCase cases[] = {
+        {"titled yes", true, KChoice::Yes, Save::Ok, true},
+        {"titled yes, save fails", true, KChoice::Yes, Save::Fails, false},
+        {"titled no", true, KChoice::No, Save::Ok, true},
+        {"titled cancel", true, KChoice::Cancel, Save::Ok, false},
+        {"untitled yes", false, KChoice::Yes, Save::Ok, true},
+        {"untitled yes, save as cancelled", false, KChoice::Yes, Save::Cancelled, false},
+        {"untitled yes, save fails", false, KChoice::Yes, Save::Fails, false},
+        {"untitled no", false, KChoice::No, Save::Ok, true},
+        {"untitled cancel", false, KChoice::Cancel, Save::Ok, false},
+    };
+    const std::string other = CopyExample("filter_step.kvd");
+    int round = 0;
+    for (Then then : {Then::New, Then::Open, Then::Close}) {
+        for (const PromptCase& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " then " + std::to_string(int(then)));
+            const std::string model = Path("model" + std::to_string(round++) + ".kvd");
+            window->Start(false, "");
+            fs.failRename = false;
+            if (c.titled) {
+                WriteFile(model, ReadFile(Example("oscillator.kvd")));
+                ASSERT_TRUE(window->OpenPath(model));
+            }
+            Touch(*window);
+            const std::string edited = window->Session().Text();
+            const std::string before = c.titled ? ReadFile(model) : "";
+            messages.choices = {c.answer};
+            fileAnswers.clear();
+            if (!c.titled && c.answer == KChoice::Yes)
+                fileAnswers.push_back(c.save == Save::Cancelled ? QString()
+                                                                : QString::fromStdString(model));
+            if (then == Then::Open) fileAnswers.push_back(QString::fromStdString(other));
+            fs.failRename = c.save == Save::Fails;
+            switch (then) {
+                case Then::New:
+                    Trigger("MINewDesign");
+                    break;
+                case Then::Open:
+                    Trigger("MIOpenDesign");
+                    break;
+                case Then::Close:
+                    window->close();
+                    break;
+            }
+            fs.failRename = false;
+            const bool saved = c.answer == KChoice::Yes && c.save == Save::Ok;
+            const bool wentOn =
+                then == Then::Close ? !window->isVisible() : !window->Session().IsModified();
+            EXPECT_EQ(wentOn, c.goesOn);
+            if (saved) {
+                EXPECT_EQ(ReadFile(model), edited);
+            } else if (c.titled) {
+                EXPECT_EQ(ReadFile(model), before);
+            } else {
+                EXPECT_FALSE(QFile::exists(QString::fromStdString(model)));
+            }
+            if (!c.goesOn) {
+                EXPECT_TRUE(window->Session().IsModified());
+                EXPECT_EQ(window->Session().Text(), edited);
+            }
+            if (then == Then::Open && c.goesOn) {
+                EXPECT_EQ(window->Session().FileName(), other);
+            }
+            if (!window->isVisible()) window->show();
+        }
+    }
+}
+
+TEST_F(WindowFiles, PromptTexts) {
+    Touch(*window);
+    messages.choices = {KChoice::Cancel};
+    Trigger("MINewDesign");
+    EXPECT_EQ(messages.recorder.Last().caption, "Save File");
+    EXPECT_EQ(messages.recorder.Last().text, "Save changes to unsaved file?");
+    const std::string model = CopyExample("oscillator.kvd");
+    messages.choices = {KChoice::No};
+    Trigger("MINewDesign");
+    ASSERT_TRUE(window->OpenPath(model));
+    Touch(*window);
+    messages.choices = {KChoice::Cancel};
+    Trigger("MINewDesign");
+    EXPECT_EQ(messages.recorder.Last().text, "Save changes to" + model + "?");
+}
+
+TEST_F(WindowFiles, AFailedOpenLeavesThePreviousModelAsItWas) {
+    const std::string model = CopyExample("oscillator.kvd");
+    ASSERT_TRUE(window->OpenPath(model));
+    Touch(*window);
+    const std::string text = window->Session().Text();
+    const QString caption = window->windowTitle();
+    const std::string whole = ReadFile(Example("pi_loop.kvd"));
+    struct Bad {
+        const char* name;
+        std::string bytes;
+    };
+    const Bad bad[] = {
+        {"truncated.kvd", whole.substr(0, whole.size() / 2)},
+        {"unknown.kvd",
+         "1.2,Version\nFalse,CustMod\n1,Pages\n8,FontSize\nPageNames,Start\n1,PageName\n"
+         "KNoSuchBlock,Start\n"},
+    };
+    for (const Bad& b : bad) {
+        SCOPED_TRACE(b.name);
+        WriteFile(Path(b.name), b.bytes);
+        EXPECT_FALSE(window->OpenPath(Path(b.name)));
+        EXPECT_EQ(window->Session().Text(), text);
+        EXPECT_EQ(window->Session().FileName(), model);
+        EXPECT_TRUE(window->Session().IsModified());
+        EXPECT_EQ(window->windowTitle(), caption);
+    }
+    EXPECT_FALSE(window->OpenPath(Path("missing.kvd")));
+    ASSERT_FALSE(messages.recorder.messages.empty());
+    EXPECT_EQ(messages.recorder.messages.back().number, 5);
+    EXPECT_EQ(messages.recorder.messages.back().description, "Cannot open " + Path("missing.kvd"));
+    EXPECT_EQ(messages.recorder.messages.back().advice.rfind(
+                  "This may be a Windows or an internal error.", 0),
+              0u);
+}
+
+TEST_F(WindowFiles, SaveAsAsksBeforeReplacingAndAddsTheSuffix) {
+    Touch(*window);
+    const std::string existing = Path("taken.kvd");
+    WriteFile(existing, "old");
+    fileAnswers = {QString::fromStdString(existing)};
+    messages.choices = {KChoice::No};
+    Trigger("MISaveAs");
+    EXPECT_EQ(messages.recorder.Last().caption, "File Exits");
+    EXPECT_EQ(messages.recorder.Last().text, existing + " already exists. Overwrite?");
+    EXPECT_EQ(ReadFile(existing), "old");
+    EXPECT_TRUE(window->Session().IsModified());
+    fileAnswers = {QString::fromStdString(Path("fresh"))};
+    Trigger("MISaveAs");
+    EXPECT_EQ(ReadFile(Path("fresh.kvd")), window->Session().Text());
+    EXPECT_FALSE(window->Session().IsModified());
+    EXPECT_EQ(window->windowTitle().toStdString(), "Korvel:  " + Path("fresh.kvd"));
+}
+
+TEST_F(WindowFiles, SaveWritesAFileThatHasGoneAway) {
+    const std::string model = CopyExample("oscillator.kvd");
+    ASSERT_TRUE(window->OpenPath(model));
+    Touch(*window);
+    QFile::remove(QString::fromStdString(model));
+    Trigger("MISave");
+    EXPECT_EQ(ReadFile(model), window->Session().Text());
+    EXPECT_FALSE(window->Session().IsModified());
+}
+
+TEST_F(WindowFiles, RecentFiles) {
+    const std::string a = CopyExample("oscillator.kvd");
+    const std::string b = CopyExample("filter_step.kvd");
+    ASSERT_TRUE(window->OpenPath(a));
+    ASSERT_TRUE(window->OpenPath(b));
+    EXPECT_EQ(Action("MIRecent0")->text().toStdString(), "&1  filter_step.kvd");
+    EXPECT_EQ(Action("MIRecent1")->text().toStdString(), "&2  oscillator.kvd");
+    EXPECT_FALSE(Action("MIRecent2")->isVisible());
+    Trigger("MIRecent1");
+    EXPECT_EQ(window->Session().FileName(), a);
+    EXPECT_EQ(Action("MIRecent0")->text().toStdString(), "&1  oscillator.kvd");
+    EXPECT_EQ(settings.Get("File0"), a);
+    QFile::remove(QString::fromStdString(b));
+    Trigger("MIRecent1");
+    EXPECT_EQ(messages.recorder.messages.back().number, 5);
+    EXPECT_EQ(window->Settings().recentFiles.size(), 2u);  // stays listed
+}
+
+TEST_F(WindowFiles, ClosingAsksWritesTheSettingsAndCancelKeepsTheWindow) {
+    Touch(*window);
+    messages.choices = {KChoice::Cancel};
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    messages.choices = {KChoice::No};
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(settings.Get("WindowWidth").has_value());
+    EXPECT_EQ(settings.Get("AutoSaveBeforeCompile"), "false");
+}
+
+TEST_F(WindowFiles, PageImageIsProposedByPageAndWrittenInTheChosenFormat) {
+    ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
+    Trigger("MINewPage");
+    for (const char* name : {"page.bmp", "page.png", "page.svg"}) {
+        SCOPED_TRACE(name);
+        askedDirs.clear();
+        fileAnswers = {QString::fromStdString(Path(name))};
+        Trigger("MICopyPageImage");
+        ASSERT_EQ(askedDirs.size(), 1u);
+        EXPECT_TRUE(askedDirs[0].endsWith("/NewFile-00002.bmp"));
+        const std::string bytes = ReadFile(Path(name));
+        ASSERT_FALSE(bytes.empty());
+        if (QString(name).endsWith("svg"))
+            EXPECT_NE(bytes.find("<svg"), std::string::npos);
+        else
+            EXPECT_FALSE(QImage(QString::fromStdString(Path(name))).isNull());
+    }
+    EXPECT_EQ(ReadFile(Path("page.bmp")).substr(0, 2), "BM");
+    // No suffix typed: the chosen filter decides.
+    fileAnswers = {QString::fromStdString(Path("plain"))};
+    filterAnswer = "PNG image (*.png)";
+    Trigger("MICopyPageImage");
+    EXPECT_FALSE(QImage(QString::fromStdString(Path("plain.png"))).isNull());
+}
+
+TEST_F(WindowFiles, PrintingGivesOneSheetPerPage) {
+    ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(Path("print.pdf")));
+    PrintPages(printer, window->Session().Elements(), {"Oscillator", "Second"},
+               "Korvel.  Untitled model.");
+    const std::string pdf = ReadFile(Path("print.pdf"));
+    ASSERT_EQ(pdf.rfind("%PDF", 0), 0u);
+    int pages = 0;
+    for (std::size_t at = 0; (at = pdf.find("/Type /Page\n", at)) != std::string::npos; ++at)
+        ++pages;
+    EXPECT_EQ(pages, 2);
+}
+
+TEST(Manual, EveryBlockTypeHasItsAnchorAndTheShippedManualIsCurrent) {
+    const std::string html = ManualHtml();
+    for (const KBlockType& type : BlockTypes())
+        EXPECT_NE(html.find("id=\"" + std::string(type.tag) + "\""), std::string::npos) << type.tag;
+    // The shipped file is generated by "korvel --write-manual data/Manual/Manual.htm".
+    EXPECT_EQ(ReadFile(std::string(KORVEL_DATA) + "/Manual/Manual.htm"), html);
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+TEST_F(WindowFiles, AModuleWithoutAnOutputIsNotSaved) {
+    window->Start(true, "");
+    for (const auto& e : window->Session().Elements().All())
+        e->selected = e->IsBlock() && static_cast<const KBlock&>(*e).IsCustomOutput();
+    Trigger("KeyDelete");
+    fileAnswers = {QString::fromStdString(Path("module.kvc"))};
+    Trigger("MISave");
+    EXPECT_EQ(messages.recorder.Last().text,
+              "You must have at least one Custom Module Output block in a custom module.");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("module.kvc"))));
+    EXPECT_TRUE(window->Session().IsModified());
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// A desktop with a decimal comma must not change a saved model by a byte.
+TEST_F(WindowFiles, SavedBytesDoNotDependOnTheLocale) {
+    ASSERT_TRUE(window->OpenPath(CopyExample("pi_loop.kvd")));
+    const std::string inC = window->Session().Text();
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE.UTF-8 locale";
+    char comma[16];
+    std::snprintf(comma, sizeof comma, "%.1f", 3.5);
+    const std::string inGerman = window->Session().Text();
+    fileAnswers = {QString::fromStdString(Path("german.kvd"))};
+    Trigger("MISaveAs");
+    std::setlocale(LC_ALL, "C");
+    EXPECT_STREQ(comma, "3,5") << "the locale took effect";
+    EXPECT_EQ(inGerman, inC);
+    EXPECT_EQ(ReadFile(Path("german.kvd")), inC);
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// A hand-edited file whose blocks lie on pages beyond its page count gets
+// tabs for them, named by their numbers, so nothing is hidden.
+TEST_F(WindowFiles, ElementsBeyondThePageCountGetTabs) {
+    std::string text = ReadFile(Example("oscillator.kvd"));
+    const std::string solverPage = "KSolver,Start\r\n0,Page";  // the examples keep CR LF
+    const auto at = text.find(solverPage);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, solverPage.size(), "KSolver,Start\r\n2,Page");
+    WriteFile(Path("pages.kvd"), text);
+    ASSERT_TRUE(window->OpenPath(Path("pages.kvd")));
+    EXPECT_EQ(window->Session().Header().pageNames,
+              (std::vector<std::string>{"Oscillator", "2", "3"}));
+    EXPECT_EQ(window->findChild<QTabBar*>("TCPages")->count(), 3);
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// The printed text, where poppler's pdftotext is installed.
+TEST_F(WindowFiles, PrintedSheetsCarryTheHeaderAndTheSheetName) {
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "no pdftotext";
+    ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(Path("print.pdf")));
+    PrintPages(printer, window->Session().Elements(), {"Oscillator", "Second"},
+               "Korvel.  Untitled model.");
+    const std::string command = "pdftotext '" + Path("print.pdf") + "' '" + Path("print.txt") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string text = ReadFile(Path("print.txt"));
+    // pdftotext turns the header's two blanks into one.
+    EXPECT_NE(text.find("Korvel. Untitled model."), std::string::npos) << text;
+    EXPECT_NE(text.find("Sheet: Oscillator"), std::string::npos);
+    EXPECT_NE(text.find("Sheet: Second"), std::string::npos);
+    EXPECT_NE(text.find('\f'), std::string::npos) << "two pages";
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+TEST_F(WindowFiles, AFilesFontSizeIsLimitedLikeTheDialogsAnswer) {
+    struct Case {
+        const char* line;
+        int size;
+    };
+    for (Case c : {Case{"0,FontSize", 2}, Case{"-7,FontSize", 2}, Case{"1000,FontSize", 40},
+                   Case{"12,FontSize", 12}}) {
+        SCOPED_TRACE(c.line);
+        std::string text = ReadFile(Example("oscillator.kvd"));
+        text.replace(text.find("8,FontSize"), 10, c.line);
+        WriteFile(Path("font.kvd"), text);
+        ASSERT_TRUE(window->OpenPath(Path("font.kvd")));
+        EXPECT_EQ(window->Session().Header().fontSize, c.size);
+        EXPECT_EQ(window->Settings().userStringFontSize, c.size);
+    }
+    window->askNumber = [](const QString& caption, double, QPoint where) -> std::optional<double> {
+        EXPECT_EQ(caption, "User String Font Size");
+        EXPECT_EQ(where, QPoint(25, 25));
+        return 9.5;
+    };
+    Trigger("MIUserStringFont");
+    EXPECT_EQ(window->Session().Header().fontSize, 10);  // floor(9.5 + 0.5)
+    EXPECT_EQ(settings.Get("UserStringFontSize"), "10");
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// The open dialog starts in the bundled examples until a design was
+// opened, then in that design's folder; modules keep their own folder.
+TEST_F(WindowFiles, OpenStartsInTheLastDirectoryOfItsKind) {
+    Trigger("MIOpenDesign");
+    ASSERT_EQ(askedDirs.size(), 1u);
+    EXPECT_EQ(askedDirs[0], ExamplesFolder());
+    const std::string model = CopyExample("oscillator.kvd");
+    ASSERT_TRUE(window->OpenPath(model));
+    EXPECT_EQ(settings.Get("Last Dir"), dir.path().toStdString());
+    Trigger("MIOpenDesign");
+    EXPECT_EQ(askedDirs[1], dir.path());
+    Trigger("MIOpenCustomModule");
+    EXPECT_EQ(askedDirs[2], ExamplesFolder());
+}
+
+TEST_F(WindowFiles, CompileWhileRunningStopsTheRunFirst) {
+    StartRunning();
+    ASSERT_TRUE(window->Compile(true));
+    EXPECT_FALSE(window->IsRunning());
+    EXPECT_EQ(window->Session().BenchTop()->time, 0.0);  // a new run-time model
+}
+
+}  // namespace
+}  // namespace korvel::testing
