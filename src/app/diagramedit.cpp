@@ -14,7 +14,7 @@
 #include <QTimer>
 
 #include "app/appmessages.h"
-#include "app/diagramview.h"
+#include "app/canvas/diagramcanvas.h"
 #include "app/diagramwindow.h"
 #include "app/modelsession.h"
 #include "app/pageoutput.h"

@@ -11,7 +11,7 @@
 
 #include "app/appmessages.h"
 #include "app/compilelist.h"
-#include "app/diagramview.h"
+#include "app/canvas/diagramcanvas.h"
 #include "app/diagramwindow.h"
 #include "app/modelsession.h"
 #include "base/numberformat.h"
@@ -31,6 +31,8 @@ constexpr qint64 kCallBudgetNs = 12'000'000;
 bool TKDiagramF::Compile(bool announce) {
     if (IsRunning()) Stop();
     ChooseSelectTool();
+    view_->CancelPendingWire();
+    view_->ClearGestures();
     if (settings_.autoSaveBeforeCompile) {
         // A cancelled Save As compiles without saving.
         if (session_->FileName().empty()) SaveAsCommand();

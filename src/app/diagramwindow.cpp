@@ -22,7 +22,7 @@
 #include <QVBoxLayout>
 
 #include "app/appmessages.h"
-#include "app/diagramview.h"
+#include "app/canvas/diagramcanvas.h"
 #include "app/modelsession.h"
 #include "app/platform.h"
 #include "app/refusals.h"
@@ -416,7 +416,24 @@ void TKDiagramF::BuildCentre() {
         pageMenu_->popup(pageTabs_->mapToGlobal(at));
     });
     layout->addWidget(pageTabs_);
-    view_ = new KDiagramView(&session_->Elements());
+    KDiagramCanvas::Hooks hooks;
+    hooks.edit = [this](const KRefusal& refusal, const std::function<void()>& change) {
+        return Edit(refusal, change);
+    };
+    hooks.tool = [this] { return PaletteTool(); };
+    hooks.chooseSelectTool = [this] { ChooseSelectTool(); };
+    hooks.isRunning = [this] { return IsRunning(); };
+    hooks.isCompiled = [this] { return session_->IsCompiled(); };
+    hooks.selectionChanged = [this] { UpdateBlockMenu(); };
+    hooks.showHint = [this](const QString& hint) { statusBar()->showMessage(hint); };
+    hooks.wheelZoom = [this](int steps, QPoint) { SetZoom(steps > 0 ? zoom_ * 2 : zoom_ * 0.5); };
+    hooks.renameBlock = [this](KBlock& block) {
+        std::optional<QString> name = askText("User String", Q(block.userString));
+        if (!name || *name == Q(block.userString)) return;
+        Edit(kRefuseChange, [&] { block.userString = name->toStdString(); });
+    };
+    hooks.blockSetup = [this](KBlock&) { findChild<QAction*>("PuMProperties")->trigger(); };
+    view_ = new KDiagramCanvas(&session_->Elements(), std::move(hooks));
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view_, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         UpdateBlockMenu();
@@ -475,9 +492,9 @@ void TKDiagramF::WireToolChosen() {
 }
 
 void TKDiagramF::OnEscape() {
-    // No rubber band, wire in progress or hot connection exists in this
-    // view, so Escape stops a run, else clears the selection.
-    if (IsRunning()) {
+    // The first that applies: the canvas's rubber band or wire, a run, the selection.
+    if (view_->Escape()) {
+    } else if (IsRunning()) {
         Stop();
     } else {
         session_->Elements().ClearSelection();

@@ -1,0 +1,604 @@
+#include "app/canvas/diagramcanvas.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QToolTip>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "app/canvas/canvaspainter.h"
+#include "app/refusals.h"
+#include "base/messages.h"
+#include "model/block.h"
+#include "model/elements.h"
+#include "model/wire.h"
+
+namespace korvel {
+
+namespace {
+
+QString Q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+QPoint Snap(QPoint p) { return {SnapToGrid(p.x()), SnapToGrid(p.y())}; }
+
+// How near a wire's route a click selects it.
+constexpr int kWireTolerance = 3;
+
+bool NearSegment(KPoint a, KPoint b, QPoint p) {
+    const int left = std::min(a.x, b.x) - kWireTolerance;
+    const int right = std::max(a.x, b.x) + kWireTolerance;
+    const int top = std::min(a.y, b.y) - kWireTolerance;
+    const int bottom = std::max(a.y, b.y) + kWireTolerance;
+    return p.x() >= left && p.x() <= right && p.y() >= top && p.y() <= bottom;
+}
+
+bool OnWire(const KWire& wire, QPoint p) {
+    for (std::size_t i = 1; i < wire.route.size(); ++i)
+        if (NearSegment(wire.route[i - 1], wire.route[i], p)) return true;
+    return false;
+}
+
+QPoint Outward(KEdge edge) {
+    switch (edge) {
+        case KEdge::Top: return {0, -1};
+        case KEdge::Bottom: return {0, 1};
+        case KEdge::Left: return {-1, 0};
+        case KEdge::Right: return {1, 0};
+    }
+    return {0, 0};
+}
+
+// A node's value as dialogs and hints show it.
+QString NodeValueText(const KNode& node) {
+    if (node.HoldsText()) return Q(node.Text());
+    if (!node.Choices().empty()) return Q(node.ChoiceText());
+    return QString::number(node.value, 'g', 8);
+}
+
+bool IsSignalNode(const KNode& node) { return !node.IsValueOnly(); }
+
+}  // namespace
+
+QPoint CanvasToModel(QPoint canvas, double zoom) {
+    // Integer division by a double, truncated toward zero as the cast does.
+    return {int(canvas.x() / zoom), int(canvas.y() / zoom)};
+}
+
+KDiagramCanvas::KDiagramCanvas(KElements* elements, Hooks hooks, QWidget* parent)
+    : QWidget(parent), elements_(elements), hooks_(std::move(hooks)) {
+    setObjectName("PBDiagram");
+    setAccessibleName("Diagram");
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    ModelChanged();
+}
+
+KDiagramCanvas::~KDiagramCanvas() = default;
+
+void KDiagramCanvas::SetElements(KElements* elements) {
+    // The old collection may be gone already: forget, never touch.
+    drawing_.wire = nullptr;
+    drawing_.owned.reset();
+    drawing_.fixed.clear();
+    handle_ = nullptr;
+    drag_.active = false;
+    band_.active = false;
+    faultWires_.clear();
+    elements_ = elements;
+    ModelChanged();
+}
+
+void KDiagramCanvas::SetPage(int page) {
+    if (page != page_) CancelPendingWire();
+    ClearGestures();
+    page_ = page;
+    ModelChanged();
+}
+
+void KDiagramCanvas::SetZoom(double zoom) {
+    zoom_ = zoom;
+    ModelChanged();
+}
+
+void KDiagramCanvas::SetLabelFontSize(int points) {
+    labelFontSize_ = points;
+    ModelChanged();
+}
+
+void KDiagramCanvas::SetFaultWires(std::unordered_set<const KWire*> wires) {
+    faultWires_ = std::move(wires);
+    update();
+}
+
+void KDiagramCanvas::ModelChanged() {
+    QSize page(kMinPageWidth, kMinPageHeight);
+    if (elements_) {
+        QFont font = this->font();
+        font.setPointSize(std::max(labelFontSize_, 1));
+        MeasureLabels(*elements_, font);
+        // A page grows to hold every element plus one screen.
+        const QRect extent = CanvasExtent(*elements_, page_);
+        const QSize screen = parentWidget() ? parentWidget()->size() / zoom_ : QSize(800, 600);
+        if (!extent.isEmpty())
+            page = page.expandedTo(QSize(extent.right() + screen.width(), extent.bottom() + screen.height()));
+    }
+    pageSize_ = page;
+    const QSize shown(int(std::ceil(page.width() * zoom_)), int(std::ceil(page.height() * zoom_)));
+    setMinimumSize(shown);
+    resize(parentWidget() ? shown.expandedTo(parentWidget()->size()) : shown);
+    update();
+}
+
+void KDiagramCanvas::ClearGestures() {
+    drag_.active = false;
+    band_.active = false;
+    handle_ = nullptr;
+    leftDown_ = false;
+    update();
+}
+
+bool KDiagramCanvas::Escape() {
+    if (band_.active) {
+        band_.active = false;
+        update();
+        return true;
+    }
+    if (drawing_.wire) {
+        CancelPendingWire();
+        return true;
+    }
+    return false;
+}
+
+void KDiagramCanvas::CancelPendingWire() {
+    if (!drawing_.wire) return;
+    KWire* wire = drawing_.wire;
+    const bool reconnect = drawing_.owned == nullptr;
+    drawing_.wire = nullptr;
+    drawing_.owned.reset();
+    drawing_.fixed.clear();
+    if (reconnect && elements_) {
+        if (!wire->RestoreReconnectingWire(elements_->Sink())) elements_->DeleteWire(*wire);
+        else wire->route = drawing_.oldRoute;
+    }
+    drawing_.oldRoute.clear();
+    update();
+}
+
+// --- Hit tests ------------------------------------------------------------------
+
+QPoint KDiagramCanvas::ModelPoint(QPointF widgetPoint) const {
+    return CanvasToModel(widgetPoint.toPoint(), zoom_);
+}
+
+KDiagramCanvas::Hit KDiagramCanvas::NodeAt(QPoint model) const {
+    if (!elements_) return {};
+    const auto all = elements_->All();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        KElement& e = **it;
+        if (!e.IsBlock() || e.ParentModule() >= 0) continue;
+        auto& b = static_cast<KBlock&>(e);
+        const int node = b.FindNodeAt(page_, model.x(), model.y());
+        if (node >= 0) return {&b, node};
+    }
+    return {};
+}
+
+KBlock* KDiagramCanvas::BlockAtModel(QPoint model) const {
+    if (!elements_) return nullptr;
+    // Selected blocks are drawn on top, so they are hit first.
+    for (bool selected : {true, false}) {
+        const auto all = elements_->All();
+        for (auto it = all.rbegin(); it != all.rend(); ++it) {
+            KElement& e = **it;
+            if (!e.IsBlock() || e.selected != selected || e.Page() != page_ || e.ParentModule() >= 0)
+                continue;
+            auto& b = static_cast<KBlock&>(e);
+            if (b.BodyContains(model.x(), model.y()) || b.LabelContains(model.x(), model.y())) return &b;
+        }
+    }
+    return nullptr;
+}
+
+KElement* KDiagramCanvas::ElementAtModel(QPoint model) const {
+    if (KBlock* b = BlockAtModel(model)) return b;
+    if (!elements_) return nullptr;
+    const auto all = elements_->All();
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        KElement& e = **it;
+        if (e.IsWire() && e.Page() == page_ && e.ParentModule() < 0 && OnWire(static_cast<KWire&>(e), model))
+            return &e;
+    }
+    return nullptr;
+}
+
+KElement* KDiagramCanvas::ElementAt(QPoint widgetPoint) const { return ElementAtModel(ModelPoint(widgetPoint)); }
+
+KWire* KDiagramCanvas::SelectedWireEndAt(QPoint model) const {
+    if (!elements_) return nullptr;
+    for (const auto& e : elements_->All())
+        if (e->IsWire() && e->selected && e->ParentModule() < 0) {
+            auto& w = static_cast<KWire&>(*e);
+            if (w.HitEnd(page_, model.x(), model.y())) return &w;
+        }
+    return nullptr;
+}
+
+KWire* KDiagramCanvas::SelectedWireHandleAt(QPoint model) const {
+    if (!elements_) return nullptr;
+    for (const auto& e : elements_->All())
+        if (e->IsWire() && e->selected && e->ParentModule() < 0) {
+            auto& w = static_cast<KWire&>(*e);
+            if (w.HitSegment(page_, model.x(), model.y())) return &w;
+        }
+    return nullptr;
+}
+
+// --- Mouse ------------------------------------------------------------------------
+
+void KDiagramCanvas::Changed() {
+    if (hooks_.selectionChanged) hooks_.selectionChanged();
+    update();
+}
+
+void KDiagramCanvas::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !elements_) return;
+    const QPoint model = ModelPoint(event->position());
+    const int tool = hooks_.tool();
+    leftDown_ = true;
+    pressUsed_ = false;
+    pressPoint_ = lastPoint_ = model;
+    if (hooks_.isRunning()) {
+        if (tool != TKDiagramF::kSelectTool) {
+            // The seam refuses while running with the insert warning.
+            hooks_.edit(kRefuseInsert, [] {});
+            hooks_.chooseSelectTool();
+        }
+        return;
+    }
+    if (PressWire(model, tool == TKDiagramF::kWireTool)) {
+        pressUsed_ = true;
+        return;
+    }
+    if (KWire* wire = SelectedWireHandleAt(model)) {
+        handle_ = wire;
+        pressUsed_ = true;
+        hooks_.edit(kRefuseChange, [] {});
+    }
+}
+
+// Steps of a press that begin, reconnect or finish a wire; answers whether one applied.
+bool KDiagramCanvas::PressWire(QPoint model, bool wireTool) {
+    const QPoint snapped = Snap(model);
+    const Hit hit = NodeAt(model);
+    const bool onSignal = hit.block && IsSignalNode(hit.block->Node(hit.node));
+    if (drawing_.wire) {
+        // Finished by a click on a node whatever the tool, so a reconnect never stays open.
+        if (onSignal) {
+            FinishWire(hit);
+        } else {
+            const std::vector<QPoint> path = RubberPath();
+            drawing_.fixed.assign(path.begin(), path.end());
+            drawing_.end = snapped;
+            update();
+        }
+        return true;
+    }
+    if (KWire* wire = SelectedWireEndAt(model)) {
+        const bool began = hooks_.edit(kRefuseChange, [&] { wire->BeginReconnect(model.x(), model.y()); });
+        if (!began) return true;
+        drawing_.wire = wire;
+        drawing_.fixed.clear();
+        if (!wire->route.empty()) {
+            // The kept end is now the start; the fixed path is what remains of the route.
+            const KPoint s = wire->StartBlockPtr()->NodePoint(wire->StartBlockNode());
+            drawing_.fixed.push_back({s.x, s.y});
+        }
+        drawing_.oldRoute = std::move(wire->route);
+        wire->route.clear();
+        drawing_.end = snapped;
+        update();
+        return true;
+    }
+    if (wireTool && onSignal) {
+        StartWire(hit, snapped);
+        return true;
+    }
+    return false;
+}
+
+void KDiagramCanvas::StartWire(const Hit& hit, QPoint snapped) {
+    elements_->ClearSelection();
+    drawing_.owned = std::make_unique<KWire>(-1, page_, hit.block, hit.node);
+    drawing_.wire = drawing_.owned.get();
+    const KPoint s = hit.block->NodePoint(hit.node);
+    drawing_.fixed = {QPoint(s.x, s.y)};
+    drawing_.end = snapped;
+    Changed();
+}
+
+void KDiagramCanvas::FinishWire(const Hit& hit) {
+    KWire* wire = drawing_.wire;
+    std::unique_ptr<KWire> owned = std::move(drawing_.owned);
+    drawing_.wire = nullptr;
+    drawing_.fixed.clear();
+    bool connected = false;
+    const bool applied = hooks_.edit(owned ? kRefuseInsert : kRefuseChange, [&] {
+        connected = wire->ConnectEnd(hit.block, hit.node, elements_->Sink());
+        if (connected && owned) {
+            owned->SetIDNumber(elements_->NextFreeIDNumber());
+            elements_->Add(std::move(owned));
+        } else if (!connected && !owned && !wire->RestoreReconnectingWire(elements_->Sink())) {
+            // A reconnect that cannot be finished keeps its old ends; one
+            // whose old ends are gone cannot be kept at all.
+            elements_->DeleteWire(*wire);
+        } else if (!connected && !owned) {
+            wire->route = drawing_.oldRoute;
+        }
+        drawing_.oldRoute.clear();
+    });
+    if (!applied && !owned) {
+        drawing_.wire = wire;  // still pending; abandoned by the usual rules
+        return;
+    }
+    // A refused new wire is deleted with `owned`.
+    update();
+}
+
+void KDiagramCanvas::mouseMoveEvent(QMouseEvent* event) {
+    if (!elements_) return;
+    const QPoint model = ModelPoint(event->position());
+    const QPoint snapped = Snap(model);
+    const bool held = (event->buttons() & Qt::LeftButton) && leftDown_;
+    if (drag_.active) {
+        if (snapped != drag_.current) {
+            drag_.current = snapped;
+            update();
+        }
+    } else if (handle_) {
+        handle_->Stretch(page_, model.x(), model.y(), elements_->Sink());
+        update();
+    } else if (band_.active) {
+        band_.current = model;
+        update();
+    } else if (drawing_.wire) {
+        if (snapped != drawing_.end) {
+            drawing_.end = snapped;
+            update();
+        }
+        UpdateHint(model);
+    } else if (held && !pressUsed_ && model != lastPoint_ && !hooks_.isRunning() &&
+               hooks_.tool() == TKDiagramF::kSelectTool) {
+        KElement* at = ElementAtModel(pressPoint_);
+        if (at && at->selected && at->IsBlock()) {
+            drag_ = {true, Snap(pressPoint_), snapped};
+        } else {
+            band_ = {true, (event->modifiers() & Qt::ShiftModifier) != 0, pressPoint_, model};
+            if (!band_.add) elements_->ClearSelection();
+            Changed();
+        }
+        update();
+    } else {
+        UpdateHint(model);
+    }
+    lastPoint_ = model;
+}
+
+void KDiagramCanvas::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !elements_) return;
+    const QPoint model = ModelPoint(event->position());
+    const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+    const bool running = hooks_.isRunning();
+    const bool wasGesture = drag_.active || band_.active || handle_ != nullptr;
+    if (drag_.active && !running) {
+        const QPoint offset = drag_.current - drag_.origin;
+        drag_.active = false;
+        if (!offset.isNull()) {
+            hooks_.edit(kRefuseChange, [&] {
+                elements_->MoveSelected(page_, offset.x(), offset.y(), pageSize_.width(), pageSize_.height());
+            });
+        }
+    } else if (handle_) {
+        handle_ = nullptr;
+        update();
+    } else if (band_.active && !running) {
+        const QRect r = QRect(band_.start, band_.current).normalized();
+        // The rectangle's far sides are included.
+        elements_->SelectInRect(page_, {r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+        Changed();
+    } else if (!running && !pressUsed_ && !wasGesture) {
+        const int tool = hooks_.tool();
+        if (tool == TKDiagramF::kSelectTool) ReleaseSelect(model, shift);
+        else if (tool >= 0) PlaceBlock(tool, model, shift);
+    }
+    drag_.active = false;
+    band_.active = false;
+    leftDown_ = false;
+    pressUsed_ = false;
+    update();
+}
+
+void KDiagramCanvas::ReleaseSelect(QPoint model, bool shift) {
+    KElement* at = ElementAtModel(model);
+    if (shift) {
+        if (at) at->selected = !at->selected;
+    } else {
+        elements_->ClearSelection();
+        if (at) at->selected = true;
+    }
+    Changed();
+}
+
+void KDiagramCanvas::PlaceBlock(int type, QPoint model, bool keepTool) {
+    std::unique_ptr<KBlock> block = MakeBlock(type);
+    if (!block) return;
+    if (block->IsCustomModule()) {
+        // Placing a module needs its file; that dialog belongs to the module issue.
+        if (hooks_.showHint) hooks_.showHint("Custom module blocks are placed with Open in custom mode.");
+        if (!keepTool) hooks_.chooseSelectTool();
+        return;
+    }
+    hooks_.edit(kRefuseInsert, [&] {
+        elements_->ClearSelection();
+        block->Initialize(elements_->NextFreeIDNumber(), page_, model.x(), model.y());
+        const std::string_view base = block->TypeRecord().numberedNameBase;
+        if (!base.empty()) block->userString = elements_->FindNextNumberedString(base);
+        elements_->Add(std::move(block));
+    });
+    ClearGestures();
+    if (!keepTool) hooks_.chooseSelectTool();
+    Changed();
+}
+
+void KDiagramCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !elements_) return;
+    leftDown_ = true;
+    pressUsed_ = true;  // the release of a double-click selects nothing further
+    DoubleClick(ModelPoint(event->position()));
+}
+
+void KDiagramCanvas::DoubleClick(QPoint model) {
+    const bool running = hooks_.isRunning();
+    const bool compiled = hooks_.isCompiled();
+    if (band_.active || drawing_.wire) return;
+    const Hit hit = NodeAt(model);
+    if (hit.block) {
+        const KNode& node = hit.block->Node(hit.node);
+        const bool mayChange = running ? ((node.IsInput() && !node.connected) || hit.block->IsLiveAdjustable())
+                                       : !node.IsOutput();
+        if (hooks_.nodeDialog) hooks_.nodeDialog(*hit.block, hit.node, mayChange);
+        return;
+    }
+    KBlock* block = BlockAtModel(model);
+    if (!block) return;
+    Messages& messages = elements_->Sink();
+    if (block->IsLiveConstant()) {
+        if (!compiled) messages.NoteBox("Cannot show constant adjustment box until model is compiled.");
+        return;
+    }
+    if (block->IsInstrument()) {
+        if (!compiled) messages.NoteBox("Cannot show instrument display panel until model is compiled.");
+        return;
+    }
+    if (block->IsCustomModule()) {
+        if (hooks_.openModule) hooks_.openModule(*block);
+        return;
+    }
+    if (block->LabelContains(model.x(), model.y()) && !block->BodyContains(model.x(), model.y())) {
+        if (hooks_.renameBlock) hooks_.renameBlock(*block);
+        return;
+    }
+    if (hooks_.blockSetup) hooks_.blockSetup(*block);
+}
+
+void KDiagramCanvas::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier) || !hooks_.wheelZoom) {
+        event->ignore();  // the scroll area scrolls
+        return;
+    }
+    const int steps = event->angleDelta().y() > 0 ? 1 : event->angleDelta().y() < 0 ? -1 : 0;
+    if (steps != 0) hooks_.wheelZoom(steps, event->position().toPoint());
+    event->accept();
+}
+
+void KDiagramCanvas::leaveEvent(QEvent*) {
+    if (hooks_.showHint) hooks_.showHint({});
+}
+
+void KDiagramCanvas::UpdateHint(QPoint model) {
+    if (!hooks_.showHint) return;
+    const bool compiled = hooks_.isCompiled();
+    QString hint;
+    const Hit hit = NodeAt(model);
+    if (hit.block) {
+        const KNode& node = hit.block->Node(hit.node);
+        const QString value = NodeValueText(node);
+        if (!compiled && node.IsInput() && node.connected) hint = value;
+        else hint = Q(node.Name()) + " = " + value;
+    } else if (KElement* e = ElementAtModel(model)) {
+        if (e->IsWire()) {
+            const auto& w = static_cast<const KWire&>(*e);
+            if (compiled && w.StartNode()) hint = "Wire = " + Q(w.StartNode()->Name());
+        } else {
+            const auto& b = static_cast<const KBlock&>(*e);
+            hint = Q(b.GetTypeName()) + "  " + Q(b.userString);
+        }
+    }
+    if (hint.isEmpty()) QToolTip::hideText();
+    else QToolTip::showText(mapToGlobal(QPoint(int(model.x() * zoom_), int(model.y() * zoom_))), hint, this);
+    hooks_.showHint(hint);
+}
+
+// --- Painting ------------------------------------------------------------------------
+
+std::vector<QPoint> KDiagramCanvas::RubberPath() const {
+    std::vector<QPoint> path = drawing_.fixed;
+    if (path.empty()) return path;
+    QPoint from = path.back();
+    const QPoint to = drawing_.end;
+    if (path.size() == 1 && drawing_.wire && drawing_.wire->StartBlockPtr()) {
+        // Leave the start node along its edge, stepping out first when the
+        // mouse is behind that edge.
+        const QPoint out = Outward(drawing_.wire->StartBlockPtr()->NodeEdge(drawing_.wire->StartBlockNode()));
+        const int ahead = (to.x() - from.x()) * out.x() + (to.y() - from.y()) * out.y();
+        if (ahead < 10) {
+            from += out * 10;
+            path.push_back(from);
+        }
+        if (out.x() != 0) path.push_back({ahead < 10 ? from.x() : to.x(), from.y()});
+        else path.push_back({from.x(), ahead < 10 ? from.y() : to.y()});
+        from = path.back();
+    }
+    path.push_back({to.x(), from.y()});
+    path.push_back(to);
+    // Drop repeated points.
+    std::vector<QPoint> clean;
+    for (const QPoint& p : path)
+        if (clean.empty() || clean.back() != p) clean.push_back(p);
+    return clean;
+}
+
+void KDiagramCanvas::PaintGestures(QPainter& painter) const {
+    if (drawing_.wire) {
+        painter.setPen(QPen(Qt::black, 0, Qt::DashLine));
+        const std::vector<QPoint> path = RubberPath();
+        if (path.size() >= 2) painter.drawPolyline(path.data(), int(path.size()));
+    }
+    if (band_.active) {
+        painter.setPen(QPen(Qt::black, 0, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(band_.start, band_.current).normalized());
+    }
+    if (drag_.active && elements_) {
+        // The outline of the whole selection at the snapped offset.
+        const QPoint offset = drag_.current - drag_.origin;
+        painter.setPen(QPen(Qt::black, 0, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        for (const auto& e : elements_->All()) {
+            if (!e->selected || !e->IsBlock() || e->Page() != page_ || e->ParentModule() >= 0) continue;
+            const auto& b = static_cast<const KBlock&>(*e);
+            painter.drawRect(QRect(b.X() + offset.x(), b.Y() + offset.y(), b.Width(), b.Height()));
+        }
+    }
+}
+
+void KDiagramCanvas::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), Qt::white);
+    if (!elements_) return;
+    painter.setClipRect(event->rect());
+    painter.scale(zoom_, zoom_);
+    QFont font = painter.font();
+    font.setPointSize(std::max(labelFontSize_, 1));
+    painter.setFont(font);
+    KPaintOptions options;
+    options.faultWires = &faultWires_;
+    const QRectF area = QRectF(event->rect()).adjusted(-1, -1, 1, 1);
+    options.area = QRect(QPoint(int(std::floor(area.left() / zoom_)), int(std::floor(area.top() / zoom_))),
+                         QPoint(int(std::ceil(area.right() / zoom_)), int(std::ceil(area.bottom() / zoom_))));
+    PaintCanvasPage(painter, *elements_, page_, options);
+    PaintGestures(painter);
+}
+
+}  // namespace korvel
