@@ -78,7 +78,8 @@ void PaintNodeNames(QPainter& painter, const KBlock& block) {
 }
 
 void PaintBody(QPainter& painter, const KBlock& block, const KBodyColours& colours, bool showSelection) {
-    const QRect body(block.X(), block.Y(), block.Width(), block.Height());
+    // The outline's pixels are those the hit test counts: X to X + width - 1.
+    const QRect body(block.X(), block.Y(), block.Width() - 1, block.Height() - 1);
     const KShape shape = block.TypeRecord().shape;
     if (shape == KShape::Frame && !(showSelection && block.selected)) return;
     painter.setPen(QPen(colours.outline, 0));
