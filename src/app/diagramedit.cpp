@@ -70,7 +70,10 @@ void TKDiagramF::ModelChanged() {
 void TKDiagramF::DeleteSelection(bool cut) {
     Edit(kRefuseDelete, [this, cut] {
         KElements& elements = session_->Elements();
-        if (cut) elements.CopyAllSelected(CurrentPage());
+        if (cut) {
+            elements.CopyAllSelected(CurrentPage());
+            view_->NoteCopied(CurrentPage());
+        }
         elements.DeleteSelected();
     });
 }

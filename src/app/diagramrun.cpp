@@ -53,7 +53,7 @@ bool TKDiagramF::Compile(bool announce) {
         else ShowCompileList(this, listed);
     }
     listedShown_ = listed.size();
-    view_->update();
+    view_->MarkFaultWires();
     if (!ok) return false;
     lTime_->setText(QString::fromStdString(FormatGeneral(session_->BenchTop()->time, 6)));
     displayTimer_->start();

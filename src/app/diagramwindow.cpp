@@ -157,11 +157,18 @@ void TKDiagramF::BuildActions() {
     on(MakeAction("MIExit", "Exit"), [this] { close(); });
 
     // Edit commands, shared by the Edit menu and the block pop-up.
-    auto copy = [this] { session_->Elements().CopyAllSelected(CurrentPage()); UpdateBlockMenu(); };
+    auto copy = [this] {
+        session_->Elements().CopyAllSelected(CurrentPage());
+        view_->NoteCopied(CurrentPage());
+        UpdateBlockMenu();
+    };
     auto cut = [this] { DeleteSelection(true); };
     auto paste = [this] {
         if (session_->Elements().ClipboardCount() == 0) return;
-        Edit(kRefuseInsert, [this] { session_->Elements().PasteAll(CurrentPage(), 20, 20); });
+        if (RefuseWhileRunning(kRefuseInsert)) return;
+        const QPoint offset = view_->NextPasteOffset(CurrentPage());
+        Edit(kRefuseInsert,
+             [&] { session_->Elements().PasteAll(CurrentPage(), offset.x(), offset.y()); });
     };
     auto selectAll = [this] {
         session_->Elements().SelectInRect(CurrentPage(), {-1000000, -1000000, 1000000, 1000000});

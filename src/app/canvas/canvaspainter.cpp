@@ -146,11 +146,12 @@ void PaintWire(QPainter& painter, const KWire& wire, bool showSelection, bool at
     QPolygon line;
     for (const KPoint& p : wire.route) line << QPoint(p.x, p.y);
     const bool selected = showSelection && wire.selected;
-    if (atFault && !selected) painter.setPen(QPen(kFaultOutline, 2));
+    // A compile leaves the wires at fault selected: the fault shows first.
+    if (atFault) painter.setPen(QPen(kFaultOutline, 2));
     else painter.setPen(QPen(selected ? kSelectedOutline : QColor(Qt::black), 0));
     painter.setBrush(Qt::NoBrush);
     painter.drawPolyline(line);
-    if (!selected) return;
+    if (!selected || atFault) return;
     // Handles at the middle points of the middle segments, and both ends marked.
     painter.setPen(QPen(Qt::black, 0));
     painter.setBrush(kSelectedOutline);

@@ -93,25 +93,44 @@ void KDiagramCanvas::SetPage(int page) {
     if (page != page_) CancelPendingWire();
     ClearGestures();
     page_ = page;
-    ModelChanged();
+    Relayout();
 }
 
 void KDiagramCanvas::SetZoom(double zoom) {
     zoom_ = zoom;
-    ModelChanged();
+    Relayout();
 }
 
 void KDiagramCanvas::SetLabelFontSize(int points) {
     labelFontSize_ = points;
-    ModelChanged();
+    Relayout();
 }
 
-void KDiagramCanvas::SetFaultWires(std::unordered_set<const KWire*> wires) {
-    faultWires_ = std::move(wires);
+void KDiagramCanvas::MarkFaultWires() {
+    faultWires_.clear();
+    if (elements_)
+        for (const auto& e : elements_->All())
+            if (e->IsWire() && e->selected) faultWires_.insert(static_cast<const KWire*>(e.get()));
     update();
 }
 
+void KDiagramCanvas::NoteCopied(int page) {
+    copiedPage_ = page;
+    pastesOnCopiedPage_ = 0;
+}
+
+QPoint KDiagramCanvas::NextPasteOffset(int page) {
+    if (page != copiedPage_) return {0, 0};
+    ++pastesOnCopiedPage_;
+    return {20 * pastesOnCopiedPage_, 20 * pastesOnCopiedPage_};
+}
+
 void KDiagramCanvas::ModelChanged() {
+    faultWires_.clear();  // an edit ends the compile's verdict
+    Relayout();
+}
+
+void KDiagramCanvas::Relayout() {
     QSize page(kMinPageWidth, kMinPageHeight);
     if (elements_) {
         QFont font = this->font();

@@ -93,8 +93,15 @@ public:
     bool IsBlockDrag() const { return drag_.active; }
     bool IsHandleDrag() const { return handle_ != nullptr; }
 
-    // Wires at fault after a failed compile, drawn red until the next compile or edit.
-    void SetFaultWires(std::unordered_set<const KWire*> wires);
+    // After a compile: the wires it left selected are the wires at fault,
+    // drawn red until the next compile or edit.
+    void MarkFaultWires();
+    bool IsFaultWire(const KWire* wire) const { return faultWires_.count(wire) > 0; }
+
+    // Clipboard placement: elements copied from a page are pasted 20 pixels
+    // right and down on that page (further each time), in place on another.
+    void NoteCopied(int page);
+    QPoint NextPasteOffset(int page);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -125,6 +132,7 @@ private:
     void UpdateHint(QPoint model);
     void DoubleClick(QPoint model);
     void Changed();
+    void Relayout();
 
     std::vector<QPoint> RubberPath() const;
     void PaintGestures(QPainter& painter) const;
@@ -136,6 +144,8 @@ private:
     int labelFontSize_ = 8;
     QSize pageSize_;
     std::unordered_set<const KWire*> faultWires_;
+    int copiedPage_ = -1;
+    int pastesOnCopiedPage_ = 0;
 
     // Interaction states.
     struct {
