@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QPolygon>
 #include <array>
+#include <cmath>
 
 #include "model/block.h"
 #include "model/elements.h"
@@ -129,12 +130,22 @@ KBodyColours BodyColours(const KBlock& block, bool showSelection) {
     return {Qt::white, Qt::black};
 }
 
+// Text smaller than this many device pixels cannot be read: it is left out,
+// which keeps a far zoomed-out page quick to draw.
+constexpr double kLegibleTextPixels = 3.0;
+
+bool TextLegible(const QPainter& painter) {
+    const double scale = std::abs(painter.deviceTransform().m11());
+    return QFontMetricsF(painter.font()).height() * scale >= kLegibleTextPixels;
+}
+
 void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection) {
     PaintBody(painter, block, BodyColours(block, showSelection), showSelection);
-    if (block.IsCustomModule()) PaintNodeNames(painter, block);
-    else PaintBodyText(painter, block);
+    const bool legible = TextLegible(painter);
+    if (legible && block.IsCustomModule()) PaintNodeNames(painter, block);
+    else if (legible) PaintBodyText(painter, block);
     for (int i = 0; i < block.NodeCount(); ++i) PaintNode(painter, block, i);
-    if (block.userString.empty()) return;
+    if (block.userString.empty() || !legible) return;
     const KRect label = block.LabelRect();
     painter.setPen(Qt::black);
     painter.drawText(QRect(label.left, label.top, label.right - label.left, label.bottom - label.top),

@@ -131,6 +131,7 @@ void KDiagramCanvas::ModelChanged() {
 }
 
 void KDiagramCanvas::Relayout() {
+    index_.Invalidate();
     QSize page(kMinPageWidth, kMinPageHeight);
     if (elements_) {
         QFont font = this->font();
@@ -181,6 +182,7 @@ void KDiagramCanvas::CancelPendingWire() {
         if (!wire->RestoreReconnectingWire(elements_->Sink())) elements_->DeleteWire(*wire);
         else wire->route = drawing_.oldRoute;
     }
+    index_.Invalidate();
     drawing_.oldRoute.clear();
     update();
 }
@@ -188,73 +190,74 @@ void KDiagramCanvas::CancelPendingWire() {
 // --- Hit tests ------------------------------------------------------------------
 
 QPoint KDiagramCanvas::ModelPoint(QPointF widgetPoint) const {
-    return CanvasToModel(widgetPoint.toPoint(), zoom_);
+    // Positions may be fractional on scaled screens: truncate the quotient itself.
+    return {int(widgetPoint.x() / zoom_), int(widgetPoint.y() / zoom_)};
+}
+
+template <class Visit>
+KElement* KDiagramCanvas::FirstNear(QPoint model, Visit visit) const {
+    if (!elements_) return nullptr;
+    if (!index_.IsBuiltFor(*elements_, page_)) index_.Build(*elements_, page_);
+    for (int i : index_.Candidates(model)) {
+        if (i >= elements_->Count()) continue;
+        KElement& e = elements_->At(i);
+        if (e.Page() == page_ && e.ParentModule() < 0 && visit(e)) return &e;
+    }
+    return nullptr;
 }
 
 KDiagramCanvas::Hit KDiagramCanvas::NodeAt(QPoint model) const {
-    if (!elements_) return {};
-    const auto all = elements_->All();
-    for (auto it = all.rbegin(); it != all.rend(); ++it) {
-        KElement& e = **it;
-        if (!e.IsBlock() || e.ParentModule() >= 0) continue;
+    Hit hit;
+    FirstNear(model, [&](KElement& e) {
+        if (!e.IsBlock()) return false;
         auto& b = static_cast<KBlock&>(e);
-        const int node = b.FindNodeAt(page_, model.x(), model.y());
-        if (node >= 0) return {&b, node};
-    }
-    return {};
+        hit.node = b.FindNodeAt(page_, model.x(), model.y());
+        hit.block = hit.node >= 0 ? &b : nullptr;
+        return hit.block != nullptr;
+    });
+    return hit;
 }
 
 KBlock* KDiagramCanvas::BlockAtModel(QPoint model) const {
-    if (!elements_) return nullptr;
     // Selected blocks are drawn on top, so they are hit first.
     for (bool selected : {true, false}) {
-        const auto all = elements_->All();
-        for (auto it = all.rbegin(); it != all.rend(); ++it) {
-            KElement& e = **it;
-            if (!e.IsBlock() || e.selected != selected || e.Page() != page_ || e.ParentModule() >= 0)
-                continue;
-            auto& b = static_cast<KBlock&>(e);
-            if (b.BodyContains(model.x(), model.y()) || b.LabelContains(model.x(), model.y())) return &b;
-        }
+        KElement* found = FirstNear(model, [&](KElement& e) {
+            if (!e.IsBlock() || e.selected != selected) return false;
+            const auto& b = static_cast<const KBlock&>(e);
+            return b.BodyContains(model.x(), model.y()) || b.LabelContains(model.x(), model.y());
+        });
+        if (found) return static_cast<KBlock*>(found);
     }
     return nullptr;
 }
 
 KElement* KDiagramCanvas::ElementAtModel(QPoint model) const {
     if (KBlock* b = BlockAtModel(model)) return b;
-    if (!elements_) return nullptr;
-    const auto all = elements_->All();
-    for (auto it = all.rbegin(); it != all.rend(); ++it) {
-        KElement& e = **it;
-        if (e.IsWire() && e.Page() == page_ && e.ParentModule() < 0 && OnWire(static_cast<KWire&>(e), model))
-            return &e;
-    }
-    return nullptr;
+    return FirstNear(model, [&](KElement& e) { return e.IsWire() && OnWire(static_cast<KWire&>(e), model); });
 }
 
 KElement* KDiagramCanvas::ElementAt(QPoint widgetPoint) const { return ElementAtModel(ModelPoint(widgetPoint)); }
 
 KWire* KDiagramCanvas::SelectedWireEndAt(QPoint model) const {
-    if (!elements_) return nullptr;
-    for (const auto& e : elements_->All())
-        if (e->IsWire() && e->selected && e->ParentModule() < 0) {
-            auto& w = static_cast<KWire&>(*e);
-            if (w.HitEnd(page_, model.x(), model.y())) return &w;
-        }
-    return nullptr;
+    return static_cast<KWire*>(FirstNear(model, [&](KElement& e) {
+        return e.IsWire() && e.selected && static_cast<KWire&>(e).HitEnd(page_, model.x(), model.y());
+    }));
 }
 
 KWire* KDiagramCanvas::SelectedWireHandleAt(QPoint model) const {
-    if (!elements_) return nullptr;
-    for (const auto& e : elements_->All())
-        if (e->IsWire() && e->selected && e->ParentModule() < 0) {
-            auto& w = static_cast<KWire&>(*e);
-            if (w.HitSegment(page_, model.x(), model.y())) return &w;
-        }
-    return nullptr;
+    return static_cast<KWire*>(FirstNear(model, [&](KElement& e) {
+        return e.IsWire() && e.selected && static_cast<KWire&>(e).HitSegment(page_, model.x(), model.y());
+    }));
 }
 
 // --- Mouse ------------------------------------------------------------------------
+
+void KDiagramCanvas::UpdateModelRect(const QRect& model) {
+    const QRect widget(QPoint(int(std::floor(model.left() * zoom_)) - 2, int(std::floor(model.top() * zoom_)) - 2),
+                       QPoint(int(std::ceil((model.right() + 1) * zoom_)) + 2,
+                              int(std::ceil((model.bottom() + 1) * zoom_)) + 2));
+    update(widget);
+}
 
 void KDiagramCanvas::Changed() {
     if (hooks_.selectionChanged) hooks_.selectionChanged();
@@ -372,8 +375,10 @@ void KDiagramCanvas::mouseMoveEvent(QMouseEvent* event) {
     const bool held = (event->buttons() & Qt::LeftButton) && leftDown_;
     if (drag_.active) {
         if (snapped != drag_.current) {
+            // Only the outline's old and new places are repainted.
+            UpdateModelRect(drag_.bounds.translated(drag_.current - drag_.origin));
             drag_.current = snapped;
-            update();
+            UpdateModelRect(drag_.bounds.translated(drag_.current - drag_.origin));
         }
     } else if (handle_) {
         handle_->Stretch(page_, model.x(), model.y(), elements_->Sink());
@@ -391,7 +396,10 @@ void KDiagramCanvas::mouseMoveEvent(QMouseEvent* event) {
                hooks_.tool() == TKDiagramF::kSelectTool) {
         KElement* at = ElementAtModel(pressPoint_);
         if (at && at->selected && at->IsBlock()) {
-            drag_ = {true, Snap(pressPoint_), snapped};
+            drag_ = {true, Snap(pressPoint_), snapped, {}};
+            for (KBlock* b : elements_->SelectedBlocks())
+                if (b->Page() == page_ && b->ParentModule() < 0)
+                    drag_.bounds |= QRect(b->X(), b->Y(), b->Width(), b->Height());
         } else {
             band_ = {true, (event->modifiers() & Qt::ShiftModifier) != 0, pressPoint_, model};
             if (!band_.add) elements_->ClearSelection();
@@ -420,6 +428,7 @@ void KDiagramCanvas::mouseReleaseEvent(QMouseEvent* event) {
         }
     } else if (handle_) {
         handle_ = nullptr;
+        index_.Invalidate();
         update();
     } else if (band_.active && !running) {
         const QRect r = QRect(band_.start, band_.current).normalized();

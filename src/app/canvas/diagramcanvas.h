@@ -25,6 +25,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/canvas/pageindex.h"
 #include "app/diagramwindow.h"
 #include "model/block.h"
 
@@ -118,6 +119,9 @@ private:
         int node = -1;
     };
     QPoint ModelPoint(QPointF widgetPoint) const;
+    // The page's elements that may lie under the point, topmost first.
+    template <class Visit>
+    KElement* FirstNear(QPoint model, Visit visit) const;
     Hit NodeAt(QPoint model) const;
     KElement* ElementAtModel(QPoint model) const;
     KBlock* BlockAtModel(QPoint model) const;
@@ -132,6 +136,7 @@ private:
     void UpdateHint(QPoint model);
     void DoubleClick(QPoint model);
     void Changed();
+    void UpdateModelRect(const QRect& model);
     void Relayout();
 
     std::vector<QPoint> RubberPath() const;
@@ -144,6 +149,7 @@ private:
     int labelFontSize_ = 8;
     QSize pageSize_;
     std::unordered_set<const KWire*> faultWires_;
+    mutable KPageIndex index_;
     int copiedPage_ = -1;
     int pastesOnCopiedPage_ = 0;
 
@@ -152,6 +158,7 @@ private:
         bool active = false;
         QPoint origin;   // snapped
         QPoint current;  // snapped
+        QRect bounds;    // the selection's bodies, model pixels
     } drag_;
     struct {
         bool active = false;
