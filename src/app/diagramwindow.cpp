@@ -440,6 +440,9 @@ void TKDiagramF::BuildCentre() {
         Edit(kRefuseChange, [&] { block.userString = name->toStdString(); });
     };
     hooks.blockSetup = [this](KBlock&) { findChild<QAction*>("PuMProperties")->trigger(); };
+    hooks.glyphFileUnreadable = [this](const std::string& file) {
+        messages_.WarningBox("The glyph file " + file + " is not a readable image; the built-in glyph is drawn.");
+    };
     view_ = new KDiagramCanvas(&session_->Elements(), std::move(hooks));
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view_, &QWidget::customContextMenuRequested, this, [this](QPoint at) {

@@ -7,6 +7,7 @@
 #include <QSvgGenerator>
 
 #include "app/canvas/canvaspainter.h"
+#include "app/canvas/glyphs.h"
 
 namespace korvel {
 
@@ -42,7 +43,7 @@ void PrintPages(QPrinter& printer, const KElements& elements, const std::vector<
         painter.translate(room.topLeft());
         painter.scale(scale, scale);
         painter.translate(-area.topLeft());
-        PaintCanvasPage(painter, elements, int(page), KPaintOptions{false, nullptr, {}});
+        PaintCanvasPage(painter, elements, int(page), KPaintOptions{false, nullptr, {}, &KGlyphs::Shared()});
         painter.restore();
     }
     painter.end();
@@ -63,7 +64,7 @@ bool SavePageImage(const QString& path, const KElements& elements, int page, std
             return false;
         }
         painter.translate(-area.topLeft());
-        PaintCanvasPage(painter, elements, page, KPaintOptions{false, nullptr, {}});
+        PaintCanvasPage(painter, elements, page, KPaintOptions{false, nullptr, {}, &KGlyphs::Shared()});
         painter.end();
         return true;
     }
@@ -72,7 +73,7 @@ bool SavePageImage(const QString& path, const KElements& elements, int page, std
     {
         QPainter painter(&image);
         painter.translate(-area.topLeft());
-        PaintCanvasPage(painter, elements, page, KPaintOptions{false, nullptr, {}});
+        PaintCanvasPage(painter, elements, page, KPaintOptions{false, nullptr, {}, &KGlyphs::Shared()});
     }
     if (!image.save(path, suffix == "png" ? "PNG" : "BMP")) {
         error = "Cannot write to " + path.toStdString();

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 
+#include "app/canvas/glyphs.h"
 #include "model/block.h"
 #include "model/elements.h"
 #include "model/wire.h"
@@ -139,11 +140,25 @@ bool TextLegible(const QPainter& painter) {
     return QFontMetricsF(painter.font()).height() * scale >= kLegibleTextPixels;
 }
 
-void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection) {
+// The glyph centred in the body; false when the block has none to draw.
+bool PaintGlyph(QPainter& painter, const KBlock& block, const KGlyphs* glyphs) {
+    if (!glyphs) return false;
+    const double scale = std::abs(painter.deviceTransform().m11());
+    const QImage* image = glyphs->Image(block.TypeRecord().glyph, block.horizSwap, scale);
+    if (!image) return false;
+    const QSizeF size = image->deviceIndependentSize();
+    const QRectF target(block.X() + (block.Width() - size.width()) / 2.0,
+                        block.Y() + (block.Height() - size.height()) / 2.0, size.width(), size.height());
+    painter.drawImage(target, *image);
+    return true;
+}
+
+void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection, const KGlyphs* glyphs) {
     PaintBody(painter, block, BodyColours(block, showSelection), showSelection);
     const bool legible = TextLegible(painter);
+    const bool glyph = PaintGlyph(painter, block, glyphs);
     if (legible && block.IsCustomModule()) PaintNodeNames(painter, block);
-    else if (legible) PaintBodyText(painter, block);
+    else if (legible && !glyph) PaintBodyText(painter, block);
     for (int i = 0; i < block.NodeCount(); ++i) PaintNode(painter, block, i);
     if (block.userString.empty() || !legible) return;
     const KRect label = block.LabelRect();
@@ -178,7 +193,7 @@ void PaintWire(QPainter& painter, const KWire& wire, bool showSelection, bool at
 void PaintCanvasPage(QPainter& painter, const KElements& elements, int page, const KPaintOptions& options) {
     auto paint = [&](const KElement& e) {
         if (e.IsBlock()) {
-            PaintBlock(painter, static_cast<const KBlock&>(e), options.showSelection);
+            PaintBlock(painter, static_cast<const KBlock&>(e), options.showSelection, options.glyphs);
         } else if (e.IsWire()) {
             const auto& wire = static_cast<const KWire&>(e);
             const bool fault = options.faultWires && options.faultWires->count(&wire) > 0;

@@ -15,6 +15,7 @@ namespace korvel {
 
 class KBlock;
 class KElements;
+class KGlyphs;
 class KWire;
 
 // Body colours, red-green-blue.
@@ -35,6 +36,8 @@ struct KPaintOptions {
     const std::unordered_set<const KWire*>* faultWires = nullptr;
     // Only elements meeting this rectangle (page pixels) are drawn; empty: all.
     QRect area;
+    // Glyph images; without them every block shows its body text.
+    const KGlyphs* glyphs = nullptr;
 };
 
 // Fill and outline of a block body by the order of precedence.
@@ -44,7 +47,7 @@ struct KBodyColours {
 };
 KBodyColours BodyColours(const KBlock& block, bool showSelection);
 
-void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection);
+void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection, const KGlyphs* glyphs);
 void PaintWire(QPainter& painter, const KWire& wire, bool showSelection, bool atFault);
 // The page's top-level elements, unselected first and selected after them.
 void PaintCanvasPage(QPainter& painter, const KElements& elements, int page,

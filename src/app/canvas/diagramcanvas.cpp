@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "app/canvas/canvaspainter.h"
+#include "app/canvas/glyphs.h"
 #include "app/refusals.h"
 #include "base/messages.h"
 #include "model/block.h"
@@ -71,6 +72,7 @@ KDiagramCanvas::KDiagramCanvas(KElements* elements, Hooks hooks, QWidget* parent
     setAccessibleName("Diagram");
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    glyphs_ = &KGlyphs::Shared(hooks_.glyphFileUnreadable);
     ModelChanged();
 }
 
@@ -99,6 +101,11 @@ void KDiagramCanvas::SetPage(int page) {
 void KDiagramCanvas::SetZoom(double zoom) {
     zoom_ = zoom;
     Relayout();
+}
+
+void KDiagramCanvas::SetGlyphs(const KGlyphs* glyphs) {
+    glyphs_ = glyphs;
+    update();
 }
 
 void KDiagramCanvas::SetLabelFontSize(int points) {
@@ -622,6 +629,7 @@ void KDiagramCanvas::paintEvent(QPaintEvent* event) {
     painter.setFont(font);
     KPaintOptions options;
     options.faultWires = &faultWires_;
+    options.glyphs = glyphs_;
     const QRectF area = QRectF(event->rect()).adjusted(-1, -1, 1, 1);
     options.area = QRect(QPoint(int(std::floor(area.left() / zoom_)), int(std::floor(area.top() / zoom_))),
                          QPoint(int(std::ceil(area.right() / zoom_)), int(std::ceil(area.bottom() / zoom_))));

@@ -34,6 +34,7 @@ namespace korvel {
 class KBlock;
 class KElement;
 class KElements;
+class KGlyphs;
 class KWire;
 
 // Model point of a canvas point: each axis divided by the zoom, truncated toward zero.
@@ -56,6 +57,7 @@ public:
         std::function<void(KBlock&)> blockSetup;
         std::function<void(KBlock&, int node, bool mayChange)> nodeDialog;
         std::function<void(KBlock&)> openModule;
+        std::function<void(const std::string& file)> glyphFileUnreadable;
     };
 
     KDiagramCanvas(KElements* elements, Hooks hooks, QWidget* parent = nullptr);
@@ -70,6 +72,8 @@ public:
     void SetZoom(double zoom);
     double Zoom() const { return zoom_; }
     void SetLabelFontSize(int points);
+    // The glyph images blocks are drawn with (nullptr: body texts only).
+    void SetGlyphs(const KGlyphs* glyphs);
     // The page size in model pixels: at least 3000 by 2000, grown to hold
     // every element plus one screen.
     QSize PageSize() const { return pageSize_; }
@@ -150,6 +154,7 @@ private:
     QSize pageSize_;
     std::unordered_set<const KWire*> faultWires_;
     mutable KPageIndex index_;
+    const KGlyphs* glyphs_ = nullptr;
     int copiedPage_ = -1;
     int pastesOnCopiedPage_ = 0;
 
