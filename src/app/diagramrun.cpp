@@ -171,6 +171,7 @@ void TKDiagramF::OnDisplayTick() {
     if (QApplication::activeModalWidget() != nullptr && passDepth_ > 0) return;
     bench->SyncNodeValues();
     view_->update();
+    view_->RefreshHint();  // the hint follows live values
 }
 
 }  // namespace korvel

@@ -7,6 +7,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QIcon>
+#include <QPixmap>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -22,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include "app/appmessages.h"
+#include "app/canvas/glyphs.h"
 #include "app/canvas/diagramcanvas.h"
 #include "app/modelsession.h"
 #include "app/platform.h"
@@ -363,6 +366,9 @@ void TKDiagramF::BuildToolBar() {
 }
 
 void TKDiagramF::BuildPalette() {
+    const auto glyphWarning = [this](const std::string& file) {
+        messages_.WarningBox("The glyph file " + file + " is not a readable image; the built-in glyph is drawn.");
+    };
     palette_ = new QTabWidget(this);
     palette_->setObjectName("PCPalette");
     palette_->setAccessibleName("Palette");
@@ -396,7 +402,13 @@ void TKDiagramF::BuildPalette() {
             QString text = Q(type.bodyText1);
             if (text.isEmpty()) text = Q(type.defaultName);
             if (text.isEmpty()) text = Q(type.tag);
-            button("SB" + Q(type.tag), text.left(10), Q(type.displayName), type.number);
+            QToolButton* b = button("SB" + Q(type.tag), text.left(10), Q(type.displayName), type.number);
+            // The block's glyph, as the canvas draws it, where it has one.
+            if (const QImage* glyph = KGlyphs::Shared(glyphWarning).Image(type.glyph, false, 1.0)) {
+                b->setIcon(QIcon(QPixmap::fromImage(*glyph)));
+                b->setIconSize(glyph->size().boundedTo(QSize(48, 28)));
+                b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+            }
         }
         row->addStretch(1);
         palette_->addTab(sheet, Q(PaletteCaption(page)));
@@ -440,9 +452,6 @@ void TKDiagramF::BuildCentre() {
         Edit(kRefuseChange, [&] { block.userString = name->toStdString(); });
     };
     hooks.blockSetup = [this](KBlock&) { findChild<QAction*>("PuMProperties")->trigger(); };
-    hooks.glyphFileUnreadable = [this](const std::string& file) {
-        messages_.WarningBox("The glyph file " + file + " is not a readable image; the built-in glyph is drawn.");
-    };
     view_ = new KDiagramCanvas(&session_->Elements(), std::move(hooks));
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view_, &QWidget::customContextMenuRequested, this, [this](QPoint at) {

@@ -161,3 +161,51 @@ TEST_F(CanvasPaint, PastedElementsLandBesideTheirOriginalsOnTheSamePageOnly) {
 
 }  // namespace
 }  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+bool NearAnyWire(const KElements& elements, int x, int y) {
+    for (const auto& e : elements.All()) {
+        if (!e->IsWire()) continue;
+        const auto& route = static_cast<const KWire&>(*e).route;
+        for (std::size_t i = 1; i < route.size(); ++i)
+            if (x >= std::min(route[i - 1].x, route[i].x) - 2 && x <= std::max(route[i - 1].x, route[i].x) + 2 &&
+                y >= std::min(route[i - 1].y, route[i].y) - 2 && y <= std::max(route[i - 1].y, route[i].y) + 2)
+                return true;
+    }
+    return false;
+}
+
+// The bundled examples as a user opens them: every block's fill just inside
+// its left edge, at zoom 1 and 2; pictures kept when a folder is named.
+TEST_F(CanvasPaint, BundledExamplesShowEveryBlocksFill) {
+    for (const char* example : {"oscillator.kvd", "pi_loop.kvd"}) {
+        ASSERT_TRUE(window->OpenPath(CopyExample(example)));
+        for (int zoom : {1, 2}) {
+            SCOPED_TRACE(::testing::Message() << example << " zoom " << zoom);
+            while (canvas->Zoom() < zoom) window->findChild<QAction*>("KeyZoomIn")->trigger();
+            while (canvas->Zoom() > zoom) window->findChild<QAction*>("KeyZoomOut")->trigger();
+            const QImage image = Picture();
+            for (const auto& e : Elements().All()) {
+                if (!e->IsBlock() || e->Page() != 0) continue;
+                const auto& b = static_cast<const KBlock&>(*e);
+                const KShape shape = b.TypeRecord().shape;
+                if (shape == KShape::Ellipse || shape == KShape::Frame) continue;
+                // Just inside the left edge, below a rounded corner and clear of
+                // node marks, at the first such place no wire crosses.
+                const int x = b.X() + 1;
+                int y = -1;
+                for (int candidate : {b.Y() + 5, b.Y() + b.Height() - 6})
+                    if (y < 0 && !NearAnyWire(Elements(), x, candidate)) y = candidate;
+                ASSERT_GE(y, 0) << b.userString;
+                EXPECT_EQ(image.pixelColor(x * zoom + 1, y * zoom), BodyColours(b, true).fill) << b.userString;
+            }
+            if (const char* folder = std::getenv("KORVEL_SCREENSHOT_DIR"))
+                image.save(QString("%1/%2-zoom%3.png").arg(folder, example).arg(zoom));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvel::testing

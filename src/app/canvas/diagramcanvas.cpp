@@ -537,6 +537,10 @@ void KDiagramCanvas::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+void KDiagramCanvas::RefreshHint() {
+    if (underMouse() && elements_) UpdateHint(lastPoint_);
+}
+
 void KDiagramCanvas::leaveEvent(QEvent*) {
     if (hooks_.showHint) hooks_.showHint({});
 }

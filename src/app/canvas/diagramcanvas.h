@@ -90,6 +90,8 @@ public:
     // Abandons a wire being drawn or reconnected (old ends back); the model
     // then holds no open wire.
     void CancelPendingWire();
+    // Reissues the hint for the mouse's place (live values change under it).
+    void RefreshHint();
     // Clears every interaction state (New, Compile, Open).
     void ClearGestures();
 
