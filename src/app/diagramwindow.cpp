@@ -30,6 +30,7 @@
 #include "app/platform.h"
 #include "app/refusals.h"
 #include "model/block.h"
+#include "model/custmod.h"
 #include "model/blocktype.h"
 #include "model/elements.h"
 #include "model/wire.h"
@@ -452,6 +453,18 @@ void TKDiagramF::BuildCentre() {
         Edit(kRefuseChange, [&] { block.userString = name->toStdString(); });
     };
     hooks.blockSetup = [this](KBlock&) { findChild<QAction*>("PuMProperties")->trigger(); };
+    hooks.askModuleFile = [this] {
+        QString filter = "Korvel custom module (*.kvc)";
+        return askFileName(Q(HostPath(settings_.lastCustomModuleDir)), filter, {filter}, false).toStdString();
+    };
+    hooks.openModule = [this](KBlock& block) {
+        // The module file opens in the editor as Open would open it.
+        const std::string path = static_cast<KCustMod&>(block).ResolvedPath().empty()
+                                     ? static_cast<KCustMod&>(block).FileName()
+                                     : static_cast<KCustMod&>(block).ResolvedPath();
+        if (RefuseWhileRunning(kRefuseOpen) || !AskSaveChanges()) return;
+        OpenPath(path);
+    };
     view_ = new KDiagramCanvas(&session_->Elements(), std::move(hooks));
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view_, &QWidget::customContextMenuRequested, this, [this](QPoint at) {

@@ -354,3 +354,26 @@ TEST_F(CanvasMouse, TheHintNamesTheNodeAndItsValue) {
 
 }  // namespace
 }  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+TEST_F(CanvasMouse, TheCustomModuleButtonPlacesTheChosenModuleOrNothing) {
+    const std::string junk = Path("junk.kvc");
+    WriteFile(junk, "this is not a module\n");
+    fileAnswers = {QString::fromStdString(junk), QString::fromStdString(CopyExample("pi_module.kvc"))};
+    ChooseTool("KCustMod");
+    Click(At(100, 100));
+    EXPECT_EQ(Elements().Count(), 0);
+    EXPECT_FALSE(messages.recorder.boxes.empty());
+    ChooseTool("KCustMod");
+    Click(At(100, 100));
+    ASSERT_EQ(Elements().Count(), 1);
+    const auto& module = static_cast<const KBlock&>(Elements().At(0));
+    EXPECT_TRUE(module.IsCustomModule());
+    EXPECT_GT(module.NodeCount(), 0);
+    EXPECT_EQ(module.X(), 100);
+}
+
+}  // namespace
+}  // namespace korvel::testing

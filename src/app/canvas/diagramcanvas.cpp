@@ -1,5 +1,6 @@
 #include "app/canvas/diagramcanvas.h"
 
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -11,7 +12,10 @@
 #include "app/canvas/glyphs.h"
 #include "app/refusals.h"
 #include "base/messages.h"
+#include "base/safefile.h"
 #include "model/block.h"
+#include "model/custmod.h"
+#include "model/custmodfile.h"
 #include "model/elements.h"
 #include "model/wire.h"
 
@@ -468,9 +472,7 @@ void KDiagramCanvas::ReleaseSelect(QPoint model, bool shift) {
 void KDiagramCanvas::PlaceBlock(int type, QPoint model, bool keepTool) {
     std::unique_ptr<KBlock> block = MakeBlock(type);
     if (!block) return;
-    if (block->IsCustomModule()) {
-        // Placing a module needs its file; that dialog belongs to the module issue.
-        if (hooks_.showHint) hooks_.showHint("Custom module blocks are placed with Open in custom mode.");
+    if (block->IsCustomModule() && !LoadModule(static_cast<KCustMod&>(*block))) {
         if (!keepTool) hooks_.chooseSelectTool();
         return;
     }
@@ -484,6 +486,24 @@ void KDiagramCanvas::PlaceBlock(int type, QPoint model, bool keepTool) {
     ClearGestures();
     if (!keepTool) hooks_.chooseSelectTool();
     Changed();
+}
+
+bool KDiagramCanvas::LoadModule(KCustMod& block) {
+    const std::string path = hooks_.askModuleFile ? hooks_.askModuleFile() : std::string();
+    if (path.empty()) return false;
+    Messages& messages = elements_->Sink();
+    std::string text, error;
+    if (!ReadWholeFile(path, text, error)) {
+        messages.ErrorBox(error);
+        return false;
+    }
+    std::vector<KModuleNode> nodes;
+    if (!ReadModuleInterface(std::move(text), path, nodes, messages)) return false;
+    // Files name a module by its bare name; the search folders find it.
+    block.SetFileName(QFileInfo(QString::fromStdString(path)).fileName().toStdString());
+    block.SetResolvedPath(path);
+    block.SetModuleNodes(std::move(nodes));
+    return true;
 }
 
 void KDiagramCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -558,7 +578,9 @@ void KDiagramCanvas::UpdateHint(QPoint model) {
     } else if (KElement* e = ElementAtModel(model)) {
         if (e->IsWire()) {
             const auto& w = static_cast<const KWire&>(*e);
-            if (compiled && w.StartNode()) hint = "Wire = " + Q(w.StartNode()->Name());
+            // A wire may be drawn from its input end: name whichever end is the source.
+            const KNode* source = w.EndNode() && w.EndNode()->IsSource() ? w.EndNode() : w.StartNode();
+            if (compiled && source) hint = "Wire = " + Q(source->Name());
         } else {
             const auto& b = static_cast<const KBlock&>(*e);
             hint = Q(b.GetTypeName()) + "  " + Q(b.userString);

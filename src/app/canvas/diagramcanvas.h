@@ -32,6 +32,7 @@
 namespace korvel {
 
 class KBlock;
+class KCustMod;
 class KElement;
 class KElements;
 class KGlyphs;
@@ -57,6 +58,7 @@ public:
         std::function<void(KBlock&)> blockSetup;
         std::function<void(KBlock&, int node, bool mayChange)> nodeDialog;
         std::function<void(KBlock&)> openModule;
+        std::function<std::string()> askModuleFile;  // "" when cancelled
         std::function<void(const std::string& file)> glyphFileUnreadable;
     };
 
@@ -138,6 +140,7 @@ private:
     void FinishWire(const Hit& hit);
     void StartWire(const Hit& hit, QPoint snapped);
     void PlaceBlock(int type, QPoint model, bool keepTool);
+    bool LoadModule(KCustMod& block);
     void ReleaseSelect(QPoint model, bool shift);
     void UpdateHint(QPoint model);
     void DoubleClick(QPoint model);
