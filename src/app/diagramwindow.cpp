@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -446,7 +447,15 @@ void TKDiagramF::BuildCentre() {
     hooks.isCompiled = [this] { return session_->IsCompiled(); };
     hooks.selectionChanged = [this] { UpdateBlockMenu(); };
     hooks.showHint = [this](const QString& hint) { statusBar()->showMessage(hint); };
-    hooks.wheelZoom = [this](int steps, QPoint) { SetZoom(steps > 0 ? zoom_ * 2 : zoom_ * 0.5); };
+    hooks.wheelZoom = [this](int steps, QPoint at) {
+        // The page point under the mouse stays under it.
+        const QPoint inViewport = view_->mapTo(scroll_->viewport(), at);
+        const double x = at.x() / zoom_;
+        const double y = at.y() / zoom_;
+        SetZoom(steps > 0 ? zoom_ * 2 : zoom_ * 0.5);
+        scroll_->horizontalScrollBar()->setValue(int(x * zoom_) - inViewport.x());
+        scroll_->verticalScrollBar()->setValue(int(y * zoom_) - inViewport.y());
+    };
     hooks.renameBlock = [this](KBlock& block) {
         std::optional<QString> name = askText("User String", Q(block.userString));
         if (!name || *name == Q(block.userString)) return;

@@ -2,6 +2,7 @@
 // moving, placing blocks, drawing, reconnecting and stretching wires, and
 // Escape in each state.
 #include <QStatusBar>
+#include <QWheelEvent>
 #include <QTest>
 
 #include "app/refusals.h"
@@ -373,6 +374,50 @@ TEST_F(CanvasMouse, TheCustomModuleButtonPlacesTheChosenModuleOrNothing) {
     EXPECT_TRUE(module.IsCustomModule());
     EXPECT_GT(module.NodeCount(), 0);
     EXPECT_EQ(module.X(), 100);
+}
+
+}  // namespace
+}  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// Deleting what a gesture holds ends the gesture instead of leaving it to
+// reach a deleted element.
+TEST_F(CanvasMouse, DeletingTheElementsAGestureHoldsEndsTheGesture) {
+    KBlock& a = AddBlock("KInt", 100, 100);
+    AddBlock("KInt", 300, 100);
+    ChooseTool("Wire");
+    Click(At(a.NodePoint(kOut)));
+    ASSERT_TRUE(canvas->IsDrawingWire());
+    a.selected = true;
+    window->findChild<QAction*>("KeyDelete")->trigger();
+    EXPECT_FALSE(canvas->IsDrawingWire());
+    EXPECT_TRUE(Wires().empty());
+
+    Elements().Clear();
+    WiredPair p = MakePair(*this);
+    ChooseTool("Select");
+    p.wire->route = {{140, 120}, {200, 120}, {200, 160}, {240, 160}, {240, 120}, {300, 120}};
+    canvas->ModelChanged();
+    Press(At(200, 140));  // the middle of the segment 200,120 - 200,160
+    ASSERT_TRUE(canvas->IsHandleDrag());
+    window->findChild<QAction*>("KeyDelete")->trigger();  // the wire is selected
+    EXPECT_FALSE(canvas->IsHandleDrag());
+    Move(At(260, 140), true);
+    Release(At(260, 140));
+}
+
+TEST_F(CanvasMouse, CtrlWheelZoomsInAndOut) {
+    QWheelEvent in(QPointF(200, 200), QPointF(canvas->mapToGlobal(QPoint(200, 200))), {}, {0, 120}, Qt::NoButton,
+                   Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas, &in);
+    EXPECT_EQ(window->Zoom(), 2.0);
+    QWheelEvent out(QPointF(200, 200), QPointF(canvas->mapToGlobal(QPoint(200, 200))), {}, {0, -120},
+                    Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas, &out);
+    QApplication::sendEvent(canvas, &out);
+    EXPECT_EQ(window->Zoom(), 0.5);
 }
 
 }  // namespace

@@ -138,7 +138,24 @@ QPoint KDiagramCanvas::NextPasteOffset(int page) {
 
 void KDiagramCanvas::ModelChanged() {
     faultWires_.clear();  // an edit ends the compile's verdict
+    ForgetVanished();
     Relayout();
+}
+
+void KDiagramCanvas::ForgetVanished() {
+    if (!elements_ || (!handle_ && !drawing_.wire)) return;
+    std::unordered_set<const KElement*> present;
+    for (const auto& e : elements_->All()) present.insert(e.get());
+    if (handle_ && !present.count(handle_)) handle_ = nullptr;
+    if (!drawing_.wire) return;
+    const bool gone = drawing_.owned ? !present.count(drawing_.wire->StartBlockPtr())
+                                     : !present.count(drawing_.wire);
+    if (gone) {
+        drawing_.wire = nullptr;
+        drawing_.owned.reset();
+        drawing_.fixed.clear();
+        drawing_.oldRoute.clear();
+    }
 }
 
 void KDiagramCanvas::Relayout() {

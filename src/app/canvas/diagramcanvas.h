@@ -147,6 +147,8 @@ private:
     void Changed();
     void UpdateModelRect(const QRect& model);
     void Relayout();
+    // Drops gestures whose wire or block an edit has deleted.
+    void ForgetVanished();
 
     std::vector<QPoint> RubberPath() const;
     void PaintGestures(QPainter& painter) const;
