@@ -218,6 +218,7 @@ void TKDiagramF::UserStringFont() {
     session_->Header().fontSize = settings_.userStringFontSize;
     WriteSettings();
     LiveAdjusted();
+    view_->SetLabelFontSize(settings_.userStringFontSize);  // labels are measured again
 }
 
 // --- Output -------------------------------------------------------------------------

@@ -462,6 +462,7 @@ void TKDiagramF::BuildCentre() {
         Edit(kRefuseChange, [&] { block.userString = name->toStdString(); });
     };
     hooks.blockSetup = [this](KBlock&) { findChild<QAction*>("PuMProperties")->trigger(); };
+    hooks.labelFontSize = [this] { return session_->Header().fontSize; };
     hooks.askModuleFile = [this] {
         QString filter = "Korvel custom module (*.kvc)";
         return askFileName(Q(HostPath(settings_.lastCustomModuleDir)), filter, {filter}, false).toStdString();

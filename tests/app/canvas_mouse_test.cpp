@@ -422,3 +422,43 @@ TEST_F(CanvasMouse, CtrlWheelZoomsInAndOut) {
 
 }  // namespace
 }  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+// The rubber path leaves the start node along its edge, steps away first
+// when the mouse is behind that edge, and runs on from each fixed corner.
+TEST_F(CanvasMouse, TheRubberPathLeavesAlongTheStartEdge) {
+    struct Case {
+        int node;
+        QPoint mouse;
+        std::vector<QPoint> path;
+    };
+    const Case cases[] = {
+        {kOut, {200, 160}, {{140, 120}, {200, 120}, {200, 160}}},
+        {kOut, {80, 160}, {{140, 120}, {150, 120}, {150, 160}, {80, 160}}},
+        {kIn, {50, 200}, {{100, 120}, {50, 120}, {50, 200}}},
+        {kGain, {200, 50}, {{110, 100}, {110, 50}, {200, 50}}},
+        {kGain, {200, 150}, {{110, 100}, {110, 90}, {200, 90}, {200, 150}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.node << " to " << c.mouse.x() << "," << c.mouse.y());
+        Elements().Clear();
+        KBlock& a = AddBlock("KInt", 100, 100);
+        ChooseTool("Wire");
+        Click(At(a.NodePoint(c.node)));
+        Move(At(c.mouse.x() + 3, c.mouse.y() - 4), false);  // snapped to the mouse point
+        EXPECT_EQ(canvas->RubberPath(), c.path);
+        window->findChild<QAction*>("KeyEscape")->trigger();
+    }
+    KBlock& a = AddBlock("KInt", 100, 300);
+    ChooseTool("Wire");
+    Click(At(a.NodePoint(kOut)));
+    Click(At(200, 320));  // a corner on the start's line
+    Move(At(250, 380), false);
+    EXPECT_EQ(canvas->RubberPath(), (std::vector<QPoint>{{140, 320}, {200, 320}, {250, 320}, {250, 380}}));
+    window->findChild<QAction*>("KeyEscape")->trigger();
+}
+
+}  // namespace
+}  // namespace korvel::testing

@@ -160,6 +160,7 @@ void KDiagramCanvas::ForgetVanished() {
 
 void KDiagramCanvas::Relayout() {
     index_.Invalidate();
+    if (hooks_.labelFontSize) labelFontSize_ = hooks_.labelFontSize();
     QSize page(kMinPageWidth, kMinPageHeight);
     if (elements_) {
         QFont font = this->font();
@@ -328,9 +329,9 @@ bool KDiagramCanvas::PressWire(QPoint model, bool wireTool) {
         if (onSignal) {
             FinishWire(hit);
         } else {
-            const std::vector<QPoint> path = RubberPath();
-            drawing_.fixed.assign(path.begin(), path.end());
+            // A corner: the path to the click becomes fixed.
             drawing_.end = snapped;
+            drawing_.fixed = RubberPath();
             update();
         }
         return true;
@@ -613,24 +614,26 @@ void KDiagramCanvas::UpdateHint(QPoint model) {
 std::vector<QPoint> KDiagramCanvas::RubberPath() const {
     std::vector<QPoint> path = drawing_.fixed;
     if (path.empty()) return path;
-    QPoint from = path.back();
+    const QPoint from = path.back();
     const QPoint to = drawing_.end;
-    if (path.size() == 1 && drawing_.wire && drawing_.wire->StartBlockPtr()) {
-        // Leave the start node along its edge, stepping out first when the
-        // mouse is behind that edge.
-        const QPoint out = Outward(drawing_.wire->StartBlockPtr()->NodeEdge(drawing_.wire->StartBlockNode()));
+    const KBlock* start = drawing_.wire ? drawing_.wire->StartBlockPtr() : nullptr;
+    if (path.size() == 1 && start) {
+        // The first piece leaves the start node along its edge's direction;
+        // with the mouse behind that edge it steps away from the block first,
+        // then crosses to the mouse's line.
+        const QPoint out = Outward(start->NodeEdge(drawing_.wire->StartBlockNode()));
         const int ahead = (to.x() - from.x()) * out.x() + (to.y() - from.y()) * out.y();
         if (ahead < 10) {
-            from += out * 10;
-            path.push_back(from);
+            const QPoint away = from + out * 10;
+            path.push_back(away);
+            path.push_back(out.x() != 0 ? QPoint(away.x(), to.y()) : QPoint(to.x(), away.y()));
+        } else {
+            path.push_back(out.x() != 0 ? QPoint(to.x(), from.y()) : QPoint(from.x(), to.y()));
         }
-        if (out.x() != 0) path.push_back({ahead < 10 ? from.x() : to.x(), from.y()});
-        else path.push_back({from.x(), ahead < 10 ? from.y() : to.y()});
-        from = path.back();
+    } else {
+        path.push_back({to.x(), from.y()});
     }
-    path.push_back({to.x(), from.y()});
     path.push_back(to);
-    // Drop repeated points.
     std::vector<QPoint> clean;
     for (const QPoint& p : path)
         if (clean.empty() || clean.back() != p) clean.push_back(p);
@@ -639,7 +642,7 @@ std::vector<QPoint> KDiagramCanvas::RubberPath() const {
 
 void KDiagramCanvas::PaintGestures(QPainter& painter) const {
     if (drawing_.wire) {
-        painter.setPen(QPen(Qt::black, 0, Qt::DashLine));
+        painter.setPen(QPen(Qt::black, 0));
         const std::vector<QPoint> path = RubberPath();
         if (path.size() >= 2) painter.drawPolyline(path.data(), int(path.size()));
     }

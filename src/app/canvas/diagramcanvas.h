@@ -59,6 +59,7 @@ public:
         std::function<void(KBlock&, int node, bool mayChange)> nodeDialog;
         std::function<void(KBlock&)> openModule;
         std::function<std::string()> askModuleFile;  // "" when cancelled
+        std::function<int()> labelFontSize;          // points of the name labels
         std::function<void(const std::string& file)> glyphFileUnreadable;
     };
 
@@ -98,6 +99,9 @@ public:
     void ClearGestures();
 
     bool IsDrawingWire() const { return drawing_.wire != nullptr; }
+    // The rubber path of the wire being drawn, from its start node to the
+    // snapped mouse point, in horizontal and vertical pieces.
+    std::vector<QPoint> RubberPath() const;
     bool IsRubberBand() const { return band_.active; }
     bool IsBlockDrag() const { return drag_.active; }
     bool IsHandleDrag() const { return handle_ != nullptr; }
@@ -150,7 +154,6 @@ private:
     // Drops gestures whose wire or block an edit has deleted.
     void ForgetVanished();
 
-    std::vector<QPoint> RubberPath() const;
     void PaintGestures(QPainter& painter) const;
 
     KElements* elements_;
