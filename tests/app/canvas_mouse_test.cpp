@@ -462,3 +462,21 @@ TEST_F(CanvasMouse, TheRubberPathLeavesAlongTheStartEdge) {
 
 }  // namespace
 }  // namespace korvel::testing
+
+namespace korvel::testing {
+namespace {
+
+TEST_F(CanvasMouse, NodesBeyondTheBodyAreHit) {
+    KBlock& dial = AddBlock("KDial", 100, 100);
+    int far = -1;
+    for (int n = 0; n < dial.NodeCount(); ++n)
+        if (dial.NodePoint(n).x >= dial.X() + dial.Width() + 20 && !dial.Node(n).IsValueOnly()) far = n;
+    ASSERT_GE(far, 0) << "the dial meter has nodes beyond its body";
+    ChooseTool("Wire");
+    Click(At(dial.NodePoint(far)));
+    EXPECT_TRUE(canvas->IsDrawingWire());
+    window->findChild<QAction*>("KeyEscape")->trigger();
+}
+
+}  // namespace
+}  // namespace korvel::testing

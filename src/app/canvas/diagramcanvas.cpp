@@ -558,7 +558,9 @@ void KDiagramCanvas::DoubleClick(QPoint model) {
         if (hooks_.openModule) hooks_.openModule(*block);
         return;
     }
-    if (block->LabelContains(model.x(), model.y()) && !block->BodyContains(model.x(), model.y())) {
+    // The name label renames; so does a Note's body, whose text is its name.
+    const bool note = block->GetTypeTag() == "KLabel";
+    if (note || (block->LabelContains(model.x(), model.y()) && !block->BodyContains(model.x(), model.y()))) {
         if (hooks_.renameBlock) hooks_.renameBlock(*block);
         return;
     }

@@ -37,8 +37,17 @@ void KPageIndex::Build(const KElements& elements, int page) {
         if (e.IsBlock()) {
             const auto& b = static_cast<const KBlock&>(e);
             const KRect label = b.LabelRect();
-            AddRect(i, std::min(b.X(), label.left) - kReach, b.Y() - kReach,
-                    std::max(b.X() + b.Width(), label.right) + kReach, label.bottom + kReach);
+            int left = std::min(b.X(), label.left), right = std::max(b.X() + b.Width(), label.right);
+            int top = b.Y(), bottom = label.bottom;
+            // A node may lie beyond the body (the dial meter's top nodes do).
+            for (int n = 0; n < b.NodeCount(); ++n) {
+                const KPoint p = b.NodePoint(n);
+                left = std::min(left, p.x);
+                right = std::max(right, p.x);
+                top = std::min(top, p.y);
+                bottom = std::max(bottom, p.y);
+            }
+            AddRect(i, left - kReach, top - kReach, right + kReach, bottom + kReach);
         } else if (e.IsWire()) {
             const auto& w = static_cast<const KWire&>(e);
             for (std::size_t s = 1; s < w.route.size(); ++s) {
