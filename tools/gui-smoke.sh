@@ -2,7 +2,7 @@
 # The real editor in a real X server: starts korvel under Xvfb on a bundled
 # example with fresh settings, waits for its window by name, takes a
 # screenshot, checks the caption and that the example's blocks are drawn
-# (their body fill on screen), then leaves through File > Exit with the
+# (their black outlines, nodes and glyphs in the window), then leaves through File > Exit with the
 # keyboard and checks the exit status. The screenshot stays in the output
 # folder (default build/gui-smoke) for people to look at.
 #
