@@ -236,6 +236,9 @@ TEST_F(CanvasMouse, ReconnectingAWireEndMovesItToTheClickedNode) {
         EXPECT_EQ(p.wire->EndBlockPtr(), p.c);
         EXPECT_EQ(p.wire->StartBlockPtr(), p.a);
         EXPECT_EQ(p.wire->route.back(), p.c->NodePoint(kIn));
+        EXPECT_TRUE(p.c->Node(kIn).connected);
+        EXPECT_FALSE(p.b->Node(kIn).connected) << "the node left behind is unwired";
+        EXPECT_TRUE(p.a->Node(kOut).connected);
     }
 }
 

@@ -337,6 +337,7 @@ bool KDiagramCanvas::PressWire(QPoint model, bool wireTool) {
         return true;
     }
     if (KWire* wire = SelectedWireEndAt(model)) {
+        drawing_.oldEnds = {{wire->StartBlockPtr(), wire->StartBlockNode()}, {wire->EndBlockPtr(), wire->EndBlockNode()}};
         const bool began = hooks_.edit(kRefuseChange, [&] { wire->BeginReconnect(model.x(), model.y()); });
         if (!began) return true;
         drawing_.wire = wire;
@@ -387,7 +388,11 @@ void KDiagramCanvas::FinishWire(const Hit& hit) {
         } else if (!connected && !owned) {
             wire->route = drawing_.oldRoute;
         }
+        // The node a reconnect left is unwired unless another wire ends there.
+        if (connected && !owned)
+            for (const Hit& end : drawing_.oldEnds) RefreshConnected(end);
         drawing_.oldRoute.clear();
+        drawing_.oldEnds.clear();
     });
     if (!applied && !owned) {
         drawing_.wire = wire;  // still pending; abandoned by the usual rules
@@ -395,6 +400,21 @@ void KDiagramCanvas::FinishWire(const Hit& hit) {
     }
     // A refused new wire is deleted with `owned`.
     update();
+}
+
+void KDiagramCanvas::RefreshConnected(const Hit& end) {
+    if (!end.block || end.node < 0 || end.node >= end.block->NodeCount()) return;
+    bool wired = false;
+    for (const auto& e : elements_->All()) {
+        if (!e->IsWire()) continue;
+        const auto& w = static_cast<const KWire&>(*e);
+        if ((w.StartBlockPtr() == end.block && w.StartBlockNode() == end.node) ||
+            (w.EndBlockPtr() == end.block && w.EndBlockNode() == end.node)) {
+            wired = true;
+            break;
+        }
+    }
+    end.block->Node(end.node).connected = wired;
 }
 
 void KDiagramCanvas::mouseMoveEvent(QMouseEvent* event) {

@@ -151,6 +151,8 @@ private:
     void Changed();
     void UpdateModelRect(const QRect& model);
     void Relayout();
+    // Marks a node connected exactly when some wire still ends on it.
+    void RefreshConnected(const Hit& end);
     // Drops gestures whose wire or block an edit has deleted.
     void ForgetVanished();
 
@@ -186,6 +188,7 @@ private:
         std::unique_ptr<KWire> owned;   // a new wire, until it is connected
         std::vector<QPoint> fixed;      // fixed path, from the start node's point
         std::vector<KPoint> oldRoute;   // a reconnected wire's route, put back on cancel
+        std::vector<Hit> oldEnds;       // a reconnected wire's ends before the gesture
         QPoint end;                     // the snapped point the rubber path reaches
     } drawing_;
     KWire* handle_ = nullptr;  // wire whose segment is being dragged
