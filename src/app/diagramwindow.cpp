@@ -463,6 +463,9 @@ void TKDiagramF::BuildCentre() {
     };
     hooks.blockSetup = [this](KBlock&) { findChild<QAction*>("PuMProperties")->trigger(); };
     hooks.labelFontSize = [this] { return session_->Header().fontSize; };
+    hooks.nodeDialog = [this](KBlock&, int, bool) {
+        statusBar()->showMessage("The node value dialog is not available yet.", 4000);
+    };
     hooks.askModuleFile = [this] {
         QString filter = "Korvel custom module (*.kvc)";
         return askFileName(Q(HostPath(settings_.lastCustomModuleDir)), filter, {filter}, false).toStdString();
