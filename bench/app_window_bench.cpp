@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "app/appmessages.h"
-#include "app/diagramview.h"
+#include "app/canvas/diagramcanvas.h"
 #include "app/diagramwindow.h"
 #include "app/modelsession.h"
 #include "base/messagerecorder.h"
@@ -103,7 +103,7 @@ struct Fixture {
 
 void BM_OpenAndPaint(benchmark::State& state) {
     Fixture f(static_cast<int>(state.range(0)));
-    auto* view = f.window.findChild<KDiagramView*>("PBDiagram");
+    auto* view = f.window.findChild<KDiagramCanvas*>("PBDiagram");
     for (auto _ : state) {
         if (!f.window.OpenPath(f.path)) state.SkipWithError("open failed");
         QImage image = view->grab(QRect(0, 0, 1200, 800)).toImage();

@@ -7,4 +7,7 @@ preset="${1:-release}"
 tools/install-deps.sh
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j"$(nproc)"
+# The editor's tests leave pictures of the bundled examples here for people to look at.
+export KORVEL_SCREENSHOT_DIR="$PWD/build/$preset/screenshots"
+mkdir -p "$KORVEL_SCREENSHOT_DIR"
 ctest --preset "$preset" -j"$(nproc)"

@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "app/appmessages.h"
-#include "app/diagramview.h"
+#include "app/canvas/diagramcanvas.h"
 #include "app/diagramwindow.h"
 #include "app/modelsession.h"
 #include "model/modeleditor.h"
@@ -72,7 +72,10 @@ void TKDiagramF::ModelChanged() {
 void TKDiagramF::DeleteSelection(bool cut) {
     Edit(kRefuseDelete, [this, cut] {
         KElements& elements = session_->Elements();
-        if (cut) session_->Editor().CopyAllSelected(CurrentPage());
+        if (cut) {
+            session_->Editor().CopyAllSelected(CurrentPage());
+            view_->NoteCopied(CurrentPage());
+        }
         elements.DeleteSelected();
     });
 }
@@ -219,6 +222,7 @@ void TKDiagramF::UserStringFont() {
     session_->Header().fontSize = settings_.userStringFontSize;
     WriteSettings();
     LiveAdjusted();
+    view_->SetLabelFontSize(settings_.userStringFontSize);  // labels are measured again
 }
 
 // --- Output -------------------------------------------------------------------------

@@ -13,7 +13,7 @@
 #include <QTimer>
 
 #include "app/appmessages.h"
-#include "app/diagramview.h"
+#include "app/canvas/diagramcanvas.h"
 #include "app/diagramwindow.h"
 #include "app/modelsession.h"
 #include "app/platform.h"
@@ -78,6 +78,7 @@ bool TKDiagramF::AskSaveChanges() {
 }
 
 bool TKDiagramF::SaveCommand() {
+    view_->CancelPendingWire();  // an open wire cannot be saved
     if (session_->FileName().empty()) return SaveAsCommand();
     if (!session_->Save(session_->FileName(), true, fs_)) return false;
     EnterRecent(session_->FileName());
@@ -86,6 +87,7 @@ bool TKDiagramF::SaveCommand() {
 }
 
 bool TKDiagramF::SaveAsCommand() {
+    view_->CancelPendingWire();
     const bool custom = session_->IsCustomMode();
     std::string& lastDir = custom ? settings_.lastCustomModuleDir : settings_.lastDir;
     QString filter = custom ? kModuleFilter : kDesignFilter;
@@ -105,6 +107,7 @@ bool TKDiagramF::SaveAsCommand() {
 // --- New and Open ----------------------------------------------------------------
 
 void TKDiagramF::NewModel(bool customMode) {
+    view_->CancelPendingWire();
     try {
         session_->New(customMode, settings_.userStringFontSize);
     } catch (const std::bad_alloc&) {
@@ -139,6 +142,7 @@ bool TKDiagramF::OpenPath(const std::string& given) {
     // Absolute, so the recent files and last directories stay right
     // whatever folder the program is started from next.
     const std::string path = QFileInfo(Q(given)).absoluteFilePath().toStdString();
+    view_->CancelPendingWire();
     if (!session_->Open(path)) return false;
     displayTimer_->stop();
     // The model's font size is the user string font size from now on.
@@ -248,6 +252,7 @@ void TKDiagramF::Start(bool customMode, const std::string& path) {
 }
 
 void TKDiagramF::closeEvent(QCloseEvent* event) {
+    view_->CancelPendingWire();
     if (!closing_ && !AskSaveChanges()) {
         event->ignore();
         return;

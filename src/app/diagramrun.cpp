@@ -11,7 +11,7 @@
 
 #include "app/appmessages.h"
 #include "app/compilelist.h"
-#include "app/diagramview.h"
+#include "app/canvas/diagramcanvas.h"
 #include "app/diagramwindow.h"
 #include "app/modelsession.h"
 #include "base/numberformat.h"
@@ -31,6 +31,8 @@ constexpr qint64 kCallBudgetNs = 12'000'000;
 bool TKDiagramF::Compile(bool announce) {
     if (IsRunning()) Stop();
     ChooseSelectTool();
+    view_->CancelPendingWire();
+    view_->ClearGestures();
     if (settings_.autoSaveBeforeCompile) {
         // A cancelled Save As compiles without saving.
         if (session_->FileName().empty())
@@ -55,7 +57,7 @@ bool TKDiagramF::Compile(bool announce) {
             ShowCompileList(this, listed);
     }
     listedShown_ = listed.size();
-    view_->update();
+    view_->MarkFaultWires();
     if (!ok) return false;
     lTime_->setText(QString::fromStdString(FormatGeneral(session_->BenchTop()->time, 6)));
     displayTimer_->start();
@@ -179,6 +181,7 @@ void TKDiagramF::OnDisplayTick() {
     if (QApplication::activeModalWidget() != nullptr && passDepth_ > 0) return;
     bench->SyncNodeValues();
     view_->update();
+    view_->RefreshHint();  // the hint follows live values
 }
 
 }  // namespace korvel

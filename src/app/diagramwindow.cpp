@@ -7,11 +7,14 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QIcon>
+#include <QPixmap>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -22,12 +25,14 @@
 #include <QVBoxLayout>
 
 #include "app/appmessages.h"
-#include "app/diagramview.h"
+#include "app/canvas/glyphs.h"
+#include "app/canvas/diagramcanvas.h"
 #include "app/modelsession.h"
 #include "model/modeleditor.h"
 #include "app/platform.h"
 #include "app/refusals.h"
 #include "model/block.h"
+#include "model/custmod.h"
 #include "model/blocktype.h"
 #include "model/elements.h"
 #include "model/wire.h"
@@ -176,12 +181,16 @@ void TKDiagramF::BuildActions() {
     // Edit commands, shared by the Edit menu and the block pop-up.
     auto copy = [this] {
         session_->Editor().CopyAllSelected(CurrentPage());
+        view_->NoteCopied(CurrentPage());
         UpdateBlockMenu();
     };
     auto cut = [this] { DeleteSelection(true); };
     auto paste = [this] {
         if (session_->Editor().ClipboardCount() == 0) return;
-        Edit(kRefuseInsert, [this] { session_->Editor().PasteAll(CurrentPage(), 20, 20); });
+        if (RefuseWhileRunning(kRefuseInsert)) return;
+        const QPoint offset = view_->NextPasteOffset(CurrentPage());
+        Edit(kRefuseInsert,
+             [&] { session_->Editor().PasteAll(CurrentPage(), offset.x(), offset.y()); });
     };
     auto selectAll = [this] {
         session_->Editor().SelectInRect(CurrentPage(), {-1000000, -1000000, 1000000, 1000000});
@@ -381,6 +390,9 @@ void TKDiagramF::BuildToolBar() {
 }
 
 void TKDiagramF::BuildPalette() {
+    const auto glyphWarning = [this](const std::string& file) {
+        messages_.WarningBox("The glyph file " + file + " is not a readable image; the built-in glyph is drawn.");
+    };
     palette_ = new QTabWidget(this);
     palette_->setObjectName("PCPalette");
     palette_->setAccessibleName("Palette");
@@ -414,7 +426,13 @@ void TKDiagramF::BuildPalette() {
             QString text = Q(type.bodyText1);
             if (text.isEmpty()) text = Q(type.defaultName);
             if (text.isEmpty()) text = Q(type.tag);
-            button("SB" + Q(type.tag), text.left(10), Q(type.displayName), type.number);
+            QToolButton* b = button("SB" + Q(type.tag), text.left(10), Q(type.displayName), type.number);
+            // The block's glyph, as the canvas draws it, where it has one.
+            if (const QImage* glyph = KGlyphs::Shared(glyphWarning).Image(type.glyph, false, 1.0)) {
+                b->setIcon(QIcon(QPixmap::fromImage(*glyph)));
+                b->setIconSize(glyph->size().boundedTo(QSize(48, 28)));
+                b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+            }
         }
         row->addStretch(1);
         palette_->addTab(sheet, Q(PaletteCaption(page)));
@@ -441,7 +459,48 @@ void TKDiagramF::BuildCentre() {
         pageMenu_->popup(pageTabs_->mapToGlobal(at));
     });
     layout->addWidget(pageTabs_);
-    view_ = new KDiagramView(&session_->Elements());
+    KDiagramCanvas::Hooks hooks;
+    hooks.edit = [this](const KRefusal& refusal, const std::function<void()>& change) {
+        return Edit(refusal, change);
+    };
+    hooks.tool = [this] { return PaletteTool(); };
+    hooks.chooseSelectTool = [this] { ChooseSelectTool(); };
+    hooks.isRunning = [this] { return IsRunning(); };
+    hooks.isCompiled = [this] { return session_->IsCompiled(); };
+    hooks.selectionChanged = [this] { UpdateBlockMenu(); };
+    hooks.showHint = [this](const QString& hint) { statusBar()->showMessage(hint); };
+    hooks.wheelZoom = [this](int steps, QPoint at) {
+        // The page point under the mouse stays under it.
+        const QPoint inViewport = view_->mapTo(scroll_->viewport(), at);
+        const double x = at.x() / zoom_;
+        const double y = at.y() / zoom_;
+        SetZoom(steps > 0 ? zoom_ * 2 : zoom_ * 0.5);
+        scroll_->horizontalScrollBar()->setValue(int(x * zoom_) - inViewport.x());
+        scroll_->verticalScrollBar()->setValue(int(y * zoom_) - inViewport.y());
+    };
+    hooks.renameBlock = [this](KBlock& block) {
+        std::optional<QString> name = askText("User String", Q(block.userString));
+        if (!name || *name == Q(block.userString)) return;
+        Edit(kRefuseChange, [&] { block.userString = name->toStdString(); });
+    };
+    hooks.blockSetup = [this](KBlock&) { findChild<QAction*>("PuMProperties")->trigger(); };
+    hooks.labelFontSize = [this] { return session_->Header().fontSize; };
+    hooks.nodeDialog = [this](KBlock&, int, bool) {
+        statusBar()->showMessage("The node value dialog is not available yet.", 4000);
+    };
+    hooks.askModuleFile = [this] {
+        QString filter = "Korvel custom module (*.kvc)";
+        return askFileName(Q(HostPath(settings_.lastCustomModuleDir)), filter, {filter}, false).toStdString();
+    };
+    hooks.openModule = [this](KBlock& block) {
+        // The module file opens in the editor as Open would open it.
+        const std::string path = static_cast<KCustMod&>(block).ResolvedPath().empty()
+                                     ? static_cast<KCustMod&>(block).FileName()
+                                     : static_cast<KCustMod&>(block).ResolvedPath();
+        if (RefuseWhileRunning(kRefuseOpen) || !AskSaveChanges()) return;
+        OpenPath(path);
+    };
+    view_ = new KDiagramCanvas(&session_->Elements(), std::move(hooks));
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view_, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         UpdateBlockMenu();
@@ -500,9 +559,9 @@ void TKDiagramF::WireToolChosen() {
 }
 
 void TKDiagramF::OnEscape() {
-    // No rubber band, wire in progress or hot connection exists in this
-    // view, so Escape stops a run, else clears the selection.
-    if (IsRunning()) {
+    // The first that applies: the canvas's rubber band or wire, a run, the selection.
+    if (view_->Escape()) {
+    } else if (IsRunning()) {
         Stop();
     } else {
         session_->Editor().ClearSelection();

@@ -39,7 +39,7 @@ class QUrl;
 namespace korvel {
 
 class KAppMessages;
-class KDiagramView;
+class KDiagramCanvas;
 class KFileSystem;
 class KModelSession;
 class SettingsStore;
@@ -179,7 +179,7 @@ private:
     KAppSettings settings_;
     std::unique_ptr<KModelSession> session_;
 
-    KDiagramView* view_ = nullptr;
+    KDiagramCanvas* view_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     QTabBar* pageTabs_ = nullptr;
     QTabWidget* palette_ = nullptr;

@@ -3,9 +3,13 @@
 
 #include <QApplication>
 #include <clocale>
+#include <cstdlib>
+#include <cstdio>
 #include <iostream>
 
+#include "app/canvas/glyphs.h"
 #include "app/diagramwindow.h"
+#include "app/platform.h"
 #include "app/manual.h"
 #include "app/qtmessages.h"
 #include "app/qtsettings.h"
@@ -67,6 +71,9 @@ int main(int argc, char** argv) {
     if (early.help || early.version || !early.writeManual.empty() || !early.error.empty())
         return AnswerWithoutWindow(early);
 
+    // Glyph output needs a painter but no screen.
+    const bool glyphs = !early.glyphSheet.empty() || !early.renderGlyphs.empty();
+    if (glyphs && std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     KApplication app(argc, argv);
     QApplication::setOrganizationName("Korvel");
     QApplication::setApplicationName("Korvel");
@@ -78,6 +85,15 @@ int main(int argc, char** argv) {
     // Qt has taken its own options out of argv by now.
     const korvel::KStartup startup = korvel::ParseStartup(Arguments(argc, argv));
     if (!startup.error.empty()) return AnswerWithoutWindow(startup);
+    if (glyphs) {
+        std::string error;
+        const QString sources = korvel::DataFolder() + "/glyphs";
+        const bool ok = startup.glyphSheet.empty()
+                            ? korvel::WriteGlyphBitmaps(sources, QString::fromStdString(startup.renderGlyphs), error)
+                            : korvel::WriteGlyphSheet(sources, QString::fromStdString(startup.glyphSheet), error);
+        if (!ok) std::cerr << "korvel: " << error << '\n';
+        return ok ? 0 : 1;
+    }
 
     korvel::KQtMessages messages;
     if (startup.logMessages || isatty(2)) messages.SetEcho(&std::cerr);

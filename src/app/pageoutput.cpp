@@ -6,7 +6,8 @@
 #include <QPrinter>
 #include <QSvgGenerator>
 
-#include "app/diagramview.h"
+#include "app/canvas/canvaspainter.h"
+#include "app/canvas/glyphs.h"
 
 namespace korvel {
 
@@ -14,7 +15,7 @@ namespace {
 
 // The area a page image covers: its elements' extent, at least a small page.
 QRect ImageArea(const KElements& elements, int page) {
-    QRect extent = PageExtent(elements, page);
+    QRect extent = CanvasExtent(elements, page);
     if (extent.isEmpty()) extent = QRect(0, 0, 200, 200);
     return extent.adjusted(-10, -10, 10, 10);
 }
@@ -42,7 +43,7 @@ void PrintPages(QPrinter& printer, const KElements& elements,
         painter.translate(room.topLeft());
         painter.scale(scale, scale);
         painter.translate(-area.topLeft());
-        PaintPage(painter, elements, int(page), false);
+        PaintCanvasPage(painter, elements, int(page), KPaintOptions{false, nullptr, {}, &KGlyphs::Shared()});
         painter.restore();
     }
     painter.end();
@@ -63,7 +64,7 @@ bool SavePageImage(const QString& path, const KElements& elements, int page, std
             return false;
         }
         painter.translate(-area.topLeft());
-        PaintPage(painter, elements, page, false);
+        PaintCanvasPage(painter, elements, page, KPaintOptions{false, nullptr, {}, &KGlyphs::Shared()});
         painter.end();
         return true;
     }
@@ -72,7 +73,7 @@ bool SavePageImage(const QString& path, const KElements& elements, int page, std
     {
         QPainter painter(&image);
         painter.translate(-area.topLeft());
-        PaintPage(painter, elements, page, false);
+        PaintCanvasPage(painter, elements, page, KPaintOptions{false, nullptr, {}, &KGlyphs::Shared()});
     }
     if (!image.save(path, suffix == "png" ? "PNG" : "BMP")) {
         error = "Cannot write to " + path.toStdString();

@@ -34,10 +34,11 @@ KStartup ParseStartup(const std::vector<std::string>& args) {
         else if (a == "--log-messages")
             s.logMessages = true;
         else if (a == "--write-manual") {
-            if (i + 1 == args.size())
-                s.error = "--write-manual needs a file name.";
-            else
-                s.writeManual = args[++i];
+            if (i + 1 == args.size()) s.error = "--write-manual needs a file name.";
+            else s.writeManual = args[++i];
+        } else if (a == "--glyph-sheet" || a == "--render-glyphs") {
+            if (i + 1 == args.size()) s.error = a + " needs a file name.";
+            else (a == "--glyph-sheet" ? s.glyphSheet : s.renderGlyphs) = args[++i];
         } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
             s.error = "Unknown option " + a + " (see --help).";
         } else if (a.size() > 1 && a[0] == '-') {
@@ -70,6 +71,9 @@ std::string StartupHelp() {
            "  --log-messages   also write every message to standard error (always on when\n"
            "                   started from a terminal)\n"
            "  --write-manual F write the reference manual to the file F and end\n"
+           "  --glyph-sheet F  write every block glyph and its mirrored variant to the PNG\n"
+           "                   file F and end\n"
+           "  --render-glyphs D write the glyph bitmaps into the folder D and end\n"
            "  --version        print the version and end\n"
            "  --help           print this text and end\n"
            "\n"

@@ -14,6 +14,8 @@ struct KStartup {
     bool customMode = false;
     bool logMessages = false;
     std::string writeManual;  // --write-manual FILE: write the reference manual and end
+    std::string glyphSheet;   // --glyph-sheet FILE.png: write every glyph on one sheet and end
+    std::string renderGlyphs; // --render-glyphs FOLDER: write the glyph bitmaps and end
     std::string path;         // model file, enclosing quotation marks removed
     std::string error;        // set when the arguments make no sense
 };
