@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ ninja-build pkg-config
+  cmake g++ ninja-build pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev
   clang libclang-rt-14-dev

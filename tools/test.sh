@@ -5,6 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-release}"
 tools/install-deps.sh
+# Rebuilds reuse earlier compilations, also from other checkouts of the tree.
+export CMAKE_CXX_COMPILER_LAUNCHER="${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}"
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j"$(nproc)"
 # The editor's tests leave pictures of the bundled examples here for people to look at.
