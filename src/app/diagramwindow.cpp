@@ -7,7 +7,6 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -23,6 +22,10 @@
 
 #include "app/appmessages.h"
 #include "app/diagramview.h"
+#include "app/dialogs/blocksetup.h"
+#include "app/dialogs/initdouble.h"
+#include "app/dialogs/initstring.h"
+#include "app/dialogs/setcustmoddirs.h"
 #include "app/modelsession.h"
 #include "model/modeleditor.h"
 #include "app/platform.h"
@@ -72,25 +75,21 @@ TKDiagramF::TKDiagramF(KAppMessages& messages, SettingsStore& settings, KFileSys
     };
     askNumber = [this](const QString& caption, double value,
                        QPoint where) -> std::optional<double> {
-        QInputDialog dialog(this);
-        dialog.setWindowTitle(caption);
-        dialog.setLabelText(caption);
-        dialog.setInputMode(QInputDialog::DoubleInput);
-        dialog.setDoubleDecimals(3);
-        dialog.setDoubleRange(-1e9, 1e9);
-        dialog.setDoubleValue(value);
-        dialog.move(where);
+        TKInitDoubleF dialog(this, true, where, caption.toStdString(), {}, value, messages_,
+                             KNumberForm::Integer);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        return dialog.doubleValue();
+        return dialog.Value();
     };
     askText = [this](const QString& caption, const QString& value) -> std::optional<QString> {
-        bool ok = false;
-        QString text =
-            value.contains('\n')
-                ? QInputDialog::getMultiLineText(this, caption, caption, value, &ok)
-                : QInputDialog::getText(this, caption, caption, QLineEdit::Normal, value, &ok);
-        if (!ok) return std::nullopt;
-        return text;
+        TKInitStringF dialog(this, true, pointerPosition(), caption.toStdString(), {}, value);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.Value();
+    };
+    askCustModDirs = [this](const std::vector<std::string>& dirs)
+        -> std::optional<std::vector<std::string>> {
+        TKSetCustModDirsF dialog(this, dirs, messages_);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.Directories();
     };
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     pointerPosition = [] { return QCursor::pos(); };
@@ -246,7 +245,7 @@ void TKDiagramF::BuildActions() {
     on(MakeAction("PuMSendToBack", "Send to Back"),
        [this] { Edit(kRefuseChange, [this] { session_->Editor().SendToBack(); }); });
     on(MakeAction("PuMProperties", "Properties"),
-       [this] { statusBar()->showMessage("The block set-up dialog is not available yet.", 4000); });
+       [this] { BlockProperties(); });
     on(MakeAction("PuMReverseExtender", "Reverse Extender"), [this] {
         Edit(kRefuseChange,
              [this] { session_->Editor().ReverseAllSelectedExtenders(CurrentPage()); });
