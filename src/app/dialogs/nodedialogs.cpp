@@ -204,11 +204,12 @@ Change AskByKind(TKDiagramF& window, KBlock& block, const KNode& node, bool edit
 bool NodeEditable(const KBlock& block, const KNode& node, bool running) {
     if (node.IsOutput() || node.connected) return false;
     if (!running) return true;
-    if (block.IsLiveAdjustable()) return true;
+    // A running model reads numbers from its nodes at every evaluation; texts,
+    // lists and references were taken in when it was compiled.
     const KValueKind kind = node.Kind();
     const bool numeric = kind == KValueKind::Double || kind == KValueKind::Choice ||
                          kind == KValueKind::Mult || kind == KValueKind::DisplayMult;
-    return numeric && node.IsInput();
+    return numeric && (node.IsInput() || block.IsLiveAdjustable());
 }
 
 QStringList ReferenceNames(const KElements& elements, const KNode& node) {
