@@ -14,6 +14,8 @@
 #include "app/dialogs/initcmb.h"
 #include "app/dialogs/initdouble.h"
 #include "app/dialogs/nodedialogs.h"
+#include "app/dialogs/selectdirectory.h"
+#include "app/platform.h"
 #include "app/dialogs/setcustmoddirs.h"
 #include "model/block.h"
 #include "model/elements.h"
@@ -243,6 +245,30 @@ TEST_F(NodeDialogs, CustomModuleDirectories) {
     };
     Trigger("MICustomModuleDirectory");
     EXPECT_EQ(window->Settings().custModDirs, (std::vector<std::string>{"/m1", "/m2"}));
+}
+
+TEST_F(NodeDialogs, TheEditorsOwnQuestionsUseTheStringAndNumberDialogs) {
+    OnNextModal([](QDialog& d) {
+        EXPECT_EQ(d.findChild<QLineEdit*>("EName")->text(), "Page Name");
+        EXPECT_EQ(d.findChild<QLineEdit*>("EValue")->text(), "1");
+        d.findChild<QLineEdit*>("EValue")->clear();
+        d.accept();
+    });
+    Trigger("PuMRenamePage");
+    EXPECT_EQ(window->Session().Header().pageNames[0], "1");  // an empty name is refused
+    OnNextModal([](QDialog& d) {
+        EXPECT_EQ(d.findChild<QLineEdit*>("EName")->text(), "User String Font Size");
+        d.findChild<QLineEdit*>("EValue")->setText("1e12");
+        d.accept();
+    });
+    Trigger("MIUserStringFont");
+    EXPECT_EQ(window->Session().Header().fontSize, ClampFontSize(1e12));
+}
+
+TEST_F(NodeDialogs, TheDirectoryPickerStartsInTheExamples) {
+    TKSelectDirectoryF picker(nullptr);
+    EXPECT_EQ(picker.windowTitle(), "Select Directory");
+    EXPECT_EQ(picker.directory().absolutePath(), QDir(ExamplesFolder()).absolutePath());
 }
 
 }  // namespace
