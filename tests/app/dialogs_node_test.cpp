@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -263,6 +264,33 @@ TEST_F(NodeDialogs, TheEditorsOwnQuestionsUseTheStringAndNumberDialogs) {
     });
     Trigger("MIUserStringFont");
     EXPECT_EQ(window->Session().Header().fontSize, ClampFontSize(1e12));
+}
+
+TEST_F(NodeDialogs, StringConstantListAndPick) {
+    KBlock& constant = Place("KStringConstant", "Mode");
+    const int strings = constant.NodeIndex("Strings");
+    EXPECT_EQ(constant.Nodes()[strings].Strings(),
+              (std::vector<std::string>{"Entry1", "Entry2", "Entry3"}));
+    // The pick lists the block's own strings.
+    OnNextModal([](QDialog& d) {
+        auto* box = d.findChild<QComboBox*>("CmBValue");
+        ASSERT_EQ(box->count(), 3);
+        box->setCurrentIndex(2);
+        d.accept();
+    });
+    EXPECT_TRUE(EditNode(*window, constant, constant.NodeIndex("InitValue"), QPoint()));
+    EXPECT_EQ(constant.FindNode("InitValue")->value, 2.0);
+
+    constant.Nodes()[strings].SetStrings({});
+    OnNextModal([](QDialog& d) {
+        EXPECT_EQ(d.findChild<QPlainTextEdit*>("MEntries")->toPlainText(), "Entry 1");
+        d.accept();
+    });
+    EXPECT_TRUE(EditNode(*window, constant, strings, QPoint()));
+    EXPECT_EQ(messages.recorder.Last().caption, "Warning");
+    EXPECT_EQ(messages.recorder.Last().text,
+              "String Constant Mode empty.  \"Entry 1\" added to list.");
+    EXPECT_EQ(constant.Nodes()[strings].Strings(), std::vector<std::string>{"Entry 1"});
 }
 
 TEST_F(NodeDialogs, TheDirectoryPickerStartsInTheExamples) {

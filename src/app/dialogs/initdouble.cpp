@@ -1,6 +1,7 @@
 #include "app/dialogs/initdouble.h"
 
 #include <QLineEdit>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <limits>

@@ -7,6 +7,8 @@
 // selected so it can be mended.
 #pragma once
 
+#include <optional>
+
 #include "app/dialogs/dialogframe.h"
 
 class QLineEdit;

@@ -1,6 +1,8 @@
 #include "app/dialogs/nodedialogs.h"
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "app/appmessages.h"
 #include "app/diagramwindow.h"
