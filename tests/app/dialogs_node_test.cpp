@@ -17,6 +17,8 @@
 #include "app/dialogs/nodedialogs.h"
 #include "app/dialogs/selectdirectory.h"
 #include "app/platform.h"
+#include "engine/benchtop.h"
+#include "engine/valuearena.h"
 #include "app/dialogs/setcustmoddirs.h"
 #include "model/block.h"
 #include "model/elements.h"
@@ -133,6 +135,35 @@ TEST_F(NodeDialogs, WhileRunningOnlyLiveNodesAreEditable) {
     EXPECT_EQ(variable->Nodes()[scale].value, before);
     EXPECT_TRUE(window->IsRunning());
     EXPECT_TRUE(messages.recorder.messages.empty());
+}
+
+TEST_F(NodeDialogs, AnUnwiredInputChangedWhileRunningReachesTheRun) {
+    StartRunning();
+    KBlock* block = nullptr;
+    int index = -1;
+    for (const auto& e : window->Session().Elements().All()) {
+        if (!e->IsBlock() || index >= 0) continue;
+        auto& b = static_cast<KBlock&>(*e);
+        for (int i = 0; i < b.NodeCount() && index < 0; ++i) {
+            const KNode& n = b.Nodes()[i];
+            if (n.IsInput() && !n.connected && n.Kind() == KValueKind::Double &&
+                window->Session().BenchTop()->Arena().SlotOf(n) >= 0) {
+                block = &b;
+                index = i;
+            }
+        }
+    }
+    ASSERT_GE(index, 0) << "the example has an unwired input";
+    OnNextModal([](QDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Initialize Value");
+        d.findChild<QLineEdit*>("EValue")->setText("0.25");
+        d.accept();
+    });
+    EXPECT_TRUE(EditNode(*window, *block, index, QPoint()));
+    EXPECT_TRUE(window->IsRunning());
+    KValueArena& arena = window->Session().BenchTop()->Arena();
+    EXPECT_EQ(arena[static_cast<std::size_t>(arena.SlotOf(block->Nodes()[index]))], 0.25);
+    EXPECT_EQ(block->Nodes()[index].value, 0.25);
 }
 
 TEST_F(NodeDialogs, BlockSetUpListsEveryNodeAndOpensItsDialog) {

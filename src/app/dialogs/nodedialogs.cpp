@@ -16,6 +16,8 @@
 #include "app/modelsession.h"
 #include "app/refusals.h"
 #include "base/numberformat.h"
+#include "engine/benchtop.h"
+#include "engine/valuearena.h"
 #include "base/texthelpers.h"
 #include "model/block.h"
 #include "model/elements.h"
@@ -289,6 +291,13 @@ bool EditNode(TKDiagramF& window, KBlock& block, int nodeIndex, QPoint screenPoi
     // The node is found again by index: the dialog ran an event loop.
     if (running) {
         change(*node);
+        // The run reads its inputs from the value arena, filled from the
+        // nodes when it was built: the new value goes there too, so the next
+        // evaluation sees it without a recompile.
+        if (KBenchTop* bench = window.Session().BenchTop()) {
+            const int slot = bench->Arena().SlotOf(*node);
+            if (slot >= 0) bench->Arena()[static_cast<std::size_t>(slot)] = node->value;
+        }
         window.LiveAdjusted();
         return true;
     }
