@@ -6,9 +6,10 @@
 //     (the node's position on screen). It is editable when the node may be
 //     changed now (NodeEditable); otherwise the same dialog opens view only.
 //     A change goes through the window's edit seam: TKDiagramF::Edit when
-//     stopped (one undo step, model modified, run-time model dropped), or
+//     stopped (one edit: model modified, run-time model dropped), or
 //     TKDiagramF::LiveAdjusted while running (the run goes on and sees the
-//     new value at its next evaluation). Answers whether the node changed.
+//     new value at its next evaluation). Answers whether the node changed;
+//     the caller (the canvas) then clears its own interaction state.
 //
 //   EditUserString(window, block, screenPoint)
 //     the "User String" rename dialog. A Variable refuses an empty name and
