@@ -15,6 +15,7 @@
 #include "app/appmessages.h"
 #include "app/canvas/diagramcanvas.h"
 #include "app/diagramwindow.h"
+#include "app/dialogs/blocksetup.h"
 #include "app/modelsession.h"
 #include "model/modeleditor.h"
 #include "app/pageoutput.h"
@@ -62,6 +63,13 @@ bool TKDiagramF::Edit(const KRefusal& refusal, const std::function<void()>& chan
 void TKDiagramF::LiveAdjusted() {
     session_->SetModified(true);
     view_->update();
+}
+
+void TKDiagramF::BlockProperties() {
+    const std::vector<KBlock*> selected = session_->Editor().SelectedBlocks();
+    if (selected.empty()) return;
+    TKBlockSetupF dialog(*this, *selected.front());
+    dialog.exec();
 }
 
 void TKDiagramF::ModelChanged() {

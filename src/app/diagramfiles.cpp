@@ -216,16 +216,10 @@ void TKDiagramF::WriteSettings() {
 }
 
 void TKDiagramF::EditCustModDirs() {
-    QString text;
-    for (const std::string& dir : settings_.custModDirs) text += Q(dir) + "\n";
-    std::optional<QString> answer = askText("Custom Module Directories", text + "\n");
-    if (!answer) return;
-    settings_.custModDirs.clear();
-    for (const QString& line : answer->split('\n', Qt::SkipEmptyParts)) {
-        if (line.trimmed().isEmpty()) continue;
-        if (static_cast<int>(settings_.custModDirs.size()) == kMaxCustModDirs) break;
-        settings_.custModDirs.push_back(line.trimmed().toStdString());
-    }
+    std::optional<std::vector<std::string>> dirs = askCustModDirs(settings_.custModDirs);
+    if (!dirs) return;
+    if (static_cast<int>(dirs->size()) > kMaxCustModDirs) dirs->resize(kMaxCustModDirs);
+    settings_.custModDirs = *dirs;
     session_->SetModuleFolders(settings_.custModDirs);
     WriteSettings();
 }

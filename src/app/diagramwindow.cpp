@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QPixmap>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -27,6 +26,11 @@
 #include "app/appmessages.h"
 #include "app/canvas/glyphs.h"
 #include "app/canvas/diagramcanvas.h"
+#include "app/dialogs/blocksetup.h"
+#include "app/dialogs/initdouble.h"
+#include "app/dialogs/initstring.h"
+#include "app/dialogs/nodedialogs.h"
+#include "app/dialogs/setcustmoddirs.h"
 #include "app/modelsession.h"
 #include "model/modeleditor.h"
 #include "app/platform.h"
@@ -77,25 +81,21 @@ TKDiagramF::TKDiagramF(KAppMessages& messages, SettingsStore& settings, KFileSys
     };
     askNumber = [this](const QString& caption, double value,
                        QPoint where) -> std::optional<double> {
-        QInputDialog dialog(this);
-        dialog.setWindowTitle(caption);
-        dialog.setLabelText(caption);
-        dialog.setInputMode(QInputDialog::DoubleInput);
-        dialog.setDoubleDecimals(3);
-        dialog.setDoubleRange(-1e9, 1e9);
-        dialog.setDoubleValue(value);
-        dialog.move(where);
+        TKInitDoubleF dialog(this, true, where, caption.toStdString(), {}, value, messages_,
+                             KNumberForm::Integer);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        return dialog.doubleValue();
+        return dialog.Value();
     };
     askText = [this](const QString& caption, const QString& value) -> std::optional<QString> {
-        bool ok = false;
-        QString text =
-            value.contains('\n')
-                ? QInputDialog::getMultiLineText(this, caption, caption, value, &ok)
-                : QInputDialog::getText(this, caption, caption, QLineEdit::Normal, value, &ok);
-        if (!ok) return std::nullopt;
-        return text;
+        TKInitStringF dialog(this, true, pointerPosition(), caption.toStdString(), {}, value);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.Value();
+    };
+    askCustModDirs = [this](const std::vector<std::string>& dirs)
+        -> std::optional<std::vector<std::string>> {
+        TKSetCustModDirsF dialog(this, dirs, messages_);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.Directories();
     };
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     pointerPosition = [] { return QCursor::pos(); };
@@ -255,7 +255,7 @@ void TKDiagramF::BuildActions() {
     on(MakeAction("PuMSendToBack", "Send to Back"),
        [this] { Edit(kRefuseChange, [this] { session_->Editor().SendToBack(); }); });
     on(MakeAction("PuMProperties", "Properties"),
-       [this] { statusBar()->showMessage("The block set-up dialog is not available yet.", 4000); });
+       [this] { BlockProperties(); });
     on(MakeAction("PuMReverseExtender", "Reverse Extender"), [this] {
         Edit(kRefuseChange,
              [this] { session_->Editor().ReverseAllSelectedExtenders(CurrentPage()); });
@@ -478,15 +478,12 @@ void TKDiagramF::BuildCentre() {
         scroll_->horizontalScrollBar()->setValue(int(x * zoom_) - inViewport.x());
         scroll_->verticalScrollBar()->setValue(int(y * zoom_) - inViewport.y());
     };
-    hooks.renameBlock = [this](KBlock& block) {
-        std::optional<QString> name = askText("User String", Q(block.userString));
-        if (!name || *name == Q(block.userString)) return;
-        Edit(kRefuseChange, [&] { block.userString = name->toStdString(); });
-    };
+    hooks.renameBlock = [this](KBlock& block) { EditUserString(*this, block, QCursor::pos()); };
     hooks.blockSetup = [this](KBlock&) { findChild<QAction*>("PuMProperties")->trigger(); };
     hooks.labelFontSize = [this] { return session_->Header().fontSize; };
-    hooks.nodeDialog = [this](KBlock&, int, bool) {
-        statusBar()->showMessage("The node value dialog is not available yet.", 4000);
+    // The dialog decides for itself whether the node may change now.
+    hooks.nodeDialog = [this](KBlock& block, int node, bool) {
+        if (EditNode(*this, block, node, QCursor::pos())) view_->ClearGestures();
     };
     hooks.askModuleFile = [this] {
         QString filter = "Korvel custom module (*.kvc)";

@@ -71,12 +71,17 @@ public:
     std::function<std::optional<double>(const QString& caption, double value, QPoint where)>
         askNumber;
     std::function<std::optional<QString>(const QString& caption, const QString& value)> askText;
+    // The custom module directories after the user's edit; nothing when
+    // cancelled.
+    std::function<std::optional<std::vector<std::string>>(const std::vector<std::string>&)>
+        askCustModDirs;
     std::function<bool(const QUrl& url)> openUrl;
     std::function<QPoint()> pointerPosition;  // global screen position of the mouse
     std::function<void(const std::vector<KCompileMessage>&)> showCompileList;
 
     // --- State, for the commands and tests ---------------------------------
     KModelSession& Session() { return *session_; }
+    KAppMessages& AppMessages() { return messages_; }
     const KAppSettings& Settings() const { return settings_; }
     int CurrentPage() const;
     double Zoom() const { return zoom_; }
@@ -98,6 +103,8 @@ public:
     // Enables the block pop-up's items by the selection and clipboard.
     void UpdateBlockMenu();
     void UpdatePageMenu();
+    // Properties in the block pop-up: the set-up of the selected block.
+    void BlockProperties();
 
     // The edit seam: refused while running with `refusal`, else applies
     // `change`, marks modified, drops the run-time model, redraws.

@@ -1,9 +1,13 @@
 // Editing with the mouse on the canvas: addressing and snapping, selecting,
 // moving, placing blocks, drawing, reconnecting and stretching wires, and
 // Escape in each state.
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <QStatusBar>
-#include <QWheelEvent>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include "app/refusals.h"
 #include "canvastesting.h"
@@ -337,10 +341,14 @@ TEST_F(CanvasMouse, DoubleClicksAskForACompileOrRenameTheBlock) {
     DoubleClick(At(130, 120));
     EXPECT_EQ(messages.recorder.Last().text, "Cannot show constant adjustment box until model is compiled.");
     EXPECT_EQ(constant.X(), 100);
-    window->askText = [](const QString& caption, const QString&) -> std::optional<QString> {
-        EXPECT_EQ(caption, "User String");
-        return QString("Plant");
-    };
+    // The rename dialog is modal: answer it from inside its own event loop.
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr) << "no rename dialog was shown";
+        EXPECT_EQ(dialog->windowTitle(), "User String");
+        dialog->findChild<QLineEdit*>("EValue")->setText("Plant");
+        dialog->accept();
+    });
     const KRect label = a.LabelRect();
     DoubleClick(At(label.left + 2, label.top + 2));
     EXPECT_EQ(a.userString, "Plant");
