@@ -207,6 +207,7 @@ bool KBenchTop::EvaluatePlan(double t) {
         context.solver = solver_.get();
     }
     context.time = t;
+    context.memory = plan.Memory();
     const KKernelRecord* records = plan.Records();
     KLibraryClass* const* gated = plan.GatedObjects();
 
@@ -217,11 +218,18 @@ bool KBenchTop::EvaluatePlan(double t) {
         try {
             for (; i < opCount; ++i, j = 0) {
                 const KEvaluationPlan::Op& op = ops[i];
-                if (op.run != nullptr) {
+                if (op.gate == nullptr) {
+                    if (op.run != nullptr) {
+                        op.run(context, records + op.first, op.count);
+                    } else {
+                        op.object->Compute(t);
+                    }
+                } else if (!*op.gate) {
+                    continue;
+                } else if (op.run != nullptr) {
+                    context.tSample = *op.period;
                     op.run(context, records + op.first, op.count);
-                } else if (op.gate == nullptr) {
-                    op.object->Compute(t);
-                } else if (*op.gate) {
+                } else {
                     KLibraryClass* const* group = gated + op.first;
                     for (; j < op.count; ++j) {
                         // Groups are long and their objects scattered in
