@@ -71,6 +71,14 @@ void RunPidKernel(const KKernelContext& context, const KKernelRecord* records,
     }
 }
 
+// Records: a input, state the stored value's offset.
+void RunDelayKernel(const KKernelContext& context, const KKernelRecord* records,
+                    std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        context.memory[records[i].state] = context.values[records[i].a];
+    }
+}
+
 }  // namespace
 
 KLibraryDSimpleSISO::KLibraryDSimpleSISO(KBenchTop& benchTop, KBlock& block,
@@ -81,16 +89,24 @@ KLibraryDSimpleSISO::KLibraryDSimpleSISO(KBenchTop& benchTop, KBlock& block,
 
 KLibraryDDelay::KLibraryDDelay(KBenchTop& benchTop, KBlock& block)
     : KLibraryDigitalClass(benchTop, block), in_(In("Input")), out_(SampledOut("Output")) {
-    stored_ = *out_;
+    *stored_ = *out_;
 }
 
 void KLibraryDDelay::Compute(double) {
-    if (IsSampling()) stored_ = *in_;
+    if (IsSampling()) *stored_ = *in_;
 }
 
 void KLibraryDDelay::ZeroStoredOutputs() {
-    stored_ = 0.0;
+    *stored_ = 0.0;
     *out_ = 0.0;
+}
+
+bool KLibraryDDelay::DescribeGatedKernel(KKernel& kernel) {
+    kernel.run = &RunDelayKernel;
+    kernel.record.a = SlotIndex(in_);
+    kernel.memory = &stored_;
+    kernel.memorySize = 1;
+    return true;
 }
 
 KLibraryDSampleHold::KLibraryDSampleHold(KBenchTop& benchTop, KBlock& block)

@@ -26,14 +26,16 @@ protected:
 class KLibraryDDelay final : public KLibraryDigitalClass {
 public:
     KLibraryDDelay(KBenchTop& benchTop, KBlock& block);
-    void SampleOutput() override { *out_ = stored_; }
+    void SampleOutput() override { *out_ = *stored_; }
     void Compute(double time) override;
     void ZeroStoredOutputs() override;
+    bool DescribeGatedKernel(KKernel& kernel) override;
 
 private:
     const double* in_;
     double* out_;
-    double stored_ = 0.0;
+    double ownStored_ = 0.0;
+    double* stored_ = &ownStored_;
 };
 
 // Output = Input at each sample.

@@ -76,7 +76,8 @@ void ReadStatesInPlace(KKernel& kernel, const std::vector<int>& stateOf, std::ui
 void AddGatedGroups(const std::vector<std::size_t>& members, const std::vector<Placed>& placed,
                     const std::vector<KLibraryClass*>& compute,
                     std::vector<KEvaluationPlan::Op>& ops, std::vector<KLibraryClass*>& gated,
-                    std::vector<KKernelRecord>& records, MemoryBuilder& memory) {
+                    std::vector<KKernelRecord>& records,
+                    std::vector<KLibraryClass*>& recordObjects, MemoryBuilder& memory) {
     // One group per flag, flags in order of first appearance: first a batch
     // per kind of gated kernel, then the other objects in compile order.
     std::vector<const bool*> gates;
@@ -108,6 +109,8 @@ void AddGatedGroups(const std::vector<std::size_t>& members, const std::vector<P
                 KKernelRecord record = p.kernel.record;
                 record.state = memory.Add(p.kernel);
                 records.push_back(record);
+                recordObjects.resize(records.size(), nullptr);
+                recordObjects.back() = compute[k];
             }
             op.count = static_cast<std::uint32_t>(records.size()) - op.first;
             ops.push_back(op);
@@ -130,6 +133,7 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
     ops_.clear();
     records_.clear();
     gated_.clear();
+    recordObjects_.clear();
     levelCount_ = 0;
     denseBatches_ = 0;
     objectStateReads_.clear();
@@ -246,7 +250,7 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
             op.object = compute[k];
             ops_.push_back(op);
         }
-        AddGatedGroups(members, placed, compute, ops_, gated_, records_, memory);
+        AddGatedGroups(members, placed, compute, ops_, gated_, records_, recordObjects_, memory);
     }
     // The objects' memories move into the plan (from a previous plan's array,
     // which lives until here).

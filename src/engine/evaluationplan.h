@@ -63,6 +63,9 @@ public:
     const std::vector<Op>& Ops() const { return ops_; }
     const KKernelRecord* Records() const { return records_.data(); }
     KLibraryClass* const* GatedObjects() const { return gated_.data(); }
+    // The object of each record of a gated kernel batch (nullptr for the
+    // records of other kernels), for reporting a run error.
+    KLibraryClass* const* RecordObjects() const { return recordObjects_.data(); }
     // The internal memories of gated kernels.
     double* Memory() const { return memory_.get(); }
     // Gated kernel records, for tests and benchmarks.
@@ -84,6 +87,7 @@ private:
     std::vector<Op> ops_;
     std::vector<KKernelRecord> records_;
     std::vector<KLibraryClass*> gated_;
+    std::vector<KLibraryClass*> recordObjects_;
     std::unique_ptr<double[]> memory_;
     std::size_t gatedKernels_ = 0;
     int levelCount_ = 0;

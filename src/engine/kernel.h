@@ -47,6 +47,9 @@ struct KKernelContext {
     // sample is running.
     double* memory = nullptr;
     double tSample = 0.0;
+    // A gated runner that throws a run error first stores here the index,
+    // within the records it was given, of the record that failed.
+    std::uint32_t* failed = nullptr;
 };
 
 using KKernelRunner = void (*)(const KKernelContext& context, const KKernelRecord* records,

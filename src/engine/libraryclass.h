@@ -72,7 +72,8 @@ public:
     // Describes a gated object as a kernel that runs only while its gate's
     // flag is set, its internal memory moved into the plan (see
     // KKernel::memory). The runner must compute exactly what Compute computes
-    // while the flag is set, and must not throw.
+    // while the flag is set; it may throw a run error as Compute would, after
+    // storing the failing record's index (KKernelContext::failed).
     virtual bool DescribeGatedKernel(KKernel& /*kernel*/) { return false; }
     // Compiles the block's program once every object exists; false after the
     // error has been shown. Blocks without a program have nothing to do.
