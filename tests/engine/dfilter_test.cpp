@@ -189,7 +189,10 @@ TEST(DigitalFilters, BatchedDesignedFiltersAgreeWithThePlainOrderToTheBit) {
         KTestModel::Set(fast, "TSample", 1e-3);
         KBlock& slow = model.Add("KDctl", "slow");
         KTestModel::Set(slow, "TSample", 3e-3);
+        KBlock& phase = model.Add("KInt");  // 40 t
+        KTestModel::Set(phase, "Input", 40.0);
         KBlock& source = model.Add("KSin");
+        model.Wire(phase, "Output", source, "Input");
         std::vector<KBlock*> blocks;
         for (KBlock* controller : {&fast, &slow}) {
             for (const auto& design : designs) {
