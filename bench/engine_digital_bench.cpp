@@ -223,6 +223,7 @@ void Engine(benchmark::State& state) {
         const KEvaluationPlan& plan = model.benchTop->Plan();
         state.counters["ops"] = static_cast<double>(plan.Ops().size());
         state.counters["levels"] = plan.LevelCount();
+        state.counters["gated_kernels"] = static_cast<double>(plan.GatedKernelCount());
         state.ResumeTiming();
         const Stopwatch watch;
         const bool ok = model.benchTop->Solver()->RunUntil(kModelSeconds - kStep / 2);

@@ -207,6 +207,9 @@ bool KBenchTop::EvaluatePlan(double t) {
         context.solver = solver_.get();
     }
     context.time = t;
+    context.memory = plan.Memory();
+    std::uint32_t failed = 0;
+    context.failed = &failed;
     const KKernelRecord* records = plan.Records();
     KLibraryClass* const* gated = plan.GatedObjects();
 
@@ -217,11 +220,18 @@ bool KBenchTop::EvaluatePlan(double t) {
         try {
             for (; i < opCount; ++i, j = 0) {
                 const KEvaluationPlan::Op& op = ops[i];
-                if (op.run != nullptr) {
-                    op.run(context, records + op.first, op.count);
-                } else if (op.gate == nullptr) {
-                    op.object->Compute(t);
-                } else if (*op.gate) {
+                if (op.gate == nullptr) {
+                    if (op.run != nullptr) {
+                        op.run(context, records + op.first, op.count);
+                    } else {
+                        op.object->Compute(t);
+                    }
+                } else if (!*op.gate) {
+                    continue;
+                } else if (op.run != nullptr) {
+                    context.tSample = *op.period;
+                    op.run(context, records + op.first + j, op.count - j);
+                } else {
                     KLibraryClass* const* group = gated + op.first;
                     for (; j < op.count; ++j) {
                         // Groups are long and their objects scattered in
@@ -235,10 +245,14 @@ bool KBenchTop::EvaluatePlan(double t) {
             }
             return !stopRequested;
         } catch (const KRunError& error) {
-            // Kernels never throw; only an object's Compute can get here.
+            // Ungated kernels never throw; a gated kernel batch names its
+            // failing record and resumes after it, like a group.
             const KEvaluationPlan::Op& op = ops[i];
-            KLibraryClass& failed = op.gate != nullptr ? *gated[op.first + j] : *op.object;
-            if (!ReportRunError(failed, error.what(), stopRequested)) return false;
+            if (op.gate != nullptr && op.run != nullptr) j += failed;
+            KLibraryClass& object = op.gate == nullptr  ? *op.object
+                                    : op.run != nullptr ? *plan.RecordObjects()[op.first + j]
+                                                        : *gated[op.first + j];
+            if (!ReportRunError(object, error.what(), stopRequested)) return false;
             if (op.gate != nullptr) {
                 ++j;
             } else {

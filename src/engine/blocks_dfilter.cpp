@@ -1,6 +1,8 @@
 #include "engine/blocks_dfilter.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "engine/runerror.h"
@@ -122,35 +124,38 @@ KLibraryDFilter<N>::KLibraryDFilter(KBenchTop& benchTop, KBlock& block)
     : KLibraryDigitalClass(benchTop, block), in_(this->In("Input")), out_(this->Out("Output")) {}
 
 template <int N>
-void KLibraryDFilter<N>::Step() {
+double KLibraryDFilter<N>::Step(double input, double* memory) {
+    const double* a = memory + kA;
+    const double* b = memory + kB;
+    double* u = memory + kU;
+    double* y = memory + kY;
     for (std::size_t i = N; i > 0; --i) {
-        u_[i] = u_[i - 1];
-        y_[i] = y_[i - 1];
+        u[i] = u[i - 1];
+        y[i] = y[i - 1];
     }
-    u_[0] = *in_;
-    if (b_[0] == 0) {
+    u[0] = input;
+    if (b[0] == 0) {
         throw KRunError(
             "the filter's leading denominator coefficient is 0, so its output "
             "cannot be computed");
     }
     double sum = 0.0;
-    for (std::size_t i = 0; i <= N; ++i) sum += a_[i] * u_[i];
-    for (std::size_t i = 1; i <= N; ++i) sum -= b_[i] * y_[i];
+    for (std::size_t i = 0; i <= N; ++i) sum += a[i] * u[i];
+    for (std::size_t i = 1; i <= N; ++i) sum -= b[i] * y[i];
     // Designed filters have b[0] = 1, and x / 1 is x: skip the division.
-    const double y = b_[0] == 1 ? sum : sum / b_[0];
-    if (!std::isfinite(y) && std::isfinite(u_[0])) {
+    const double out = b[0] == 1 ? sum : sum / b[0];
+    if (!std::isfinite(out) && std::isfinite(u[0])) {
         throw KRunError(
             "the filter's output is no longer a finite number; its coefficients "
             "make it unstable");
     }
-    y_[0] = y;
-    *out_ = y;
+    y[0] = out;
+    return out;
 }
 
 template <int N>
 void KLibraryDFilter<N>::ZeroStoredOutputs() {
-    u_.fill(0.0);
-    y_.fill(0.0);
+    std::fill(memory_ + kU, memory_ + kParameters, 0.0);
     *out_ = 0.0;
 }
 
@@ -169,14 +174,77 @@ KLibraryZFilter<N>::KLibraryZFilter(KBenchTop& benchTop, KBlock& block)
 template <int N>
 void KLibraryZFilter<N>::Compute(double) {
     if (!this->IsSampling()) return;
+    double* memory = this->memory_;
     for (std::size_t i = 0; i <= N; ++i) {
-        this->a_[i] = *an_[i];
-        this->b_[i] = *bn_[i];
+        memory[KLibraryDFilter<N>::kA + i] = *an_[i];
+        memory[KLibraryDFilter<N>::kB + i] = *bn_[i];
     }
     this->Step();
 }
 
 // --- Designed filters ------------------------------------------------------------------
+
+namespace {
+
+// One sample of a designed filter over its memory, shared by the object and
+// its kernel so both compute the same operations.
+template <KDFilterDesign D>
+struct Designed {
+    static constexpr int kOrder = DesignOrder(D);
+    using Filter = KLibraryDFilter<kOrder>;
+    static constexpr std::size_t kParameters = Filter::kParameters;
+    static constexpr int kCount = D == KDFilterDesign::Lpf1       ? 1
+                                  : D == KDFilterDesign::BiQuad ? 4
+                                                                : 2;
+
+    static void Design(double t, double* memory) {
+        std::array<double, 4> stored{};
+        std::copy(memory + kParameters, memory + kParameters + 4, stored.begin());
+        const KDFilterCoefficients c = DesignDigitalFilter(D, stored, t);
+        for (std::size_t i = 0; i <= kOrder; ++i) {
+            memory[Filter::kA + i] = c.a[i];
+            memory[Filter::kB + i] = c.b[i];
+        }
+    }
+
+    // Recomputes the coefficients when a parameter's magnitude changed, then
+    // steps the difference equation.
+    static double Sample(double input, const std::array<double, 4>& values, double t,
+                         double* memory) {
+        bool changed = false;
+        for (std::size_t k = 0; k < kCount; ++k) {
+            const double value = std::fabs(values[k]);
+            if (value != memory[kParameters + k]) {
+                memory[kParameters + k] = value;
+                changed = true;
+            }
+        }
+        if (changed) Design(t, memory);
+        return Filter::Step(input, memory);
+    }
+
+    // Records: a input, b to e the parameters in node order, out, state the
+    // memory's offset. A failing filter names itself through context.failed.
+    static void Run(const KKernelContext& context, const KKernelRecord* records,
+                    std::size_t count) {
+        double* v = context.values;
+        for (std::size_t i = 0; i < count; ++i) {
+            const KKernelRecord& r = records[i];
+            const std::array<double, 4> values{v[r.b], kCount > 1 ? v[r.c] : 0.0,
+                                               kCount > 2 ? v[r.d] : 0.0,
+                                               kCount > 3 ? v[r.e] : 0.0};
+            try {
+                v[r.out] = Sample(v[r.a], values, context.tSample, context.memory + r.state);
+            } catch (const KRunError&) {
+                *context.failed = static_cast<std::uint32_t>(i);
+                throw;
+            }
+        }
+    }
+};
+
+}  // namespace
+
 
 template <KDFilterDesign D>
 KLibraryDDesigned<D>::KLibraryDDesigned(KBenchTop& benchTop, KBlock& block)
@@ -186,34 +254,39 @@ KLibraryDDesigned<D>::KLibraryDDesigned(KBenchTop& benchTop, KBlock& block)
     for (int i = 0; i < parameterCount_; ++i) {
         const auto k = static_cast<std::size_t>(i);
         nodes_[k] = this->In(nodes.names[k]);
-        stored_[k] = std::fabs(*nodes_[k]);
+        this->memory_[Designed<D>::kParameters + k] = std::fabs(*nodes_[k]);
     }
     UpdateCoefficients();
 }
 
 template <KDFilterDesign D>
 void KLibraryDDesigned<D>::UpdateCoefficients() {
-    const KDFilterCoefficients c = DesignDigitalFilter(D, stored_, this->TSample());
-    for (std::size_t i = 0; i <= DesignOrder(D); ++i) {
-        this->a_[i] = c.a[i];
-        this->b_[i] = c.b[i];
-    }
+    Designed<D>::Design(this->TSample(), this->memory_);
 }
 
 template <KDFilterDesign D>
 void KLibraryDDesigned<D>::Compute(double) {
     if (!this->IsSampling()) return;
-    bool changed = false;
+    std::array<double, 4> values{};
     for (int i = 0; i < parameterCount_; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        const double value = std::fabs(*nodes_[k]);
-        if (value != stored_[k]) {
-            stored_[k] = value;
-            changed = true;
-        }
+        values[static_cast<std::size_t>(i)] = *nodes_[static_cast<std::size_t>(i)];
     }
-    if (changed) UpdateCoefficients();
-    this->Step();
+    *this->out_ = Designed<D>::Sample(*this->in_, values, this->TSample(), this->memory_);
+}
+
+template <KDFilterDesign D>
+bool KLibraryDDesigned<D>::DescribeGatedKernel(KKernel& kernel) {
+    kernel.run = &Designed<D>::Run;
+    kernel.record.a = this->SlotIndex(this->in_);
+    std::uint32_t* parameters[4] = {&kernel.record.b, &kernel.record.c, &kernel.record.d,
+                                    &kernel.record.e};
+    for (int i = 0; i < parameterCount_; ++i) {
+        *parameters[i] = this->SlotIndex(nodes_[static_cast<std::size_t>(i)]);
+    }
+    kernel.record.out = this->SlotIndex(this->out_);
+    kernel.memory = &this->memory_;
+    kernel.memorySize = static_cast<std::uint32_t>(this->ownMemory_.size());
+    return true;
 }
 
 template class KLibraryZFilter<1>;

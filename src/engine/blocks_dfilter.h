@@ -12,40 +12,56 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 #include "engine/digitalblock.h"
 
 namespace korvel {
 
-// The difference equation of order N. Histories and coefficients are sized
-// to the order, so a filter is small and its loops unroll.
+// The difference equation of order N. Its memory holds, in this order, the
+// numerator a, the denominator b, the input history u and the output history
+// y (N + 1 each), then four design parameters for the designed filters, so
+// a filter is small, its loops unroll, and the plan can keep the memories of
+// many filters side by side (see DescribeGatedKernel).
 template <int N>
 class KLibraryDFilter : public KLibraryDigitalClass {
 public:
     static_assert(N >= 1 && N <= 6);
     using Coefficients = std::array<double, N + 1>;
+    static constexpr std::size_t kA = 0;
+    static constexpr std::size_t kB = N + 1;
+    static constexpr std::size_t kU = 2 * (N + 1);
+    static constexpr std::size_t kY = 3 * (N + 1);
+    static constexpr std::size_t kParameters = 4 * (N + 1);
+    static constexpr std::size_t kMemorySize = kParameters + 4;
 
     // Clears both histories and the output.
     void ZeroStoredOutputs() override;
 
     // Coefficients, highest power of z first (for tests and displays).
-    const Coefficients& Numerator() const { return a_; }
-    const Coefficients& Denominator() const { return b_; }
+    Coefficients Numerator() const { return Copy(kA); }
+    Coefficients Denominator() const { return Copy(kB); }
+
+    // Shifts the histories of `memory`, takes the input and returns the new
+    // output; throws a run error when the output cannot be computed.
+    static double Step(double input, double* memory);
 
 protected:
     KLibraryDFilter(KBenchTop& benchTop, KBlock& block);
-    // Shifts the histories, takes the input and writes the new output.
-    void Step();
+    void Step() { *out_ = Step(*in_, memory_); }
 
-    Coefficients a_{};
-    Coefficients b_{};
-
-private:
-    Coefficients u_{};
-    Coefficients y_{};
     const double* in_;
     double* out_;
+    std::array<double, kMemorySize> ownMemory_{};
+    double* memory_ = ownMemory_.data();
+
+private:
+    Coefficients Copy(std::size_t at) const {
+        Coefficients c;
+        for (std::size_t i = 0; i <= N; ++i) c[i] = memory_[at + i];
+        return c;
+    }
 };
 
 // (An z^n + ... + A0) / (Bn z^n + ... + B0), coefficients read at every
@@ -94,11 +110,11 @@ public:
     KLibraryDDesigned(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
     void UpdateCoefficients() override;
+    bool DescribeGatedKernel(KKernel& kernel) override;
 
 private:
     int parameterCount_ = 0;
     std::array<const double*, 4> nodes_{};
-    std::array<double, 4> stored_{};
 };
 
 using KLibraryDLpf1 = KLibraryDDesigned<KDFilterDesign::Lpf1>;

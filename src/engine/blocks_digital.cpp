@@ -38,6 +38,47 @@ double LimitPiOutput(double y, double ki, double kp, double saturation, double w
     return Limit(y, -saturation, saturation);
 }
 
+// The digital PI/PID law at one sample, shared by the object and its kernel
+// so both compute the same operations. memory[0] is the integral and
+// memory[1] the previous error (used with a derivative term only).
+template <bool kDerivative>
+double PidLaw(double e, double t, double kp, double ki, double kd, double saturation,
+              double windup, double* memory) {
+    double& integral = memory[0];
+    integral = integral + ki * e * t;
+    double y;
+    if constexpr (kDerivative) {
+        y = kp * (e + integral + kd * (e - memory[1]) / t);
+        memory[1] = e;
+    } else {
+        y = kp * (e + integral);
+    }
+    const double windupLimit = saturation * windup;
+    return LimitPiOutput(y, ki, kp, saturation, windupLimit, -e, integral);
+}
+
+// Records: a input, b KP, c KI, d KD, e Saturation, f Wind-up, out, state
+// the memory's offset.
+template <bool kDerivative>
+void RunPidKernel(const KKernelContext& context, const KKernelRecord* records,
+                  std::size_t count) {
+    double* v = context.values;
+    const double t = context.tSample;
+    for (std::size_t i = 0; i < count; ++i) {
+        const KKernelRecord& r = records[i];
+        v[r.out] = PidLaw<kDerivative>(v[r.a], t, v[r.b], v[r.c], kDerivative ? v[r.d] : 0.0,
+                                       v[r.e], v[r.f], context.memory + r.state);
+    }
+}
+
+// Records: a input, state the stored value's offset.
+void RunDelayKernel(const KKernelContext& context, const KKernelRecord* records,
+                    std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        context.memory[records[i].state] = context.values[records[i].a];
+    }
+}
+
 }  // namespace
 
 KLibraryDSimpleSISO::KLibraryDSimpleSISO(KBenchTop& benchTop, KBlock& block,
@@ -48,16 +89,24 @@ KLibraryDSimpleSISO::KLibraryDSimpleSISO(KBenchTop& benchTop, KBlock& block,
 
 KLibraryDDelay::KLibraryDDelay(KBenchTop& benchTop, KBlock& block)
     : KLibraryDigitalClass(benchTop, block), in_(In("Input")), out_(SampledOut("Output")) {
-    stored_ = *out_;
+    *stored_ = *out_;
 }
 
 void KLibraryDDelay::Compute(double) {
-    if (IsSampling()) stored_ = *in_;
+    if (IsSampling()) *stored_ = *in_;
 }
 
 void KLibraryDDelay::ZeroStoredOutputs() {
-    stored_ = 0.0;
+    *stored_ = 0.0;
     *out_ = 0.0;
+}
+
+bool KLibraryDDelay::DescribeGatedKernel(KKernel& kernel) {
+    kernel.run = &RunDelayKernel;
+    kernel.record.a = SlotIndex(in_);
+    kernel.memory = &stored_;
+    kernel.memorySize = 1;
+    return true;
 }
 
 KLibraryDSampleHold::KLibraryDSampleHold(KBenchTop& benchTop, KBlock& block)
@@ -183,27 +232,31 @@ KLibraryDPid::KLibraryDPid(KBenchTop& benchTop, KBlock& block)
 
 void KLibraryDPid::Compute(double) {
     if (!IsSampling()) return;
-    const double e = *in_;
-    const double t = TSample();
-    const double kp = *kp_;
-    const double ki = *ki_;
-    integral_ = integral_ + ki * e * t;
-    double y;
     if (kd_ != nullptr) {
-        y = kp * (e + integral_ + *kd_ * (e - previousError_) / t);
-        previousError_ = e;
+        *out_ = PidLaw<true>(*in_, TSample(), *kp_, *ki_, *kd_, *saturation_, *windup_, memory_);
     } else {
-        y = kp * (e + integral_);
+        *out_ = PidLaw<false>(*in_, TSample(), *kp_, *ki_, 0.0, *saturation_, *windup_, memory_);
     }
-    const double saturation = *saturation_;
-    const double windupLimit = saturation * *windup_;
-    *out_ = LimitPiOutput(y, ki, kp, saturation, windupLimit, -e, integral_);
 }
 
 void KLibraryDPid::ZeroStoredOutputs() {
-    integral_ = 0.0;
-    previousError_ = 0.0;
+    memory_[0] = 0.0;
+    memory_[1] = 0.0;
     *out_ = 0.0;
+}
+
+bool KLibraryDPid::DescribeGatedKernel(KKernel& kernel) {
+    kernel.run = kd_ != nullptr ? &RunPidKernel<true> : &RunPidKernel<false>;
+    kernel.record.a = SlotIndex(in_);
+    kernel.record.b = SlotIndex(kp_);
+    kernel.record.c = SlotIndex(ki_);
+    kernel.record.d = kd_ != nullptr ? SlotIndex(kd_) : 0;
+    kernel.record.e = SlotIndex(saturation_);
+    kernel.record.f = SlotIndex(windup_);
+    kernel.record.out = SlotIndex(out_);
+    kernel.memory = &memory_;
+    kernel.memorySize = static_cast<std::uint32_t>(ownMemory_.size());
+    return true;
 }
 
 KLibraryDPid2::KLibraryDPid2(KBenchTop& benchTop, KBlock& block)

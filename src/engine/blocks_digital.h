@@ -7,6 +7,7 @@
 // controller's TSample.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "engine/digitalblock.h"
@@ -25,14 +26,16 @@ protected:
 class KLibraryDDelay final : public KLibraryDigitalClass {
 public:
     KLibraryDDelay(KBenchTop& benchTop, KBlock& block);
-    void SampleOutput() override { *out_ = stored_; }
+    void SampleOutput() override { *out_ = *stored_; }
     void Compute(double time) override;
     void ZeroStoredOutputs() override;
+    bool DescribeGatedKernel(KKernel& kernel) override;
 
 private:
     const double* in_;
     double* out_;
-    double stored_ = 0.0;
+    double ownStored_ = 0.0;
+    double* stored_ = &ownStored_;
 };
 
 // Output = Input at each sample.
@@ -140,6 +143,7 @@ public:
     KLibraryDPid(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
     void ZeroStoredOutputs() override;
+    bool DescribeGatedKernel(KKernel& kernel) override;
 
 private:
     double* out_;
@@ -148,8 +152,9 @@ private:
     const double* kd_;  // nullptr for "KDPi"
     const double* saturation_;
     const double* windup_;
-    double integral_ = 0.0;
-    double previousError_ = 0.0;
+    // The integral and the previous error, here until a plan takes them.
+    std::array<double, 2> ownMemory_{};
+    double* memory_ = ownMemory_.data();
 };
 
 // The parallel-form PID, y = KP e + I + KD de/T, with an integral limit, an

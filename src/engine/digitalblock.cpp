@@ -116,7 +116,7 @@ KLibraryDigitalClass::KLibraryDigitalClass(KBenchTop& benchTop, KBlock& block,
 
 KGate KLibraryDigitalClass::Gate() const {
     if (controller_ == nullptr) return {};
-    return {controller_->SamplingFlag(), controller_};
+    return {controller_->SamplingFlag(), controller_, controller_->TSamplePointer()};
 }
 
 double* KLibraryDigitalClass::SampledOut(std::string_view node) {

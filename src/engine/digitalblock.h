@@ -30,7 +30,12 @@
 //   - override UpdateCoefficients when coefficients depend on TSample (the
 //     controller calls it whenever TSample changes; call it yourself at the
 //     end of the constructor for the first period);
-//   - override ZeroStoredOutputs to clear histories and outputs.
+//   - override ZeroStoredOutputs to clear histories and outputs;
+//   - optionally, for speed, override DescribeGatedKernel: keep the internal
+//     memory behind a pointer the plan may move (KKernel::memory) and give a
+//     runner that computes what Compute computes, through one function both
+//     share. The plan then runs each controller's blocks of one kind as one
+//     loop over plain arrays at its samples.
 #pragma once
 
 #include <cstdint>
@@ -70,6 +75,7 @@ public:
     bool IsSampling() const { return sampling_; }
     const bool* SamplingFlag() const { return &sampling_; }
     double TSample() const { return tSample_; }
+    const double* TSamplePointer() const { return &tSample_; }
     double NextSampleTime() const { return next_; }
 
     // Called by a digital block's constructor.

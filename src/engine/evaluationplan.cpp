@@ -16,6 +16,23 @@ struct Placed {
     bool isKernel = false;
     KKernel kernel;
     const bool* gate = nullptr;
+    const double* period = nullptr;
+    bool gatedKernel = false;
+};
+
+// The gated kernels' memories while a plan is built: copied from where each
+// object keeps them now, pointed at once the array is final.
+struct MemoryBuilder {
+    std::vector<double> values;
+    std::vector<std::pair<double**, std::size_t>> owners;
+
+    std::int32_t Add(const KKernel& kernel) {
+        const std::size_t offset = values.size();
+        const double* current = *kernel.memory;
+        values.insert(values.end(), current, current + kernel.memorySize);
+        owners.emplace_back(kernel.memory, offset);
+        return static_cast<std::int32_t>(offset);
+    }
 };
 
 // Whether every used field of the batch steps by one from the first record.
@@ -58,9 +75,11 @@ void ReadStatesInPlace(KKernel& kernel, const std::vector<int>& stateOf, std::ui
 
 void AddGatedGroups(const std::vector<std::size_t>& members, const std::vector<Placed>& placed,
                     const std::vector<KLibraryClass*>& compute,
-                    std::vector<KEvaluationPlan::Op>& ops, std::vector<KLibraryClass*>& gated) {
-    // One group per flag, flags in order of first appearance, compile order
-    // inside each group.
+                    std::vector<KEvaluationPlan::Op>& ops, std::vector<KLibraryClass*>& gated,
+                    std::vector<KKernelRecord>& records,
+                    std::vector<KLibraryClass*>& recordObjects, MemoryBuilder& memory) {
+    // One group per flag, flags in order of first appearance: first a batch
+    // per kind of gated kernel, then the other objects in compile order.
     std::vector<const bool*> gates;
     for (std::size_t k : members) {
         const bool* gate = placed[k].gate;
@@ -68,15 +87,42 @@ void AddGatedGroups(const std::vector<std::size_t>& members, const std::vector<P
             gates.push_back(gate);
         }
     }
+    std::vector<KKernelRunner> runners;
     for (const bool* gate : gates) {
+        runners.clear();
+        for (std::size_t k : members) {
+            const Placed& p = placed[k];
+            if (p.gate == gate && p.gatedKernel &&
+                std::find(runners.begin(), runners.end(), p.kernel.run) == runners.end()) {
+                runners.push_back(p.kernel.run);
+            }
+        }
+        for (KKernelRunner run : runners) {
+            KEvaluationPlan::Op op;
+            op.run = run;
+            op.gate = gate;
+            op.first = static_cast<std::uint32_t>(records.size());
+            for (std::size_t k : members) {
+                const Placed& p = placed[k];
+                if (p.gate != gate || !p.gatedKernel || p.kernel.run != run) continue;
+                op.period = p.period;
+                KKernelRecord record = p.kernel.record;
+                record.state = memory.Add(p.kernel);
+                records.push_back(record);
+                recordObjects.resize(records.size(), nullptr);
+                recordObjects.back() = compute[k];
+            }
+            op.count = static_cast<std::uint32_t>(records.size()) - op.first;
+            ops.push_back(op);
+        }
         KEvaluationPlan::Op op;
         op.gate = gate;
         op.first = static_cast<std::uint32_t>(gated.size());
         for (std::size_t k : members) {
-            if (placed[k].gate == gate) gated.push_back(compute[k]);
+            if (placed[k].gate == gate && !placed[k].gatedKernel) gated.push_back(compute[k]);
         }
         op.count = static_cast<std::uint32_t>(gated.size()) - op.first;
-        ops.push_back(op);
+        if (op.count > 0) ops.push_back(op);
     }
 }
 
@@ -87,6 +133,7 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
     ops_.clear();
     records_.clear();
     gated_.clear();
+    recordObjects_.clear();
     levelCount_ = 0;
     denseBatches_ = 0;
     objectStateReads_.clear();
@@ -121,7 +168,9 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
             const auto owner = objectLevel.find(gate.owner);
             if (gate.flag != nullptr && owner != objectLevel.end()) {
                 p.gate = gate.flag;
+                p.period = gate.period;
                 gateLevel = owner->second + 1;
+                p.gatedKernel = gate.period != nullptr && compute[k]->DescribeGatedKernel(p.kernel);
             }
         }
         if (p.isKernel && !fullRefresh_) {
@@ -164,6 +213,7 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
         byLevel[static_cast<std::size_t>(placed[k].level)].push_back(k);
     }
 
+    MemoryBuilder memory;
     std::vector<KKernelRunner> runners;
     for (const std::vector<std::size_t>& members : byLevel) {
         // One batch per kind, kinds in order of first appearance.
@@ -200,10 +250,16 @@ void KEvaluationPlan::Build(const std::vector<KLibraryClass*>& compute, const KB
             op.object = compute[k];
             ops_.push_back(op);
         }
-        AddGatedGroups(members, placed, compute, ops_, gated_);
+        AddGatedGroups(members, placed, compute, ops_, gated_, records_, recordObjects_, memory);
     }
+    // The objects' memories move into the plan (from a previous plan's array,
+    // which lives until here).
+    gatedKernels_ = memory.owners.size();
+    memory_ = std::make_unique<double[]>(std::max<std::size_t>(memory.values.size(), 1));
+    std::copy(memory.values.begin(), memory.values.end(), memory_.get());
+    for (const auto& [owner, offset] : memory.owners) *owner = memory_.get() + offset;
     assert(std::all_of(ops_.begin(), ops_.end(), [](const Op& op) {
-        return int(op.object != nullptr) + int(op.run != nullptr) + int(op.gate != nullptr) == 1;
+        return int(op.object != nullptr) + int(op.run != nullptr || op.gate != nullptr) == 1;
     }));
 }
 

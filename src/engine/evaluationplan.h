@@ -17,6 +17,12 @@
 // reads what another writes, so the values are bit-identical to the plain
 // compile order.
 //
+// Gated objects that describe themselves as gated kernels (digital blocks,
+// see KLibraryClass::DescribeGatedKernel) run per gate and kind as one loop
+// over records, their internal memories side by side in one array the plan
+// owns; the other gated objects of the group are called one by one. Members
+// of one group share a level, so they read nothing another writes.
+//
 // After a run-time error the plan may have computed outputs of kernels that
 // the compile order would have left for later in that evaluation; a failed
 // evaluation's outputs mean nothing either way (the solver discards the step).
@@ -24,6 +30,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -37,14 +44,17 @@ class KLibraryClass;
 class KEvaluationPlan {
 public:
     // One step of the plan: a batch of kernel records (run set; first and
-    // count index Records), one object's Compute (object set), or a group of
-    // gated objects (gate set; first and count index GatedObjects).
+    // count index Records), one object's Compute (object set), a group of
+    // gated objects (gate set; first and count index GatedObjects), or a
+    // batch of gated kernel records (run and gate set; period is the
+    // controller's sample period).
     struct Op {
         KKernelRunner run = nullptr;
         std::uint32_t first = 0;
         std::uint32_t count = 0;
         KLibraryClass* object = nullptr;
         const bool* gate = nullptr;
+        const double* period = nullptr;
     };
 
     void Build(const std::vector<KLibraryClass*>& compute, const KBenchTop& benchTop,
@@ -53,6 +63,13 @@ public:
     const std::vector<Op>& Ops() const { return ops_; }
     const KKernelRecord* Records() const { return records_.data(); }
     KLibraryClass* const* GatedObjects() const { return gated_.data(); }
+    // The object of each record of a gated kernel batch (nullptr for the
+    // records of other kernels), for reporting a run error.
+    KLibraryClass* const* RecordObjects() const { return recordObjects_.data(); }
+    // The internal memories of gated kernels.
+    double* Memory() const { return memory_.get(); }
+    // Gated kernel records, for tests and benchmarks.
+    std::size_t GatedKernelCount() const { return gatedKernels_; }
     int LevelCount() const { return levelCount_; }
     std::size_t KernelObjectCount() const { return records_.size(); }
     // Batches that run as plain loops over consecutive slots.
@@ -70,6 +87,9 @@ private:
     std::vector<Op> ops_;
     std::vector<KKernelRecord> records_;
     std::vector<KLibraryClass*> gated_;
+    std::vector<KLibraryClass*> recordObjects_;
+    std::unique_ptr<double[]> memory_;
+    std::size_t gatedKernels_ = 0;
     int levelCount_ = 0;
     int denseBatches_ = 0;
     bool fullRefresh_ = true;

@@ -42,6 +42,14 @@ struct KKernelContext {
     double* derivatives = nullptr;   // the solver's derivatives
     KSolver* solver = nullptr;       // for resets
     double time = 0.0;
+    // Gated kernels (digital blocks): the plan's array of internal memories,
+    // each record's at `state`, and the period of the controller whose
+    // sample is running.
+    double* memory = nullptr;
+    double tSample = 0.0;
+    // A gated runner that throws a run error first stores here the index,
+    // within the records it was given, of the record that failed.
+    std::uint32_t* failed = nullptr;
 };
 
 using KKernelRunner = void (*)(const KKernelContext& context, const KKernelRecord* records,
@@ -69,6 +77,12 @@ struct KKernel {
     KKernelRunner runDense = nullptr;
     std::uint16_t fields = 0;
     KKernelRecord record;
+    // For gated kernels: the object's pointer to its internal memory and the
+    // memory's length in doubles. The plan keeps the memories of one batch
+    // side by side in one array and points the object there, so the object's
+    // own Compute and the runner work on the same values.
+    double** memory = nullptr;
+    std::uint32_t memorySize = 0;
 };
 
 }  // namespace korvel

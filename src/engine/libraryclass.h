@@ -36,6 +36,8 @@ class KLibraryClass;
 struct KGate {
     const bool* flag = nullptr;
     const KLibraryClass* owner = nullptr;
+    // The owner's sample period, which gated kernels read (digital blocks).
+    const double* period = nullptr;
 };
 
 class KLibraryClass : public KRunObject {
@@ -67,6 +69,12 @@ public:
     virtual bool HasSideEffects() const { return true; }
     // The flag without which Compute does nothing (none by default).
     virtual KGate Gate() const { return {}; }
+    // Describes a gated object as a kernel that runs only while its gate's
+    // flag is set, its internal memory moved into the plan (see
+    // KKernel::memory). The runner must compute exactly what Compute computes
+    // while the flag is set; it may throw a run error as Compute would, after
+    // storing the failing record's index (KKernelContext::failed).
+    virtual bool DescribeGatedKernel(KKernel& /*kernel*/) { return false; }
     // Compiles the block's program once every object exists; false after the
     // error has been shown. Blocks without a program have nothing to do.
     virtual bool CompileProgram() { return true; }
