@@ -1,8 +1,25 @@
 #include "cli/csvfile.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace korvel {
+
+std::string CsvNumber(double v) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.17g", v);
+    return buffer;
+}
+
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+    std::string out = "\"";
+    for (char ch : text) {
+        if (ch == '"') out += '"';
+        out += ch;
+    }
+    return out + "\"";
+}
 
 KSafeFileStreamBuf::KSafeFileStreamBuf(KSafeFileWriter& writer) : writer_(writer) {
     setp(buffer_.data(), buffer_.data() + buffer_.size());

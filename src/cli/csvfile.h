@@ -7,10 +7,19 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <string_view>
 
 #include "base/safefile.h"
 
 namespace korvel {
+
+// A number in a CSV cell with every digit a double holds, so a value read
+// back is the value written.
+std::string CsvNumber(double v);
+
+// A text in a CSV cell, quoted (inner quotes doubled) only when it holds a
+// comma, a quote or a line break.
+std::string CsvField(std::string_view text);
 
 // Buffers what is written and hands it to the writer in large pieces. A
 // failed write makes the stream bad (the writer has shown why).

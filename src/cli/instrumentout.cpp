@@ -1,13 +1,13 @@
 #include "cli/instrumentout.h"
 
 #include <CLI/CLI.hpp>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <set>
 
 #include "base/messages.h"
 #include "base/numberformat.h"
+#include "base/safefile.h"
+#include "cli/csvfile.h"
 #include "cli/runner.h"
 #include "engine/benchtop.h"
 #include "engine/blocks_instruments.h"
@@ -17,44 +17,6 @@
 namespace korvel {
 
 namespace {
-
-std::string Full(double v) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.17g", v);
-    return buffer;
-}
-
-std::string Quoted(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string out = "\"";
-    for (char ch : text) {
-        if (ch == '"') out += '"';
-        out += ch;
-    }
-    return out + "\"";
-}
-
-// Writes beside the target first, so a failure never leaves half a file
-// under the name the user asked for.
-bool WriteFile(const std::string& path, const std::string& text, Messages& messages) {
-    const std::string partial = path + ".partial";
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
-            messages.ErrorBox("Cannot write " + partial);
-            std::remove(partial.c_str());
-            return false;
-        }
-    }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
-        messages.ErrorBox("Cannot write " + path);
-        std::remove(partial.c_str());
-        return false;
-    }
-    return true;
-}
 
 // A block name as a file name: path separators and control characters become
 // "_", so a scope's name can never write outside the folder.
@@ -70,12 +32,12 @@ std::string FileNameFor(const std::string& name) {
 
 std::string ScopeCsv(const KScopeAcquisition& scope) {
     std::string text = "Time";
-    for (int c = 0; c < scope.ChannelCount(); ++c) text += ',' + Quoted(scope.Channel(c).Name());
+    for (int c = 0; c < scope.ChannelCount(); ++c) text += ',' + CsvField(scope.Channel(c).Name());
     text += '\n';
     const KCapturedScreen& screen = scope.CapturedScreen();
     for (int p = 0; p < screen.points; ++p) {
-        text += Full(screen.time[static_cast<std::size_t>(p)]);
-        for (const auto& values : screen.values) text += ',' + Full(values[static_cast<std::size_t>(p)]);
+        text += CsvNumber(screen.time[static_cast<std::size_t>(p)]);
+        for (const auto& values : screen.values) text += ',' + CsvNumber(values[static_cast<std::size_t>(p)]);
         text += '\n';
     }
     return text;
@@ -84,8 +46,8 @@ std::string ScopeCsv(const KScopeAcquisition& scope) {
 std::string DsaCsv(KXferAcquisition& xfer) {
     std::string text = "frequency_hz,gain_db,phase_deg\n";
     for (int k = 1; k < xfer.Points() / 2; ++k) {
-        text += Full(xfer.BinFrequency(k)) + ',' + Full(xfer.TransferGain(0, k)) + ',' +
-                Full(xfer.TransferPhase(0, k)) + '\n';
+        text += CsvNumber(xfer.BinFrequency(k)) + ',' + CsvNumber(xfer.TransferGain(0, k)) + ',' +
+                CsvNumber(xfer.TransferPhase(0, k)) + '\n';
     }
     return text;
 }
@@ -171,6 +133,9 @@ bool KInstrumentOutputs::AnalyzersDone(const KBenchTop& bench) const {
 }
 
 int KInstrumentOutputs::Write(KBenchTop& bench, const KRunnerOptions& opts, Messages& messages) {
+    // Through the safe save, as --out: a planted link beside the target or
+    // a failure half-way never costs the file that was there.
+    KPosixFileSystem fileSystem;
     int status = kExitOk;
     for (DsaFile& file : dsaFiles_) {
         KXferAcquisition& xfer = *file.dsa->Acquisition();
@@ -182,7 +147,7 @@ int KInstrumentOutputs::Write(KBenchTop& bench, const KRunnerOptions& opts, Mess
             status = kExitRun;
             continue;
         }
-        if (!WriteFile(file.path, DsaCsv(xfer), messages)) status = kExitInput;
+        if (!SaveNewFile(fileSystem, file.path, DsaCsv(xfer), messages)) status = kExitInput;
     }
     if (opts.scopeOut.empty()) return status;
     std::error_code error;
@@ -201,7 +166,7 @@ int KInstrumentOutputs::Write(KBenchTop& bench, const KRunnerOptions& opts, Mess
             messages.NoteBox("Scope \"" + scope->Name() + "\" captured no screen; " + path +
                              " holds the column names only.");
         }
-        if (!WriteFile(path, ScopeCsv(acquisition), messages)) status = kExitInput;
+        if (!SaveNewFile(fileSystem, path, ScopeCsv(acquisition), messages)) status = kExitInput;
     }
     return status;
 }

@@ -93,21 +93,6 @@ Columns ChooseColumns(const KBenchTop& bench, const KRunnerOptions& opts, Messag
     return c;
 }
 
-std::string CsvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string out = "\"";
-    for (char ch : text) {
-        if (ch == '"') out += '"';
-        out += ch;
-    }
-    return out + "\"";
-}
-
-std::string Full(double v) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.17g", v);
-    return buffer;
-}
 
 // Shows how far the run is, on a terminal only, at most twice a second.
 class Progress {
@@ -194,7 +179,7 @@ struct Session {
     // One CSV row of the values at the clock's time; a value that is not a
     // number stops the run instead of reaching the file.
     RowWritten WriteRow() {
-        std::string row = Full(bench.time);
+        std::string row = CsvNumber(bench.time);
         for (const KLibraryVar* v : columns.vars) {
             double value = v->Value();
             if (!std::isfinite(value)) {
@@ -203,7 +188,7 @@ struct Session {
                                "; the run is stopped.");
                 return RowWritten::BadValue;
             }
-            row += ',' + Full(value);
+            row += ',' + CsvNumber(value);
         }
         row += '\n';
         errno = 0;

@@ -223,8 +223,23 @@ std::string KLibraryStringConstant::SetLiveText(std::string_view text) {
 
 // --- Push button and live switch ---------------------------------------------------------
 
+KDisplayState KOnOffLive::DisplayState() const {
+    KDisplayState state;
+    state.on = on_;
+    return state;
+}
+
+std::string KOnOffLive::SetLiveText(std::string_view text) {
+    double value = 0.0;
+    if (!ParseLiveNumber(text, value)) return OnOffRefusal(text);
+    on_ = value > 0.5;
+    return {};
+}
+
 KLibraryButton::KLibraryButton(KBenchTop& benchTop, KBlock& block)
-    : KLibraryClass(benchTop, block), out_(Out("Output")), on_(NodeValue("Initial Value") > 0.5) {
+    : KLibraryClass(benchTop, block),
+      KOnOffLive(NodeValue("Initial Value") > 0.5),
+      out_(Out("Output")) {
     *out_ = on_ ? 1.0 : 0.0;
 }
 
@@ -232,27 +247,14 @@ void KLibraryButton::Compute(double) {
     *out_ = on_ ? 1.0 : 0.0;
 }
 
-KDisplayState KLibraryButton::DisplayState() const {
-    KDisplayState state;
-    state.on = on_;
-    return state;
-}
-
-std::string KLibraryButton::SetLiveText(std::string_view text) {
-    double value = 0.0;
-    if (!ParseLiveNumber(text, value)) return OnOffRefusal(text);
-    on_ = value > 0.5;
-    return {};
-}
-
 KLibraryRelay::KLibraryRelay(KBenchTop& benchTop, KBlock& block)
     : KLibraryClass(benchTop, block),
+      KOnOffLive(NodeValue("Initial Value") > 0.5),
       state_(Out("State")),
       in1_(In("Input 1")),
       in2_(In("Input 2")),
       out1_(Out("Output 1")),
-      out2_(Out("Output 2")),
-      on_(NodeValue("Initial Value") > 0.5) {
+      out2_(Out("Output 2")) {
     *state_ = on_ ? 1.0 : 0.0;
 }
 
@@ -262,19 +264,6 @@ void KLibraryRelay::Compute(double) {
     const double b = *in2_;
     *out1_ = on_ ? a : b;
     *out2_ = on_ ? b : a;
-}
-
-KDisplayState KLibraryRelay::DisplayState() const {
-    KDisplayState state;
-    state.on = on_;
-    return state;
-}
-
-std::string KLibraryRelay::SetLiveText(std::string_view text) {
-    double value = 0.0;
-    if (!ParseLiveNumber(text, value)) return OnOffRefusal(text);
-    on_ = value > 0.5;
-    return {};
 }
 
 }  // namespace korvel

@@ -98,11 +98,11 @@ private:
     bool valid_ = true;
 };
 
-// "Push Button": an on/off output the editor toggles, starting at "Initial Value".
-class KLibraryButton final : public KLibraryClass, public KDisplayed, public KLiveSettable {
+// The on/off state the push button and the live switch share: toggled by
+// the editor, set by typed text ("1" on, "0" off), shown as a lamp.
+class KOnOffLive : public KDisplayed, public KLiveSettable {
 public:
-    KLibraryButton(KBenchTop& benchTop, KBlock& block);
-    void Compute(double time) override;
+    explicit KOnOffLive(bool on) : on_(on) {}
     void SetOn(bool on) { on_ = on; }
     void Toggle() { on_ = !on_; }
     bool IsOn() const { return on_; }
@@ -111,24 +111,26 @@ public:
     std::string SetLiveText(std::string_view text) override;
     double LiveValue() const override { return on_ ? 1.0 : 0.0; }
 
+protected:
+    bool on_;
+};
+
+// "Push Button": an on/off output the editor toggles, starting at "Initial Value".
+class KLibraryButton final : public KLibraryClass, public KOnOffLive {
+public:
+    KLibraryButton(KBenchTop& benchTop, KBlock& block);
+    void Compute(double time) override;
+
 private:
     double* out_;
-    bool on_;
 };
 
 // "Live Switch": while "State" is on, Output 1 = Input 1 and Output 2 =
 // Input 2; while off the inputs cross over.
-class KLibraryRelay final : public KLibraryClass, public KDisplayed, public KLiveSettable {
+class KLibraryRelay final : public KLibraryClass, public KOnOffLive {
 public:
     KLibraryRelay(KBenchTop& benchTop, KBlock& block);
     void Compute(double time) override;
-    void SetOn(bool on) { on_ = on; }
-    void Toggle() { on_ = !on_; }
-    bool IsOn() const { return on_; }
-
-    KDisplayState DisplayState() const override;
-    std::string SetLiveText(std::string_view text) override;
-    double LiveValue() const override { return on_ ? 1.0 : 0.0; }
 
 private:
     double* state_;
@@ -136,7 +138,6 @@ private:
     const double* in2_;
     double* out1_;
     double* out2_;
-    bool on_;
 };
 
 }  // namespace korvel

@@ -262,26 +262,33 @@ TEST_F(SafeFileTest, TempFileThatCannotBeRemovedIsNamed) {
     EXPECT_EQ(ReadFile(target_), "old");
 }
 
-TEST_F(SafeFileTest, MissingTargetIsError5) {
-    ASSERT_FALSE(SaveFileSafely(real_, target_, "new", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0].number, 5);
-    EXPECT_EQ(messages_.messages[0].description,
-              "Cannot open " + target_ + ": No such file or directory");
-    EXPECT_EQ(messages_.messages[0].advice,
-              target_ + " may have been deleted or moved. If so, restore file and try again.");
-    EXPECT_FALSE(fs::exists(target_));
-    EXPECT_TRUE(TempFiles().empty());
-}
-
-TEST_F(SafeFileTest, FolderTargetIsError5) {
+// A target that is gone, a folder or a link to nothing: error 5, and nothing
+// is created or replaced.
+TEST_F(SafeFileTest, TargetsThatAreNoFileAreError5) {
     const std::string folder = dir_ + "/folder.kvd";
     ASSERT_TRUE(fs::create_directory(folder));
-    ASSERT_FALSE(SaveFileSafely(real_, folder, "new", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0].number, 5);
-    EXPECT_EQ(messages_.messages[0].description, "Cannot open " + folder + ": Is a directory");
+    const std::string link = dir_ + "/link.kvd";
+    fs::create_symlink("gone.kvd", link);
+    const struct {
+        std::string path, reason;
+    } cases[] = {{target_, "No such file or directory"},
+                 {folder, "Is a directory"},
+                 {link, "No such file or directory"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        messages_.Clear();
+        ASSERT_FALSE(SaveFileSafely(real_, c.path, "new", messages_));
+        ASSERT_EQ(messages_.messages.size(), 1u);
+        EXPECT_EQ(messages_.messages[0].number, 5);
+        EXPECT_EQ(messages_.messages[0].description, "Cannot open " + c.path + ": " + c.reason);
+        EXPECT_EQ(messages_.messages[0].advice,
+                  c.path + " may have been deleted or moved. If so, restore file and try again.");
+    }
+    EXPECT_FALSE(fs::exists(target_));
     EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_FALSE(fs::exists(dir_ + "/gone.kvd"));
+    EXPECT_TRUE(TempFiles().empty());
 }
 
 TEST_F(SafeFileTest, TakenTempNameMovesToTheNextNumber) {
@@ -398,16 +405,6 @@ TEST_F(SafeFileTest, SymbolicLinkStaysALink) {
     EXPECT_NE(messages_.messages[0].advice.find(realFolder + "/___Korvel__00000.tmp"),
               std::string::npos);
     EXPECT_EQ(ReadFile(realFile), "new");
-}
-
-TEST_F(SafeFileTest, DanglingLinkIsError5) {
-    const std::string link = dir_ + "/link.kvd";
-    fs::create_symlink("gone.kvd", link);
-    ASSERT_FALSE(SaveFileSafely(real_, link, "new", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0].number, 5);
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_FALSE(fs::exists(dir_ + "/gone.kvd"));
 }
 
 TEST_F(SafeFileTest, SaveNewFileCreatesWithTheUmask) {

@@ -1,66 +1,16 @@
 // Analog and source blocks through korvel-run: arithmetic faults, the order
 // of readers of feed-through filters, and the control-loop example.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "clitesting.h"
+
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCli(const std::string& args) {
-    const auto errFile = std::filesystem::temp_directory_path() /
-                         ("korvel_blocks_cli_" + std::to_string(::getpid()) + ".txt");
-    const std::string command = std::string(KORVEL_RUN) + " " + args + " 2>" + errFile.string();
-    CliRun r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream in(errFile, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    r.err = s.str();
-    std::filesystem::remove(errFile);
-    return r;
-}
-
-std::string Data(const char* name) {
-    return (std::filesystem::path(KORVEL_TEST_DATA) / name).string();
-}
-
-// The rows of a CSV text without its header.
-std::vector<std::vector<double>> Rows(const std::string& csv) {
-    std::istringstream lines(csv);
-    std::string line;
-    std::getline(lines, line);
-    std::vector<std::vector<double>> rows;
-    while (std::getline(lines, line)) {
-        std::vector<double> row;
-        std::istringstream fields(line);
-        std::string f;
-        while (std::getline(fields, f, ',')) row.push_back(std::stod(f));
-        rows.push_back(row);
-    }
-    return rows;
-}
-
+using namespace clitest;
 // Issue 16: faults the processor flags stop the run with the block named.
 TEST(BlockFaults, OverflowAndDivisionByZeroStopTheRunWithStatusTwo) {
     struct Case {
@@ -78,7 +28,7 @@ TEST(BlockFaults, OverflowAndDivisionByZeroStopTheRunWithStatusTwo) {
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.file);
-        const CliRun r = RunCli(Data(c.file) + " --every 0.1");
+        const Result r = RunCli(TestData(c.file) + " --every 0.1");
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         const auto rows = Rows(r.out);
@@ -91,8 +41,8 @@ TEST(BlockFaults, OverflowAndDivisionByZeroStopTheRunWithStatusTwo) {
 // Issue 16: a notch computes its output from the current input, so a reader
 // placed before it in the model must still be computed after it.
 TEST(FeedThroughFilters, ReadersComeAfterTheFilterWhereverTheyArePlaced) {
-    const CliRun first = RunCli(Data("notch_reader_first.kvd"));
-    const CliRun last = RunCli(Data("notch_reader_last.kvd"));
+    const Result first = RunCli(TestData("notch_reader_first.kvd"));
+    const Result last = RunCli(TestData("notch_reader_last.kvd"));
     ASSERT_EQ(first.status, 0) << first.err;
     ASSERT_EQ(last.status, 0) << last.err;
     EXPECT_EQ(first.out, last.out);
@@ -102,10 +52,10 @@ TEST(FeedThroughFilters, ReadersComeAfterTheFilterWhereverTheyArePlaced) {
 // A loop closed only through a notch and a subtract has no state to break
 // it: the compile refuses it. Through a two-pole low-pass it runs.
 TEST(FeedThroughFilters, ALoopThroughANotchIsAlgebraic) {
-    const CliRun notch = RunCli(Data("notch_loop.kvd"));
+    const Result notch = RunCli(TestData("notch_loop.kvd"));
     EXPECT_EQ(notch.status, 1);
     EXPECT_NE(notch.err.find("Not all blocks could be ordered."), std::string::npos) << notch.err;
-    const CliRun lowPass = RunCli(Data("lowpass2_loop.kvd") + " --every 0.05");
+    const Result lowPass = RunCli(TestData("lowpass2_loop.kvd") + " --every 0.05");
     EXPECT_EQ(lowPass.status, 0) << lowPass.err;
 }
 
@@ -113,7 +63,7 @@ TEST(FeedThroughFilters, ALoopThroughANotchIsAlgebraic) {
 // and the hysteresis tells the high half from the low one.
 TEST(Examples, PidLoopSettlesOnEachHalfOfTheSquareSetpoint) {
     const std::string model = (std::filesystem::path(KORVEL_EXAMPLES) / "pid_loop.kvd").string();
-    const CliRun r = RunCli(model + " --every 0.5 --vars r,y,high");
+    const Result r = RunCli(model + " --every 0.5 --vars r,y,high");
     ASSERT_EQ(r.status, 0) << r.err;
     const auto rows = Rows(r.out);
     ASSERT_EQ(rows.size(), 8u);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -17,12 +18,27 @@ namespace clitest {
 struct Result {
     int status = -1;
     std::string out;
+    std::string err;
 };
 
+inline std::string ReadFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
 // Runs korvel-run with the arguments (a shell command line); stderr goes to
-// `errFile`.
-inline Result RunCli(const std::string& args, const std::string& errFile = "/dev/null") {
-    std::string command = std::string(KORVEL_RUN) + " " + args + " 2>" + errFile;
+// `errFile` (by default a file of this process beside the test folders) and
+// is kept in `err`.
+// `prefix` runs before the runner in the same shell (limits, traps).
+inline Result RunCli(const std::string& args, std::string errFile = {},
+                     const std::string& prefix = {}) {
+    if (errFile.empty())
+        errFile = (std::filesystem::temp_directory_path() /
+                   ("korvel_cli_stderr_" + std::to_string(::getpid()) + ".txt"))
+                      .string();
+    std::string command = prefix + "exec " + std::string(KORVEL_RUN) + " " + args + " 2>" + errFile;
     Result r;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
@@ -31,14 +47,8 @@ inline Result RunCli(const std::string& args, const std::string& errFile = "/dev
     while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
     int raw = pclose(pipe);
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.err = ReadFile(errFile);
     return r;
-}
-
-inline std::string ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 inline void WriteFile(const std::filesystem::path& p, const std::string& bytes) {
@@ -77,6 +87,15 @@ inline std::vector<std::vector<double>> Rows(const std::string& csv, std::string
         rows.push_back(row);
     }
     return rows;
+}
+
+inline std::vector<std::vector<double>> Rows(const std::string& csv) {
+    std::string header;
+    return Rows(csv, header);
+}
+
+inline std::string TestData(const std::string& name) {
+    return (std::filesystem::path(KORVEL_TEST_DATA) / name).string();
 }
 
 }  // namespace clitest

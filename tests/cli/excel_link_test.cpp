@@ -1,13 +1,11 @@
 // korvel-run on a model that loads parameters from a workbook and stores
 // results into it (issue 20).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <filesystem>
 
+#include "clitesting.h"
 #include "spreadsheet/workbookfiles.h"
 
 namespace {
@@ -15,29 +13,11 @@ namespace {
 namespace fs = std::filesystem;
 using korvel::test::KTempDir;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using clitest::Result;
 
 // `prefix` runs before the runner in the same shell (limits, traps).
-Outcome RunIn(const KTempDir& dir, const std::string& args, const std::string& prefix = "") {
-    const std::string errFile =
-        dir.Path() + "/../" + fs::path(dir.Path()).filename().string() + ".err";
-    const std::string command =
-        prefix + "exec " + std::string(KORVEL_RUN) + " " + args + " 2>" + errFile;
-    Outcome r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.err = korvel::test::ReadFileBytes(errFile);
-    fs::remove(errFile);
-    return r;
+Result RunIn(const KTempDir&, const std::string& args, const std::string& prefix = "") {
+    return clitest::RunCli(args, {}, prefix);
 }
 
 // The model's workbook: Params!B1 is the gain, B3 a formula; Results!A1 a heading.
@@ -63,7 +43,7 @@ std::string CopyModel(const KTempDir& dir, const char* model, bool withWorkbook 
 TEST(ExcelLink, ARunLoadsStoresAndLeavesExactlyThoseValuesInTheWorkbook) {
     KTempDir dir;
     const std::string model = CopyModel(dir, "excel_link.kvd");
-    const Outcome r = RunIn(dir, model + " --vars gain --every 0.5");
+    const Result r = RunIn(dir, model + " --vars gain --every 0.5");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("Time,gain\n0.5,2.5\n", 0), 0u) << r.out;
     const std::map<std::string, std::string> params = {
@@ -79,7 +59,7 @@ TEST(ExcelLink, ARunLoadsStoresAndLeavesExactlyThoseValuesInTheWorkbook) {
 TEST(ExcelLink, AMissingWorkbookRefusesTheModelAndCreatesNothing) {
     KTempDir dir;
     const std::string model = CopyModel(dir, "excel_link.kvd", false);
-    const Outcome r = RunIn(dir, model);
+    const Result r = RunIn(dir, model);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(RunIn(dir, model + " --out " + dir.File("rows.csv")).status, 1);
@@ -100,7 +80,7 @@ TEST(ExcelLink, AWorkbookNothingChangedKeepsItsBytes) {
 TEST(ExcelLink, AfterARunTimeErrorTheStoredValuesAreWrittenBack) {
     KTempDir dir;
     const std::string model = CopyModel(dir, "excel_link_error.kvd");
-    const Outcome r = RunIn(dir, model);
+    const Result r = RunIn(dir, model);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("holds \"Gain\", which is not a number in KExcelLoad block named "
                          "\"BadCell\""),
@@ -117,7 +97,7 @@ TEST(ExcelLink, AStoreIntoALegacyWorkbookRefusesTheModel) {
     std::ofstream(dir.File("model.kvd"), std::ios::binary) << text;
     fs::copy_file(fs::path(KORVEL_TEST_DATA) / "spreadsheet" / "legacy.xls",
                   dir.File("legacy.xls"));
-    const Outcome r = RunIn(dir, dir.File("model.kvd"));
+    const Result r = RunIn(dir, dir.File("model.kvd"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("Excel Store \"StoreGain\" cannot store values"), std::string::npos)
@@ -133,7 +113,7 @@ TEST(ExcelLink, AFailedWriteBackIsStatusTwoAndLeavesTheWorkbookAsItWas) {
     const std::string model = CopyModel(dir, "excel_link.kvd");
     const std::string before = korvel::test::ReadFileBytes(dir.File("params.xlsx"));
     ASSERT_GT(before.size(), 4096u);
-    const Outcome r = RunIn(dir, model, "trap '' XFSZ; ulimit -f 4; ");
+    const Result r = RunIn(dir, model, "trap '' XFSZ; ulimit -f 4; ");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("Cannot write to"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("params.xlsx\" was not written back"), std::string::npos) << r.err;

@@ -1,72 +1,18 @@
 // korvel-run's instrument outputs end to end: --scope-out and --dsa-out.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
+
+#include "clitesting.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-fs::path TempDir() {
-    auto dir = fs::temp_directory_path() /
-               ("korvel_instr_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-Result RunCli(const std::string& args) {
-    const fs::path err = TempDir() / "stderr.txt";
-    const std::string command = std::string(KORVEL_RUN) + " " + args + " 2>" + err.string();
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.err = ReadFile(err);
-    return r;
-}
-
-std::vector<std::vector<double>> CsvRows(const std::string& text, std::string& header) {
-    std::istringstream lines(text);
-    std::getline(lines, header);
-    std::vector<std::vector<double>> rows;
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<double> row;
-        std::istringstream fields(line);
-        std::string f;
-        while (std::getline(fields, f, ',')) row.push_back(std::stod(f));
-        rows.push_back(row);
-    }
-    return rows;
-}
+using namespace clitest;
 
 std::string Model(const std::string& name) {
     return (fs::path(KORVEL_TEST_DATA) / "instruments" / name).string();
@@ -79,13 +25,12 @@ std::string Model(const std::string& name) {
 // samples per 1 ms step land on the same time), values of that time.
 TEST(ScopeOut, AnAutoModeScopeCapturesTheFirstScreenFromTimeZero) {
     const fs::path dir = TempDir() / "screens";
-    fs::remove_all(dir);
     const std::string osc = (fs::path(KORVEL_EXAMPLES) / "oscillator.kvd").string();
     Result r = RunCli(osc + " --until 0.2005 --every 0.1 --scope-out " + dir.string());
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     std::string header;
-    auto rows = CsvRows(ReadFile(dir / "Scope.csv"), header);
+    auto rows = Rows(ReadFile(dir / "Scope.csv"), header);
     EXPECT_EQ(header, "Time,x,v");
     ASSERT_EQ(rows.size(), 401u);
     EXPECT_EQ(rows[0][0], 0.0);
@@ -116,12 +61,26 @@ TEST(ScopeOut, ASingleShotScopeEndsTheRun) {
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     std::string header;
-    auto rows = CsvRows(r.out, header);
+    auto rows = Rows(r.out, header);
     ASSERT_FALSE(rows.empty());
     // The screen completes at 0.2 s; the run stops at that sample.
     EXPECT_NEAR(rows.back()[0], 0.2, 1e-9);
-    auto screen = CsvRows(ReadFile(dir / "Scope.csv"), header);
+    auto screen = Rows(ReadFile(dir / "Scope.csv"), header);
     EXPECT_EQ(screen.size(), 401u);
+}
+
+// Instrument files are saved as --out is: a link planted where a partial
+// file once went is never followed, and a file already there is replaced.
+TEST(ScopeOut, APlantedPartialLinkIsNotFollowed) {
+    const fs::path dir = TempDir() / "screens";
+    fs::create_directories(dir);
+    WriteFile(TempDir() / "victim.txt", "victim");
+    fs::create_symlink(TempDir() / "victim.txt", dir / "Scope.csv.partial");
+    WriteFile(dir / "Scope.csv", "old");
+    const std::string osc = Example("oscillator.kvd").string();
+    ASSERT_EQ(RunCli(osc + " --until 0.2005 --scope-out " + dir.string()).status, 0);
+    EXPECT_EQ(ReadFile(TempDir() / "victim.txt"), "victim");
+    EXPECT_EQ(ReadFile(dir / "Scope.csv").rfind("Time,x,v\n", 0), 0u);
 }
 
 struct BodeCase {
@@ -186,7 +145,7 @@ TEST(DsaOut, GainAndPhaseMatchTheAnalyticBodeCurves) {
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
         std::string header;
-        auto rows = CsvRows(ReadFile(out), header);
+        auto rows = Rows(ReadFile(out), header);
         EXPECT_EQ(header, "frequency_hz,gain_db,phase_deg");
         ASSERT_EQ(rows.size(), 2047u);  // bins 1 .. N/2 - 1 of N = 4096
         for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -1,112 +1,40 @@
 // Program blocks end to end: small models written as files and run through
 // korvel-run as a user would.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "clitesting.h"
+
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::filesystem::path TempDir() {
-    auto dir =
-        std::filesystem::temp_directory_path() /
-        ("korvel_program_cli_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir);
-    return dir;
-}
+using namespace clitest;
 
 // Writes the model and runs korvel-run on it with the arguments.
 Result RunModelFile(const std::string& model, const std::string& args) {
     static int count = 0;
-    const auto dir = TempDir();
-    const auto path = dir / ("model" + std::to_string(++count) + ".kvd");
-    std::ofstream(path, std::ios::binary) << model;
-    const auto err = dir / "err.txt";
-    const std::string command =
-        std::string(KORVEL_RUN) + " " + path.string() + " " + args + " 2>" + err.string();
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.err = ReadFile(err);
-    return r;
+    const auto path = TempDir() / ("model" + std::to_string(++count) + ".kvd");
+    WriteFile(path, model);
+    return RunCli(path.string() + " " + args);
 }
 
-std::vector<std::vector<double>> Rows(const std::string& csv) {
-    std::istringstream lines(csv);
-    std::string line;
-    std::getline(lines, line);  // the header
-    std::vector<std::vector<double>> rows;
-    while (std::getline(lines, line)) {
-        std::vector<double> row;
-        std::istringstream fields(line);
-        std::string f;
-        while (std::getline(fields, f, ',')) row.push_back(std::stod(f));
-        rows.push_back(row);
-    }
-    return rows;
+// A design with a Solver (h = 1 ms, no time limit) and a Scope; node lines
+// not given keep their defaults.
+ModelText Design() {
+    ModelText m(false);
+    m.Block("KSolver", 0, "Solver", {"0.001,h", "0,Time Increment"});
+    m.Block("KScope", 1, "Scope", {});
+    return m;
 }
 
-// A model file, block by block. Node lines not given keep their defaults.
-class ModelText {
-public:
-    ModelText() {
-        text_ =
-            "1.2,Version\r\nFalse,CustMod\r\n1,Pages\r\n8,FontSize\r\nPageNames,Start\r\n"
-            "Main,PageName\r\n";
-        Block("KSolver", 0, "Solver", {"0.001,h", "0,Time Increment"});
-        Block("KScope", 1, "Scope", {});
-    }
-    void Block(const std::string& tag, int id, const std::string& name,
-               const std::vector<std::string>& nodes) {
-        text_ += tag + ",Start\r\n0,Page\r\n100,X\r\n" + std::to_string(100 + 60 * id) + ",Y\r\n" +
-                 name + ",UserString\r\nFalse,HorizSwap\r\nFalse,VertSwap\r\n";
-        for (const std::string& n : nodes) text_ += n + "\r\n";
-        text_ += std::to_string(id) + ",IDNumber\r\n";
-    }
-    // A 2x2 program block; the text is escaped as files store it.
-    void Program(int id, const std::string& name, const std::string& program) {
-        std::string escaped;
-        for (char c : program)
-            escaped += c == '\n' ? '\x01' : c == '\r' ? '\x02' : c == ',' ? '\x03' : c;
-        Block("KProgram2i2o", id, name, {escaped + ",Program"});
-    }
-    void Wire(int id, int from, int fromNode, int to, int toNode) {
-        text_ += "KWire,Start\r\n0,Page\r\n" + std::to_string(from) + ",StartBlock\r\n" +
-                 std::to_string(fromNode) + ",StartBlockNode\r\n" + std::to_string(to) +
-                 ",EndBlock\r\n" + std::to_string(toNode) + ",EndBlockNode\r\n0,Bends\r\n" +
-                 std::to_string(id) + ",IDNumber\r\n";
-    }
-    std::string Text() const { return text_ + "FileEnd,Start\r\n"; }
-
-private:
-    std::string text_;
-};
+// A 2x2 program block; the text is escaped as files store it.
+void AddProgram(ModelText& m, int id, const std::string& name, const std::string& program) {
+    std::string escaped;
+    for (char c : program) escaped += c == '\n' ? '\x01' : c == '\r' ? '\x02' : c == ',' ? '\x03' : c;
+    m.Block("KProgram2i2o", id, name, {escaped + ",Program"});
+}
 
 // Node numbers of the blocks used below.
 constexpr int kTimeOut = 0;
@@ -116,9 +44,9 @@ constexpr int kIntIn = 0, kIntOut = 1;
 
 // Clock -> program -> Variable "y".
 std::string ClockProgram(const std::string& program) {
-    ModelText m;
+    ModelText m = Design();
     m.Block("KTime", 2, "Clock", {});
-    m.Program(3, "P", program);
+    AddProgram(m, 3, "P", program);
     m.Block("KVariable", 4, "y", {});
     m.Wire(10, 2, kTimeOut, 3, kProgramIn1);
     m.Wire(11, 3, kProgramOut1, 4, kVariableIn);
@@ -201,12 +129,12 @@ TEST(ProgramRun, LongProgramsAreNeverCut) {
 // give the same rows.
 TEST(ProgramRun, ReadersOfAProgramOutputRunAfterTheProgram) {
     auto model = [](bool programFirst) {
-        ModelText m;
-        if (programFirst) m.Program(2, "P", "Output1 = t() * t(); Output2 = 2 * Input1;");
+        ModelText m = Design();
+        if (programFirst) AddProgram(m, 2, "P", "Output1 = t() * t(); Output2 = 2 * Input1;");
         m.Block("KInt", 3, "I", {});
         m.Block("KVariable", 4, "x", {});
         m.Block("KVariable", 5, "z", {});
-        if (!programFirst) m.Program(2, "P", "Output1 = t() * t(); Output2 = 2 * Input1;");
+        if (!programFirst) AddProgram(m, 2, "P", "Output1 = t() * t(); Output2 = 2 * Input1;");
         m.Wire(10, 2, kProgramOut1, 3, kIntIn);
         m.Wire(11, 3, kIntOut, 4, kVariableIn);
         m.Wire(12, 3, kIntOut, 2, kProgramIn1);

@@ -1,44 +1,17 @@
 // korvel-run --set and a Stop block ending a headless run, end to end.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "clitesting.h"
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using namespace clitest;
 
 // Runs korvel-run on the bundled stop_on_level example with more arguments.
-Outcome RunStopOnLevel(const std::string& args) {
-    const auto err =
-        std::filesystem::temp_directory_path() /
-        ("korvel_set_" +
-         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".txt");
-    const std::string model = std::string(KORVEL_EXAMPLES) + "/stop_on_level.kvd";
-    const std::string command =
-        std::string(KORVEL_RUN) + " " + model + " " + args + " 2>" + err.string();
-    Outcome r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    std::array<char, 4096> buffer{};
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream in(err);
-    std::stringstream text;
-    text << in.rdbuf();
-    r.err = text.str();
-    return r;
+Result RunStopOnLevel(const std::string& args) {
+    return RunCli(Example("stop_on_level.kvd").string() + " " + args);
 }
 
 // The time of the last row written.
@@ -57,7 +30,7 @@ TEST(LiveSettings, AStopBlockEndsTheRunAndSetChangesWhen) {
     } cases[] = {{"", 0.5}, {"--set slope=4", 0.25}, {"--set slope=4 --set slope=8", 0.125}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
-        const Outcome r = RunStopOnLevel(c.args);
+        const Result r = RunStopOnLevel(c.args);
         EXPECT_EQ(r.status, 0);
         EXPECT_NE(r.err.find("Note: stop() executed from KStop block named \"Stop\" on sheet 1"),
                   std::string::npos);
@@ -81,7 +54,7 @@ TEST(LiveSettings, BadSettingsAreStatusThreeWithAMessage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
-        const Outcome r = RunStopOnLevel(c.args);
+        const Result r = RunStopOnLevel(c.args);
         EXPECT_EQ(r.status, 3);
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty());

@@ -14,8 +14,6 @@
 namespace korvel::test {
 namespace {
 
-using NodeValues = std::initializer_list<std::pair<const char*, double>>;
-
 struct Law {
     KTestModel model;
     KBlock* block = nullptr;

@@ -15,8 +15,6 @@ namespace {
 
 constexpr double kLiteralTwoPi = 2 * 3.1415926;
 
-using NodeValues = std::initializer_list<std::pair<const char*, double>>;
-
 // A filter with a unit step input (the input holds 1 from t = 0), run to
 // `until` with step h; answers the output then.
 double StepResponse(const char* tag, NodeValues parameters, double h, double until) {

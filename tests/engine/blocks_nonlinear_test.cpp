@@ -17,25 +17,6 @@ namespace {
 
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
-using NodeValues = std::initializer_list<std::pair<const char*, double>>;
-
-// One block with its nodes set, evaluated once at time t; the output node's value.
-double Evaluate(const char* tag, NodeValues values, const char* output = "Output", double t = 0) {
-    double results[2] = {0, 0};
-    for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(1e-3);
-        KBlock& block = model.Add(tag);
-        for (const auto& [node, value] : values) KTestModel::Set(block, node, value);
-        KBenchTop& benchTop = model.Build();
-        benchTop.SetBatchedEvaluation(batched);
-        EXPECT_TRUE(benchTop.ComputeAll(t)) << tag;
-        results[batched] = model.Value(block, output);
-    }
-    EXPECT_EQ(std::memcmp(&results[0], &results[1], sizeof(double)), 0) << tag;
-    return results[0];
-}
-
 TEST(NonlinearBlocks, Memoryless) {
     struct Case {
         const char* name;

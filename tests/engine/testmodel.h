@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -162,4 +164,26 @@ private:
     const double* watched_;
 };
 
+using NodeValues = std::initializer_list<std::pair<const char*, double>>;
+
+// One block with its nodes set, evaluated once at time t in plain and in
+// batched order, which must agree to the bit; the output node's value.
+inline double Evaluate(const char* tag, NodeValues values, const char* output = "Output",
+                       double t = 0) {
+    double results[2] = {0, 0};
+    for (bool batched : {false, true}) {
+        KTestModel model;
+        model.AddSolver(1e-3);
+        KBlock& block = model.Add(tag);
+        for (const auto& [node, value] : values) KTestModel::Set(block, node, value);
+        KBenchTop& benchTop = model.Build();
+        benchTop.SetBatchedEvaluation(batched);
+        EXPECT_TRUE(benchTop.ComputeAll(t)) << tag;
+        results[batched] = model.Value(block, output);
+    }
+    EXPECT_EQ(std::memcmp(&results[0], &results[1], sizeof(double)), 0) << tag;
+    return results[0];
+}
+
 }  // namespace korvel::test
+

@@ -209,13 +209,6 @@ TEST(Block, SelectInRectNeedsTheWholeBodyOnThePage) {
     EXPECT_FALSE(b.selected);
 }
 
-TEST(Block, StringListNodesStartWithThreeEntries) {
-    KBlock b(10);  // String Live Constant
-    const KNode* strings = b.FindNode("Strings");
-    ASSERT_NE(strings, nullptr);
-    EXPECT_EQ(strings->Strings(), (std::vector<std::string>{"Entry1", "Entry2", "Entry3"}));
-}
-
 // A choice value from a file can be anything; only whole values naming a
 // choice have a text (values past the integer range included).
 TEST(Block, ChoiceTextOnlyForValuesThatNameAChoice) {

@@ -24,87 +24,65 @@ TEST(BlockTypesTest, TableHas149RecordsNumberedByIndex) {
         EXPECT_EQ(types[i].number, i);
         EXPECT_EQ(FindBlockType(i), &types[i]);
     }
-    EXPECT_EQ(types.front().tag, "KLpf1");
-    EXPECT_EQ(types.back().tag, "KExcelStore");
+    for (int outside : {-1, 149, 1000}) EXPECT_EQ(FindBlockType(outside), nullptr);
+    const std::pair<int, std::string_view> named[] = {
+        {ktype::kExtender, "KExtender"},   {ktype::kExtenderOutput, "KExtenderOutput"},
+        {ktype::kCustMod, "KCustMod"},     {ktype::kCustInput, "KCustInput"},
+        {ktype::kCustOutput, "KCustOutput"}, {ktype::kCustDoc, "KCustDoc"},
+        {ktype::kCustDctl, "KCustDctl"},   {ktype::kVariable, "KVariable"},
+        {ktype::kSolver, "KSolver"},       {ktype::kDctl, "KDctl"},
+        {ktype::kTime, "KTime"},           {0, "KLpf1"},
+        {148, "KExcelStore"},
+    };
+    for (const auto& [number, tag] : named) EXPECT_EQ(FindBlockType(number)->tag, tag);
 }
 
-TEST(BlockTypesTest, NumbersOutsideTheTableAreNotFound) {
-    EXPECT_EQ(FindBlockType(-1), nullptr);
-    EXPECT_EQ(FindBlockType(149), nullptr);
-    EXPECT_EQ(FindBlockType(1000), nullptr);
-}
-
-TEST(BlockTypesTest, NamedTypeNumbersMatchTheirTags) {
-    EXPECT_EQ(FindBlockType(ktype::kExtender)->tag, "KExtender");
-    EXPECT_EQ(FindBlockType(ktype::kExtenderOutput)->tag, "KExtenderOutput");
-    EXPECT_EQ(FindBlockType(ktype::kCustMod)->tag, "KCustMod");
-    EXPECT_EQ(FindBlockType(ktype::kCustInput)->tag, "KCustInput");
-    EXPECT_EQ(FindBlockType(ktype::kCustOutput)->tag, "KCustOutput");
-    EXPECT_EQ(FindBlockType(ktype::kCustDoc)->tag, "KCustDoc");
-    EXPECT_EQ(FindBlockType(ktype::kCustDctl)->tag, "KCustDctl");
-    EXPECT_EQ(FindBlockType(ktype::kVariable)->tag, "KVariable");
-    EXPECT_EQ(FindBlockType(ktype::kSolver)->tag, "KSolver");
-    EXPECT_EQ(FindBlockType(ktype::kDctl)->tag, "KDctl");
-    EXPECT_EQ(FindBlockType(ktype::kTime)->tag, "KTime");
-}
-
-TEST(BlockTypesTest, TagsAreUniqueAndLookUpToTheirNumber) {
+TEST(BlockTypesTest, TagsAreUniqueAndLookUpExactlyToTheirNumber) {
     std::set<std::string_view> tags;
     for (const KBlockType& type : BlockTypes()) {
         EXPECT_TRUE(tags.insert(type.tag).second) << type.tag;
-        EXPECT_EQ(FindBlockTypeByTag(type.tag), type.number) << type.tag;
         // A copy of the text must find it too: the lookup compares contents.
-        const std::string copy(type.tag);
-        EXPECT_EQ(FindBlockTypeByTag(copy), type.number) << type.tag;
+        EXPECT_EQ(FindBlockTypeByTag(std::string(type.tag)), type.number) << type.tag;
     }
+    for (const char* near : {"klpf1", "KLPF1", "KLpf1 ", "KLpf", "", "ZZZ"})
+        EXPECT_EQ(FindBlockTypeByTag(near), std::nullopt) << near;
 }
 
-TEST(BlockTypesTest, TagLookupIsExactAndCaseSensitive) {
-    EXPECT_EQ(FindBlockTypeByTag("KLpf1"), 0);
-    EXPECT_EQ(FindBlockTypeByTag("KExcelStore"), 148);
-    EXPECT_EQ(FindBlockTypeByTag("klpf1"), std::nullopt);
-    EXPECT_EQ(FindBlockTypeByTag("KLPF1"), std::nullopt);
-    EXPECT_EQ(FindBlockTypeByTag("KLpf1 "), std::nullopt);
-    EXPECT_EQ(FindBlockTypeByTag("KLpf"), std::nullopt);
-    EXPECT_EQ(FindBlockTypeByTag("KNoSuchBlock"), std::nullopt);
-    EXPECT_EQ(FindBlockTypeByTag(""), std::nullopt);
-    EXPECT_EQ(FindBlockTypeByTag("ZZZ"), std::nullopt);
-}
-
-TEST(BlockTypesTest, NodeNamesAreUniqueWithinEachType) {
+// Each record: a body on the grid, nodes (but the module block's come from
+// its file) with unique names and their index as ordinal, choice lists on
+// choice nodes only with a default among them, references to no element,
+// and text roles with text kinds.
+TEST(BlockTypesTest, EveryRecordIsConsistent) {
     for (const KBlockType& type : BlockTypes()) {
+        SCOPED_TRACE(type.tag);
+        EXPECT_GT(type.width, 0);
+        EXPECT_GT(type.height, 0);
+        EXPECT_EQ(type.width % 10, 0);
+        EXPECT_EQ(type.height % 10, 0);
+        EXPECT_EQ(type.nodes.empty(), type.number == ktype::kCustMod);
         std::set<std::string_view> names;
-        for (const KNodeDescriptor& node : type.nodes) {
-            EXPECT_FALSE(node.name.empty()) << type.tag;
-            EXPECT_TRUE(names.insert(node.name).second) << type.tag << " " << node.name;
-        }
-    }
-}
-
-TEST(BlockTypesTest, OrdinalsEqualArrayIndices) {
-    for (const KBlockType& type : BlockTypes()) {
         for (std::size_t i = 0; i < type.nodes.size(); ++i) {
-            EXPECT_EQ(type.nodes[i].ordinal, static_cast<int>(i)) << type.tag;
+            const KNodeDescriptor& node = type.nodes[i];
+            SCOPED_TRACE(node.name);
+            EXPECT_FALSE(node.name.empty());
+            EXPECT_TRUE(names.insert(node.name).second);
+            EXPECT_EQ(node.ordinal, static_cast<int>(i));
+            if (node.kind == KValueKind::Choice) {
+                EXPECT_GE(node.choices.size(), 2u);
+                const double index = node.defaultValue;
+                EXPECT_EQ(index, std::floor(index));
+                EXPECT_GE(index, 0.0);
+                EXPECT_LT(index, static_cast<double>(node.choices.size()));
+            } else {
+                EXPECT_TRUE(node.choices.empty());
+            }
+            if (node.kind == KValueKind::VarRef || node.kind == KValueKind::DctlRef ||
+                node.kind == KValueKind::ExcelRef) {
+                EXPECT_EQ(node.defaultValue, -1.0);
+            }
+            EXPECT_EQ(node.role == KRole::Doc, node.kind == KValueKind::Documentation);
+            EXPECT_EQ(node.role == KRole::Prog, node.kind == KValueKind::Program);
         }
-    }
-}
-
-TEST(BlockTypesTest, EveryTypeButTheCustomModuleHasNodes) {
-    for (const KBlockType& type : BlockTypes()) {
-        if (type.number == ktype::kCustMod) {
-            EXPECT_TRUE(type.nodes.empty());
-        } else {
-            EXPECT_FALSE(type.nodes.empty()) << type.tag;
-        }
-    }
-}
-
-TEST(BlockTypesTest, BodiesHavePositiveSize) {
-    for (const KBlockType& type : BlockTypes()) {
-        EXPECT_GT(type.width, 0) << type.tag;
-        EXPECT_GT(type.height, 0) << type.tag;
-        EXPECT_EQ(type.width % 10, 0) << type.tag;
-        EXPECT_EQ(type.height % 10, 0) << type.tag;
     }
 }
 
@@ -124,45 +102,6 @@ TEST(BlockTypesTest, NodePositionsLieOnTheirEdge) {
     const std::set<std::string> known = {"KDial/Needle Color", "KDial/Label Color",
                                          "KDial/Gauge Color"};
     EXPECT_EQ(offEdge, known);
-}
-
-TEST(BlockTypesTest, ChoiceListsBelongToChoiceNodesOnly) {
-    for (const KBlockType& type : BlockTypes()) {
-        for (const KNodeDescriptor& node : type.nodes) {
-            if (node.kind == KValueKind::Choice) {
-                EXPECT_GE(node.choices.size(), 2u) << type.tag << " " << node.name;
-                const double index = node.defaultValue;
-                EXPECT_EQ(index, std::floor(index)) << type.tag << " " << node.name;
-                EXPECT_GE(index, 0.0) << type.tag << " " << node.name;
-                EXPECT_LT(index, static_cast<double>(node.choices.size()))
-                    << type.tag << " " << node.name;
-            } else {
-                EXPECT_TRUE(node.choices.empty()) << type.tag << " " << node.name;
-            }
-        }
-    }
-}
-
-TEST(BlockTypesTest, ReferenceNodesDefaultToNoElement) {
-    for (const KBlockType& type : BlockTypes()) {
-        for (const KNodeDescriptor& node : type.nodes) {
-            if (node.kind == KValueKind::VarRef || node.kind == KValueKind::DctlRef ||
-                node.kind == KValueKind::ExcelRef) {
-                EXPECT_EQ(node.defaultValue, -1.0) << type.tag << " " << node.name;
-            }
-        }
-    }
-}
-
-TEST(BlockTypesTest, TextRolesCarryTextKinds) {
-    for (const KBlockType& type : BlockTypes()) {
-        for (const KNodeDescriptor& node : type.nodes) {
-            EXPECT_EQ(node.role == KRole::Doc, node.kind == KValueKind::Documentation)
-                << type.tag << " " << node.name;
-            EXPECT_EQ(node.role == KRole::Prog, node.kind == KValueKind::Program)
-                << type.tag << " " << node.name;
-        }
-    }
 }
 
 TEST(BlockTypesTest, PackedEdgeRole) {
@@ -208,16 +147,6 @@ TEST(BlockTypesTest, TraitsAgreeWithEachOther) {
                   1)
             << "trait bit " << static_cast<std::uint32_t>(single);
     }
-}
-
-TEST(BlockTypesTest, SharedChoiceListsAreOneList) {
-    // The False/True list of the Variable and of the oscilloscope is the same
-    // storage: choice lists are shared, not copied per node.
-    const KBlockType* variable = FindBlockType(13);
-    const KBlockType* scope = FindBlockType(105);
-    ASSERT_NE(variable, nullptr);
-    ASSERT_NE(scope, nullptr);
-    EXPECT_EQ(variable->nodes[3].choices.data(), scope->nodes[2].choices.data());
 }
 
 }  // namespace

@@ -41,33 +41,17 @@ struct ModuleFixture {
     }
 };
 
-TEST(ModuleInterface, OneOutputGivesOneNode) {
-    ModuleFixture f(ModuleText({Out("y", "2", "1")}), "single out.kvc");
-    ASSERT_TRUE(f.loaded) << PrintToString(f.messages.Texts());
-    EXPECT_TRUE(f.messages.boxes.empty());
-    ASSERT_EQ(f.block.NodeCount(), 1);
-    const KNode& n = f.block.Node(0);
-    EXPECT_EQ(n.Name(), "y");
-    EXPECT_EQ(n.Role(), KRole::MatedIn);
-    EXPECT_EQ(n.Kind(), KValueKind::Double);
-    EXPECT_EQ(n.Edge(), KEdge::Right);
-    EXPECT_EQ(n.Position(), 10);
-    EXPECT_EQ(n.Ordinal(), 0);
-    EXPECT_EQ(n.Units(), "");
-    EXPECT_EQ(f.block.Width(), 40);
-    EXPECT_EQ(f.block.Height(), 40);
-    EXPECT_EQ(f.block.GetTypeName(), "single out");
-    EXPECT_EQ(f.block.ResolvedPath(), f.dir.File("single out.kvc"));
-}
-
 TEST(ModuleInterface, EachInterfaceKindGivesItsNode) {
     ModuleFixture f(ModuleText({
         In("u", "0", "1", "2.5"),
         {"KCustDoc", "notes", "3", "2"},
         {"KCustDctl", "clock", "1", "3"},
         Out("y", "2", "4"),
-    }));
+    }), "four kinds.kvc");
     ASSERT_TRUE(f.loaded) << PrintToString(f.messages.Texts());
+    EXPECT_TRUE(f.messages.boxes.empty());
+    EXPECT_EQ(f.block.GetTypeName(), "four kinds");
+    EXPECT_EQ(f.block.ResolvedPath(), f.dir.File("four kinds.kvc"));
     ASSERT_EQ(f.block.NodeCount(), 4);
     struct Want {
         const char* name;
@@ -92,6 +76,7 @@ TEST(ModuleInterface, EachInterfaceKindGivesItsNode) {
         EXPECT_EQ(n.Edge(), w.edge);
         EXPECT_EQ(n.Position(), w.position);
         EXPECT_EQ(n.Ordinal(), i);
+        EXPECT_EQ(n.Units(), "");
     }
     EXPECT_EQ(f.block.Node(0).value, 2.5);  // an input starts at its Initial Value
     EXPECT_EQ(f.block.Node(3).value, 0.0);
@@ -115,9 +100,6 @@ TEST(ModuleInterface, PositionsRoundHalvesUpAndClampToTheGrid) {
 }
 
 TEST(ModuleInterface, PositionPixelsOfOddValues) {
-    EXPECT_EQ(ModulePositionPixels(0.0), 10);
-    EXPECT_EQ(ModulePositionPixels(25.0), 200);
-    EXPECT_EQ(ModulePositionPixels(2.5), 30);
     EXPECT_EQ(ModulePositionPixels(std::numeric_limits<double>::infinity()), 200);
     EXPECT_EQ(ModulePositionPixels(-std::numeric_limits<double>::infinity()), 10);
     // A position that is no number must still land on the block.
@@ -202,7 +184,9 @@ TEST(ModuleInterface, DamagedInterfaceRecordsSayWhatIsMissing) {
     EXPECT_EQ(empty.messages.Texts(), Texts{"No Custom Nodes in " + empty.dir.File("m.kvc")});
 }
 
-TEST(ModuleInterface, RepeatedOutputNameIsRefused) {
+// A name shared by two interface blocks, reserved by the file format or
+// empty cannot name a node.
+TEST(ModuleInterface, RepeatedReservedAndEmptyNamesAreRefused) {
     KMessageRecorder messages;
     std::vector<KModuleNode> nodes;
     EXPECT_FALSE(ReadModuleInterface(ModuleText({Out("y", "2", "1"), Out("y", "2", "2")}),
@@ -211,15 +195,12 @@ TEST(ModuleInterface, RepeatedOutputNameIsRefused) {
               Texts{"Custom module dup.kvc cannot be used: the interface block \"y\" "
                     "(KCustOutput) cannot name a node: another interface block has the same "
                     "name. Open the module, rename the block and save it."});
-}
-
-TEST(ModuleInterface, ReservedAndEmptyNamesInAModuleFileAreRefused) {
     for (const char* name : {"Start", "IDNumber", ""}) {
         SCOPED_TRACE(name);
-        KMessageRecorder messages;
-        std::vector<KModuleNode> nodes;
+        messages.Clear();
+        std::vector<KModuleNode> fresh;
         EXPECT_FALSE(ReadModuleInterface(ModuleText({In(name, "0", "1"), Out("y", "2", "1")}),
-                                         "r.kvc", nodes, messages));
+                                         "r.kvc", fresh, messages));
         ASSERT_EQ(messages.boxes.size(), 1u);
         EXPECT_NE(messages.boxes[0].text.find("cannot name a node"), std::string::npos);
     }

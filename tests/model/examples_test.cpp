@@ -4,25 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "base/messagerecorder.h"
 #include "model/elements.h"
 #include "model/modelfile.h"
 #include "model/modulefinder.h"
+#include "modelfile_support.h"
 
 namespace korvel {
 namespace {
 
 const std::filesystem::path kExamples = KORVEL_EXAMPLES;
-
-std::string ReadText(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST(Examples, EveryExampleReadsBackAndSavesTheSameBytes) {
     KModuleFinder finder({kExamples.string()});
@@ -40,7 +32,7 @@ TEST(Examples, EveryExampleReadsBackAndSavesTheSameBytes) {
         ASSERT_TRUE(LoadModelFile(elements, entry.path().string(), options, header, messages).Ok());
         EXPECT_TRUE(messages.boxes.empty());
         EXPECT_GT(elements.Count(), 5);
-        EXPECT_EQ(SaveModelText(elements, header), ReadText(entry.path()));
+        EXPECT_EQ(SaveModelText(elements, header), filetest::ReadBytes(entry.path().string()));
     }
     EXPECT_GE(files, 5);
 }
