@@ -130,6 +130,7 @@ KLibraryDctl* FindControllerByReference(const KBenchTop& benchTop, double refere
 // The controller that `block`'s "Controller" node names. Without one, lists
 // the compile error `missingControllerCode` about the block and answers
 // nullptr.
-KLibraryDctl* FindBlockController(KBenchTop& benchTop, const KBlock& block, int missingControllerCode);
+KLibraryDctl* FindBlockController(KBenchTop& benchTop, const KBlock& block,
+                                  int missingControllerCode);
 
 }  // namespace korvel

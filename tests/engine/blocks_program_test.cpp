@@ -183,6 +183,7 @@ TEST(ProgramBlock, ADigitalProgramWithoutItsControllerIsError28) {
     EXPECT_EQ(m.code, 28);
     EXPECT_FALSE(m.warning);
     EXPECT_EQ(m.text, "Null value in internal variable, LibraryDctl.");
+    EXPECT_EQ(m.block, program.IDNumber());
     EXPECT_TRUE(model.messages.boxes.empty());
     const auto& object = static_cast<const KLibraryProgram&>(*benchTop.ComputeList().back());
     EXPECT_FALSE(object.Program().Ready());
