@@ -17,12 +17,14 @@
 #include "app/diagramwindow.h"
 #include "app/dialogs/blocksetup.h"
 #include "app/modelsession.h"
-#include "model/modeleditor.h"
 #include "app/pageoutput.h"
 #include "app/platform.h"
 #include "app/refusals.h"
+#include "base/messages.h"
 #include "base/safefile.h"
+#include "model/block.h"
 #include "model/elements.h"
+#include "model/modeleditor.h"
 #include "model/modelfile.h"
 
 namespace korvel {
@@ -121,6 +123,34 @@ void TKDiagramF::PageKey(int target) {
     if (target < 0 || target >= session_->PageCount() || target == CurrentPage()) return;
     session_->Editor().ClearSelection();
     SetCurrentPage(target);
+}
+
+void TKDiagramF::ShowBlock(int idNumber) {
+    KElement* element = session_->Elements().FindByNumber(idNumber);
+    if (element == nullptr || !element->IsBlock() || element->ParentModule() >= 0) return;
+    if (element->Page() < 0 || element->Page() >= session_->PageCount()) return;
+    session_->Editor().ClearSelection();
+    element->selected = true;
+    if (element->Page() != CurrentPage()) SetCurrentPage(element->Page());
+    view_->update();
+    UpdateBlockMenu();
+}
+
+KCompileListPlaces TKDiagramF::CompileListPlaces() {
+    KCompileListPlaces places;
+    places.blockName = [this](int idNumber) {
+        const KElement* element = session_->Elements().FindByNumber(idNumber);
+        if (element == nullptr || !element->IsBlock()) return QString::number(idNumber);
+        const auto& block = static_cast<const KBlock&>(*element);
+        return Q(block.userString.empty() ? std::string(block.GetTypeName()) : block.userString);
+    };
+    places.sheetName = [this](int page) {
+        const auto& names = session_->Header().pageNames;
+        const bool known = page >= 0 && page < int(names.size());
+        return Q(PageFieldText(page, int(names.size()), known ? names[std::size_t(page)] : ""));
+    };
+    places.showBlock = [this](int idNumber) { ShowBlock(idNumber); };
+    return places;
 }
 
 void TKDiagramF::NewPage() {

@@ -50,12 +50,7 @@ bool TKDiagramF::Compile(bool announce) {
         FatalQuit();
         return false;
     }
-    if (!listed.empty()) {
-        if (showCompileList)
-            showCompileList(listed);
-        else
-            ShowCompileList(this, listed);
-    }
+    if (!listed.empty()) ListCompileMessages(listed);
     listedShown_ = listed.size();
     view_->MarkFaultWires();
     if (!ok) return false;
@@ -95,10 +90,14 @@ void TKDiagramF::OnRunningChanged(bool running) {
     const auto& all = bench->CompileMessages();
     const std::vector<KCompileMessage> fresh(all.begin() + std::ptrdiff_t(listedShown_), all.end());
     listedShown_ = all.size();
+    ListCompileMessages(fresh);
+}
+
+void TKDiagramF::ListCompileMessages(const std::vector<KCompileMessage>& list) {
     if (showCompileList)
-        showCompileList(fresh);
+        showCompileList(list);
     else
-        ShowCompileList(this, fresh);
+        ShowCompileList(this, list, CompileListPlaces());
 }
 
 void TKDiagramF::OnIdle() {

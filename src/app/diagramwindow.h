@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/appsettings.h"
+#include "app/compilelist.h"
 #include "engine/compilemessage.h"
 
 class QAction;
@@ -100,6 +101,12 @@ public:
     int PaletteTool() const;
     QMenu* BlockMenu() const { return blockMenu_; }
     QMenu* PageMenu() const { return pageMenu_; }
+    // Shows the page of the block with that IDNumber and makes it the whole
+    // selection (nothing for a block that is gone or inside a module
+    // instance). Selecting is not an edit: allowed while running.
+    void ShowBlock(int idNumber);
+    // How the compile list names and reaches blocks in this window.
+    KCompileListPlaces CompileListPlaces();
     // Enables the block pop-up's items by the selection and clipboard.
     void UpdateBlockMenu();
     void UpdatePageMenu();
@@ -178,6 +185,7 @@ private:
     void RunSliced();
     void OnDisplayTick();
     void OnRunningChanged(bool running);
+    void ListCompileMessages(const std::vector<KCompileMessage>& list);
     bool RefuseWhileRunning(const KRefusal& refusal);
 
     KAppMessages& messages_;

@@ -4,6 +4,7 @@
 
 #include "base/messages.h"
 #include "engine/benchtop.h"
+#include "engine/digitalblock.h"
 #include "engine/runerror.h"
 #include "model/block.h"
 #include "model/node.h"
@@ -58,14 +59,14 @@ bool KLibraryProgram::CompileProgram() {
 }
 
 void KLibraryProgram::Compute(double time) {
-    RunProgram(time);
+    RunProgram(time, 110);
 }
 
-void KLibraryProgram::RunProgram(double time) {
+void KLibraryProgram::RunProgram(double time, int notReadyCode) {
     if (!program_.Ready()) {
         const KMessageBlock where = MessageBlockOf(Block());
         BenchTop().Sink().ErrorMessage(
-            110, "Program not ready.",
+            notReadyCode, "Program not ready.",
             "Edit and recompile program.  This error is abnormal; please report it.", &where);
         return;
     }
@@ -74,6 +75,25 @@ void KLibraryProgram::RunProgram(double time) {
     } catch (const KProgramFault& fault) {
         throw KRunError(fault.what());
     }
+}
+
+KLibraryProgramDigital::KLibraryProgramDigital(KBenchTop& benchTop, KBlock& block)
+    : KLibraryProgram(benchTop, block), controller_(FindBlockController(benchTop, block, 28)) {}
+
+bool KLibraryProgramDigital::CompileProgram() {
+    // The missing controller is already listed; that error stops the model
+    // from running, so the text is left uncompiled.
+    return controller_ == nullptr || KLibraryProgram::CompileProgram();
+}
+
+void KLibraryProgramDigital::Compute(double time) {
+    if (controller_ == nullptr || !controller_->IsSampling()) return;
+    RunProgram(time, 111);
+}
+
+KGate KLibraryProgramDigital::Gate() const {
+    if (controller_ == nullptr) return {};
+    return {controller_->SamplingFlag(), controller_};
 }
 
 }  // namespace korvel

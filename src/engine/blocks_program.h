@@ -14,6 +14,11 @@
 // the lexer's numbered message or the parser's Error box naming the block.
 // Compute then runs the compiled program: stop() becomes the engine's stop
 // request and a math error a run-time error with the function's message.
+//
+// A digital program block runs its program only at the sample instants of
+// the Digital Controller its "Controller" node names; between samples its
+// outputs hold. Without such a controller the model does not compile (error
+// 28) and the text is not compiled.
 #pragma once
 
 #include <array>
@@ -34,15 +39,30 @@ public:
     const KProgram& Program() const { return program_; }
 
 protected:
-    // Runs the compiled program once; for digital program blocks, at their
-    // controller's sample instants only.
-    void RunProgram(double time);
+    // Runs the compiled program once; a program that is not ready shows
+    // error `notReadyCode` instead.
+    void RunProgram(double time, int notReadyCode);
 
 private:
     KProgram program_;
     std::vector<KProgramVariable> variables_;
     // The own values of wired inputs, which assignments to them change.
     std::array<double, 8> wiredInputValues_{};
+};
+
+class KLibraryDctl;
+
+class KLibraryProgramDigital final : public KLibraryProgram {
+public:
+    KLibraryProgramDigital(KBenchTop& benchTop, KBlock& block);
+
+    void Compute(double time) override;
+    bool CompileProgram() override;
+    // The batched plan skips the block while its controller is not sampling.
+    KGate Gate() const override;
+
+private:
+    KLibraryDctl* controller_;
 };
 
 }  // namespace korvel

@@ -33,6 +33,17 @@ std::unique_ptr<KLibraryVar> MakeTimeVariable() {
     return std::make_unique<KLibraryVar>("Time", display);
 }
 
+// Marks the messages listed from `first` on as being about `block`: the
+// blocks list them while they are built, without knowing their place.
+void MarkListedAbout(KBenchTop& benchTop, std::size_t first, const KBlock& block) {
+    std::vector<KCompileMessage>& listed = benchTop.CompileMessages();
+    for (std::size_t i = first; i < listed.size(); ++i) {
+        if (listed[i].block >= 0) continue;
+        listed[i].block = block.IDNumber();
+        listed[i].page = block.Page();
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<KBenchTop> BuildBenchTop(const KCompiled& compiled, Messages& messages) {
@@ -51,12 +62,17 @@ std::unique_ptr<KBenchTop> BuildBenchTop(const KCompiled& compiled, Messages& me
     benchTop->SetTimeVar(MakeTimeVariable());
     for (KBlock* block : compiled.ordered) {
         if (IsPassiveType(block->GetTypeTag())) continue;
+        const std::size_t listed = benchTop->CompileMessages().size();
         FindLibraryMaker(block->Type())(*benchTop, *block);
+        MarkListedAbout(*benchTop, listed, *block);
     }
     // Programs compile once every object exists; one that fails fails the build.
     bool programsCompiled = true;
-    for (KLibraryClass* object : benchTop->ComputeList())
+    for (KLibraryClass* object : benchTop->ComputeList()) {
+        const std::size_t listed = benchTop->CompileMessages().size();
         programsCompiled = object->CompileProgram() && programsCompiled;
+        MarkListedAbout(*benchTop, listed, object->Block());
+    }
     if (!programsCompiled) return nullptr;
     // Instruments watch variables that blocks compiled after them make.
     if (!benchTop->BindInstruments()) return nullptr;

@@ -8,6 +8,7 @@
 #include "engine/runerror.h"
 #include "engine/solver.h"
 #include "model/block.h"
+#include "model/node.h"
 
 namespace korvel {
 
@@ -101,17 +102,23 @@ void KLibraryDctl::Compute(double time) {
     sampling_ = false;
 }
 
-KLibraryDigitalClass::KLibraryDigitalClass(KBenchTop& benchTop, KBlock& block,
-                                           int missingControllerCode)
-    : KLibraryClass(benchTop, block) {
-    controller_ = FindControllerByReference(benchTop, NodeValue("Controller"));
-    if (controller_ == nullptr) {
+KLibraryDctl* FindBlockController(KBenchTop& benchTop, const KBlock& block,
+                                  int missingControllerCode) {
+    const KNode* node = block.FindNode("Controller");
+    KLibraryDctl* controller =
+        node != nullptr ? FindControllerByReference(benchTop, node->value) : nullptr;
+    if (controller == nullptr)
         benchTop.CompileMessages().push_back({missingControllerCode,
                                               std::string(kMissingControllerText),
                                               std::string(kMissingControllerAdvice), false});
-        return;
-    }
-    controller_->Register(*this);
+    return controller;
+}
+
+KLibraryDigitalClass::KLibraryDigitalClass(KBenchTop& benchTop, KBlock& block,
+                                           int missingControllerCode)
+    : KLibraryClass(benchTop, block),
+      controller_(FindBlockController(benchTop, block, missingControllerCode)) {
+    if (controller_ != nullptr) controller_->Register(*this);
 }
 
 KGate KLibraryDigitalClass::Gate() const {

@@ -133,4 +133,10 @@ private:
 // The controller a "Controller" node value names, or nullptr.
 KLibraryDctl* FindControllerByReference(const KBenchTop& benchTop, double reference);
 
+// The controller that `block`'s "Controller" node names. Without one, lists
+// the compile error `missingControllerCode` about the block and answers
+// nullptr.
+KLibraryDctl* FindBlockController(KBenchTop& benchTop, const KBlock& block,
+                                  int missingControllerCode);
+
 }  // namespace korvel

@@ -208,6 +208,9 @@ constexpr Entry kMakers[] = {
     {"KProgram2i2o", &Make<KLibraryProgram>},
     {"KProgram4i4o", &Make<KLibraryProgram>},
     {"KProgram8i8o", &Make<KLibraryProgram>},
+    {"KProgramDigital2i2o", &Make<KLibraryProgramDigital>},
+    {"KProgramDigital4i4o", &Make<KLibraryProgramDigital>},
+    {"KProgramDigital8i8o", &Make<KLibraryProgramDigital>},
 };
 
 constexpr std::string_view kPassive[] = {

@@ -29,11 +29,12 @@ ModelText Design() {
     return m;
 }
 
-// A 2x2 program block; the text is escaped as files store it.
-void AddProgram(ModelText& m, int id, const std::string& name, const std::string& program) {
+// A program block (2x2 unless told); the text is escaped as files store it.
+void AddProgram(ModelText& m, int id, const std::string& name, const std::string& program,
+                const std::string& tag = "KProgram2i2o") {
     std::string escaped;
     for (char c : program) escaped += c == '\n' ? '\x01' : c == '\r' ? '\x02' : c == ',' ? '\x03' : c;
-    m.Block("KProgram2i2o", id, name, {escaped + ",Program"});
+    m.Block(tag, id, name, {escaped + ",Program"});
 }
 
 // Node numbers of the blocks used below.
@@ -153,6 +154,49 @@ TEST(ProgramRun, ReadersOfAProgramOutputRunAfterTheProgram) {
         EXPECT_NEAR(row[1], t * t * t / 3, 1e-9) << t;
         EXPECT_NEAR(row[2], 2 * t * t * t / 3, 1e-9) << t;
     }
+}
+
+// A digital program counting its runs, with h = 1 ms and TSample = 3 ms:
+// samples at 0, 3, 6 and 9 ms, the count and the sample time held between.
+TEST(ProgramRun, ADigitalProgramCountsTheControllersSamples) {
+    ModelText m = Design();
+    m.Block("KDctl", 2, "Ctl", {"0.003,TSample"});
+    AddProgram(m, 3, "P", "Output1 = Output1 + 1; Output2 = t();", "KProgramDigital2i2o");
+    m.Block("KVariable", 4, "count", {});
+    m.Block("KVariable", 5, "at", {});
+    m.Wire(10, 3, kProgramOut1, 4, kVariableIn);
+    m.Wire(11, 3, kProgramOut2, 5, kVariableIn);
+    Result r = RunModelFile(m.Text(), "--until 0.01");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.out.substr(0, r.out.find('\n')), "Time,count,at");
+    const auto rows = Rows(r.out);
+    ASSERT_EQ(rows.size(), 10u);
+    const double count[] = {1, 1, 2, 2, 2, 3, 3, 3, 4, 4};
+    // The row of the last sample's step end (-1: the sample at time 0).
+    const int sampleRow[] = {-1, -1, 2, 2, 2, 5, 5, 5, 8, 8};
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        SCOPED_TRACE(rows[k][0]);
+        EXPECT_EQ(rows[k][1], count[k]);
+        EXPECT_EQ(rows[k][2], sampleRow[k] < 0 ? 0.0 : rows[std::size_t(sampleRow[k])][0]);
+    }
+}
+
+// A digital program left on "the only controller" in a model with two does
+// not compile, like any digital block.
+TEST(ProgramRun, ADigitalProgramWithoutItsControllerDoesNotCompile) {
+    ModelText m = Design();
+    m.Block("KDctl", 2, "Fast", {});
+    m.Block("KDctl", 5, "Slow", {});
+    m.Block("KProgramDigital4i4o", 3, "P", {"Output1 = 1;,Program"});
+    m.Block("KVariable", 4, "y", {});
+    constexpr int kOutput1Of4x4 = 4;
+    m.Wire(10, 3, kOutput1Of4x4, 4, kVariableIn);
+    Result r = RunModelFile(m.Text(), "--until 0.01");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("You must choose one the digital controllers for this block."),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out, "");
 }
 
 }  // namespace

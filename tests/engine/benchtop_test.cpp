@@ -31,14 +31,19 @@ TEST(BenchTop, EachClashWithAnEarlierNameWarnsOnce) {
     model.AddSolver(0.01);
     model.Add("KVariable", "x");
     model.Add("KVariable", "y");
-    model.Add("KVariable", "x");
-    model.Add("KVariable", "x");
+    const KBlock& second = model.Add("KVariable", "x", 1);
+    const KBlock& third = model.Add("KVariable", "x", 2);
     KBenchTop& benchTop = model.Build();
-    // The second "x" clashes with one, the third with two.
+    // The second "x" clashes with one, the third with two; each warning is
+    // about the block whose name clashes, on its page.
     ASSERT_EQ(benchTop.CompileMessages().size(), 3u);
-    for (const KCompileMessage& warning : benchTop.CompileMessages()) {
+    const KBlock* about[] = {&second, &third, &third};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const KCompileMessage& warning = benchTop.CompileMessages()[i];
         EXPECT_EQ(warning.code, 48);
         EXPECT_EQ(warning.text, "Variable name \"x\" has the same as another variable name.");
+        EXPECT_EQ(warning.block, about[i]->IDNumber());
+        EXPECT_EQ(warning.page, about[i]->Page());
     }
     EXPECT_EQ(benchTop.Variables().Count(), 4);
 }

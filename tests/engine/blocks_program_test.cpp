@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "testmodel.h"
@@ -137,6 +138,55 @@ TEST(ProgramBlock, StopAndMathErrorsReachTheBenchTop) {
         EXPECT_EQ(model.messages.Last().caption, c.caption);
         EXPECT_EQ(model.messages.Last().text, c.message);
     }
+}
+
+// A digital program runs once per sample of its controller (h = 0.01,
+// TSample = 0.05: samples at 0, 0.05, 0.10) and holds its outputs between
+// samples: a counter of its runs and the ramp's value at the last sample.
+TEST(ProgramBlock, ADigitalProgramRunsOncePerSampleAndHoldsBetween) {
+    for (const char* tag : {"KProgramDigital2i2o", "KProgramDigital4i4o", "KProgramDigital8i8o"}) {
+        for (bool batched : {false, true}) {
+            SCOPED_TRACE(std::string(tag) + (batched ? " batched" : " plain"));
+            KTestModel model;
+            model.AddSolver(0.01);
+            KTestModel::Set(model.Add("KDctl", "Ctl"), "TSample", 0.05);
+            KBlock& ramp = model.Add("KInt", "ramp");
+            KTestModel::Set(ramp, "Input", 1.0);
+            KBlock& program = model.Add(tag, "P");
+            model.Wire(ramp, "Output", program, "Input1");
+            SetProgram(program, "Output1 = Output1 + 1; Output2 = Input1;");
+            KBenchTop& benchTop = model.Build();
+            benchTop.SetBatchedEvaluation(batched);
+            const double count[] = {1, 1, 1, 1, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3};
+            const double held[] = {0,    0,    0,    0,    0.05, 0.05, 0.05,
+                                   0.05, 0.05, 0.10, 0.10, 0.10, 0.10, 0.10};
+            for (std::size_t k = 0; k < std::size(count); ++k) {
+                ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
+                SCOPED_TRACE(benchTop.time);
+                EXPECT_EQ(model.Value(program, "Output1"), count[k]);
+                EXPECT_NEAR(model.Value(program, "Output2"), held[k], 1e-12);
+            }
+        }
+    }
+}
+
+// Without its controller a digital program is compile error 28 and its text
+// is not compiled, so even a broken text adds no second message.
+TEST(ProgramBlock, ADigitalProgramWithoutItsControllerIsError28) {
+    KTestModel model;
+    model.AddSolver(1e-3);
+    KBlock& program = model.Add("KProgramDigital2i2o", "P");
+    SetProgram(program, "Output1 = ;");
+    KBenchTop& benchTop = model.Build();
+    ASSERT_EQ(benchTop.CompileMessages().size(), 1u);
+    const KCompileMessage& m = benchTop.CompileMessages()[0];
+    EXPECT_EQ(m.code, 28);
+    EXPECT_FALSE(m.warning);
+    EXPECT_EQ(m.text, "Null value in internal variable, LibraryDctl.");
+    EXPECT_EQ(m.block, program.IDNumber());
+    EXPECT_TRUE(model.messages.boxes.empty());
+    const auto& object = static_cast<const KLibraryProgram&>(*benchTop.ComputeList().back());
+    EXPECT_FALSE(object.Program().Ready());
 }
 
 }  // namespace

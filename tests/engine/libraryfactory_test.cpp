@@ -1,11 +1,9 @@
-// The factory: every block type either runs, is passive, or is known not to
-// run yet; a model with a type that cannot run refuses to build.
+// The factory: every block type either runs or is passive.
 #include "engine/libraryfactory.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 #include <string>
 
 #include "model/blocktype.h"
@@ -14,29 +12,20 @@
 namespace korvel::test {
 namespace {
 
-// Types whose run-time classes have not landed yet. The list shrinks as they
-// do; a type that gains a maker must leave it (the test below checks both ways).
-const std::set<std::string_view> kNotYet = {
-    "KProgramDigital2i2o",
-    "KProgramDigital4i4o",
-    "KProgramDigital8i8o",
-};
-
-TEST(LibraryFactory, EveryTypeRunsIsPassiveOrIsKnownNotToRunYet) {
+TEST(LibraryFactory, EveryTypeRunsOrIsPassive) {
     int runnable = 0;
     int passiveCount = 0;
     for (const KBlockType& type : BlockTypes()) {
         SCOPED_TRACE(std::string(type.tag));
         const bool hasMaker = FindLibraryMaker(type.tag) != nullptr;
         const bool passive = IsPassiveType(type.tag);
-        const bool notYet = kNotYet.count(type.tag) != 0;
-        EXPECT_EQ(int(hasMaker) + int(passive) + int(notYet), 1);
+        EXPECT_EQ(int(hasMaker) + int(passive), 1);
         EXPECT_EQ(CanRun(type.tag), hasMaker || passive);
         EXPECT_EQ(FindLibraryMaker(type.number), FindLibraryMaker(type.tag));
         if (hasMaker) ++runnable;
         if (passive) ++passiveCount;
     }
-    EXPECT_EQ(runnable + passiveCount + int(kNotYet.size()), kBlockTypeCount);
+    EXPECT_EQ(runnable + passiveCount, kBlockTypeCount);
     EXPECT_EQ(FindLibraryMaker("KNoSuchType"), nullptr);
     EXPECT_EQ(FindLibraryMaker(kBlockTypeCount), nullptr);
 }
@@ -70,24 +59,6 @@ TEST(LibraryFactory, EveryRunnableTypeBuildsWithDefaults) {
         benchTop.SetBatchedEvaluation(batched);
         EXPECT_TRUE(benchTop.ComputeAll(benchTop.time));
     }
-}
-
-TEST(LibraryFactory, ATypeThatCannotRunYetFailsTheBuild) {
-    if (kNotYet.empty()) GTEST_SKIP() << "every type runs";
-    // Any type still on the list; the list shrinks as block families land.
-    const KBlockType& type = *FindBlockType(*FindBlockTypeByTag(*kNotYet.begin()));
-    KTestModel model;
-    model.AddSolver(1e-3);
-    model.Add("KAdd", "sum");
-    model.Add(type.tag, "Speed loop");
-    model.Add("KScope", "Scope");
-    model.Compile();
-    EXPECT_EQ(BuildBenchTop(model.compiled, model.messages), nullptr);
-    ASSERT_EQ(model.messages.boxes.size(), 1u);
-    EXPECT_EQ(model.messages.Last().caption, "Error");
-    EXPECT_EQ(model.messages.Last().text, std::string(type.displayName) + " blocks (" +
-                                              std::string(type.tag) +
-                                              ") cannot run yet: block \"Speed loop\"");
 }
 
 TEST(LibraryFactory, PassiveBlocksMakeNoObject) {
