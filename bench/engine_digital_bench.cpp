@@ -15,19 +15,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <memory>
 #include <string_view>
 #include <vector>
 
-#include "base/messagerecorder.h"
 #include "engine/benchtop.h"
-#include "engine/buildbenchtop.h"
 #include "engine/solver.h"
+#include "handcompiled.h"
 #include "model/block.h"
-#include "model/compiled.h"
-#include "model/blocktype.h"
-#include "model/elements.h"
-#include "model/wire.h"
 
 namespace korvel {
 namespace {
@@ -61,7 +55,7 @@ struct Stopwatch {
 };
 
 // The model as a compile leaves it: Solver, controllers, then each loop.
-class DigitalLoops {
+class DigitalLoops : public HandCompiled {
 public:
     DigitalLoops() {
         Add("KSolver").FindNode("h")->value = kStep;
@@ -92,42 +86,14 @@ public:
             Wire(plant, "Output", delay, "Input");
             if (i == kLoops - 1) last_ = &plant;
         }
-        benchTop = BuildBenchTop(compiled, messages);
+        Build();
     }
 
     double LastPlantOutput() const {
         return benchTop->Arena().Data()[benchTop->Arena().SlotOf(*last_->FindNode("Output"))];
     }
 
-    KMessageRecorder messages;
-    KElements elements{messages};
-    KCompiled compiled;
-    std::unique_ptr<KBenchTop> benchTop;
-
 private:
-    KBlock& Add(std::string_view tag) {
-        auto block = MakeBlock(*FindBlockTypeByTag(tag));
-        block->SetIDNumber(next_++);
-        KBlock& added = static_cast<KBlock&>(elements.Add(std::move(block)));
-        compiled.ordered.push_back(&added);
-        return added;
-    }
-
-    void Wire(KBlock& from, std::string_view fromNode, KBlock& to, std::string_view toNode) {
-        const int fromIndex = from.NodeIndex(fromNode);
-        const int toIndex = to.NodeIndex(toNode);
-        auto wire = std::make_unique<KWire>(next_++, 0);
-        wire->SetStartBlockNode(fromIndex);
-        wire->SetEndBlockNode(toIndex);
-        wire->Connect(&from, &to, messages);
-        elements.Add(std::move(wire));
-        const int net = static_cast<int>(compiled.nets.size());
-        compiled.nets.push_back({&from, fromIndex});
-        from.Node(fromIndex).netLink = net;
-        to.Node(toIndex).netLink = net;
-    }
-
-    int next_ = 1;
     KBlock* last_ = nullptr;
 };
 

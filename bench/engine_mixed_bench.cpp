@@ -20,20 +20,13 @@
 #include <chrono>
 #include <cmath>
 #include <map>
-#include <memory>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-#include "base/messagerecorder.h"
 #include "engine/benchtop.h"
-#include "engine/buildbenchtop.h"
 #include "engine/solver.h"
+#include "handcompiled.h"
 #include "model/block.h"
-#include "model/compiled.h"
-#include "model/blocktype.h"
-#include "model/elements.h"
-#include "model/wire.h"
 
 namespace korvel {
 namespace {
@@ -66,7 +59,7 @@ struct Stopwatch {
 };
 
 // A model compiled by hand: blocks in execution order, one net per source.
-class MixedModel {
+class MixedModel : public HandCompiled {
 public:
     explicit MixedModel(int loops) {
         KBlock& solver = Add("KSolver");
@@ -101,13 +94,9 @@ public:
             plants.push_back(&plant);
             hysters.push_back(&hyster);
         }
-        benchTop = BuildBenchTop(compiled, messages);
+        Build();
     }
 
-    KMessageRecorder messages;
-    KElements elements{messages};
-    KCompiled compiled;
-    std::unique_ptr<KBenchTop> benchTop;
     std::vector<KBlock*> plants;
     std::vector<KBlock*> hysters;
 
@@ -115,30 +104,6 @@ private:
     static void Set(KBlock& block, std::string_view node, double value) {
         block.FindNode(node)->value = value;
     }
-    KBlock& Add(std::string_view tag) {
-        auto block = MakeBlock(*FindBlockTypeByTag(tag));
-        block->SetIDNumber(next_++);
-        KBlock& added = static_cast<KBlock&>(elements.Add(std::move(block)));
-        compiled.ordered.push_back(&added);
-        return added;
-    }
-    void Wire(KBlock& from, std::string_view fromNode, KBlock& to, std::string_view toNode) {
-        const int fromIndex = from.NodeIndex(fromNode);
-        const int toIndex = to.NodeIndex(toNode);
-        auto wire = std::make_unique<KWire>(next_++, 0);
-        wire->SetStartBlockNode(fromIndex);
-        wire->SetEndBlockNode(toIndex);
-        wire->Connect(&from, &to, messages);
-        elements.Add(std::move(wire));
-        auto [it, added] = netOf_.emplace(std::make_pair(&from, fromIndex),
-                                          static_cast<int>(compiled.nets.size()));
-        if (added) compiled.nets.push_back({&from, fromIndex});
-        from.Node(fromIndex).netLink = it->second;
-        to.Node(toIndex).netLink = it->second;
-    }
-
-    int next_ = 1;
-    std::map<std::pair<KBlock*, int>, int> netOf_;
 };
 
 // The same equations on flat arrays, one loop over the loops per evaluation.

@@ -7,9 +7,9 @@
 // Programs have no loops, so a run is bounded by the length of its code; the
 // number of runs is the step budget.
 //
-// Built with KORVEL_FUZZ_REPLAY the same file is a plain program that replays
-// every file of the folders named on its command line, so saved inputs and
-// past crashers run with every test run.
+// Built with KORVEL_FUZZ_REPLAY the same file is a plain program (replaymain.h)
+// that replays every file of the folders named on its command line, so saved
+// inputs and past crashers run with every test run.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "program/program.h"
+#include "replaymain.h"
 
 namespace {
 
@@ -65,44 +66,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
-
-#ifdef KORVEL_FUZZ_REPLAY
-
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
-int main(int argc, char** argv) {
-    namespace fs = std::filesystem;
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER_OR_FILE...\n", argv[0]);
-        return 2;
-    }
-    std::vector<fs::path> inputs;
-    for (int i = 1; i < argc; ++i) {
-        fs::path arg(argv[i]);
-        if (fs::is_directory(arg)) {
-            for (const auto& entry : fs::recursive_directory_iterator(arg))
-                if (entry.is_regular_file()) inputs.push_back(entry.path());
-        } else if (fs::is_regular_file(arg)) {
-            inputs.push_back(arg);
-        } else {
-            std::fprintf(stderr, "%s: no such file or folder\n", argv[i]);
-            return 2;
-        }
-    }
-    // A fixed order makes a failure name the same input on every run.
-    std::sort(inputs.begin(), inputs.end());
-    for (const fs::path& path : inputs) {
-        std::ifstream in(path, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
-        std::fprintf(stderr, "replaying %s\n", path.string().c_str());
-        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    }
-    std::printf("replayed %zu inputs\n", inputs.size());
-    return inputs.empty() ? 1 : 0;
-}
-
-#endif
