@@ -24,6 +24,7 @@
 
 #include "engine/benchtop.h"
 #include "engine/solver.h"
+#include "benchtiming.h"
 #include "handcompiled.h"
 #include "model/block.h"
 
@@ -32,22 +33,6 @@ namespace {
 
 constexpr double kStep = 1e-5;
 constexpr double kModelSeconds = 1.0;
-
-double ThreadSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-// Wall and CPU seconds of one timed section.
-struct Stopwatch {
-    std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
-    double cpu = ThreadSeconds();
-    void AddTo(double& wallTotal, double& cpuTotal) const {
-        wallTotal += std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
-        cpuTotal += ThreadSeconds() - cpu;
-    }
-};
 
 // A model compiled by hand: blocks in execution order, one net per source.
 class ChainModel : public HandCompiled {
@@ -186,10 +171,6 @@ void FlatLimit(benchmark::State& state) {
     }
     state.counters["s_per_model_s"] = wall / runs / kModelSeconds;
     state.counters["cpu_s_per_model_s"] = cpu / runs / kModelSeconds;
-}
-
-double Minimum(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
 }
 
 // Three runs of one second of model time each; the minimum is the figure.

@@ -20,6 +20,7 @@
 
 #include "engine/benchtop.h"
 #include "engine/solver.h"
+#include "benchtiming.h"
 #include "handcompiled.h"
 #include "model/block.h"
 
@@ -38,21 +39,6 @@ constexpr double kPlantHz = 5.0;
 int PeriodSteps(int controller) {
     return controller % 2 + 1;
 }
-
-double ThreadSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-struct Stopwatch {
-    std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
-    double cpu = ThreadSeconds();
-    void AddTo(double& wallTotal, double& cpuTotal) const {
-        wallTotal += std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
-        cpuTotal += ThreadSeconds() - cpu;
-    }
-};
 
 // The model as a compile leaves it: Solver, controllers, then each loop.
 class DigitalLoops : public HandCompiled {
@@ -203,10 +189,6 @@ void Engine(benchmark::State& state) {
     }
     state.counters["s_per_model_s"] = wall / runs / kModelSeconds;
     state.counters["cpu_s_per_model_s"] = cpu / runs / kModelSeconds;
-}
-
-double Minimum(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
 }
 
 void ThreeRuns(benchmark::internal::Benchmark* b) {

@@ -25,6 +25,7 @@
 
 #include "engine/benchtop.h"
 #include "engine/solver.h"
+#include "benchtiming.h"
 #include "handcompiled.h"
 #include "model/block.h"
 
@@ -42,21 +43,6 @@ constexpr double kLow = 0.5, kHigh = 0.9;
 double Damping(int loop) {
     return 0.3 + 0.002 * loop;
 }
-
-double ThreadSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-struct Stopwatch {
-    std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
-    double cpu = ThreadSeconds();
-    void AddTo(double& wallTotal, double& cpuTotal) const {
-        wallTotal += std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
-        cpuTotal += ThreadSeconds() - cpu;
-    }
-};
 
 // A model compiled by hand: blocks in execution order, one net per source.
 class MixedModel : public HandCompiled {
@@ -275,10 +261,6 @@ void MixedFlatLimit(benchmark::State& state) {
     }
     state.counters["s_per_model_s"] = wall / runs / kModelSeconds;
     state.counters["cpu_s_per_model_s"] = cpu / runs / kModelSeconds;
-}
-
-double Minimum(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
 }
 
 void Sizes(benchmark::internal::Benchmark* b) {
