@@ -55,10 +55,12 @@ TEST_F(CanvasHighDpi, BodiesAndNodesLandAtDeviceCoordinates) {
     for (double zoom : {1.0, 2.0}) {
         SetZoom(zoom);
         for (const Case& c : cases) {
-            SCOPED_TRACE(::testing::Message() << "zoom " << zoom << " selected " << c.selected << " computed "
-                                              << c.computed << " factor " << Factor());
+            SCOPED_TRACE(::testing::Message()
+                         << "zoom " << zoom << " selected " << c.selected << " computed "
+                         << c.computed << " factor " << Factor());
             Elements().Clear();
-            KBlock& b = AddBlock("KInt", 100, 100);  // 40 by 40, input at (100, 120), output at (140, 120)
+            KBlock& b =
+                AddBlock("KInt", 100, 100);  // 40 by 40, input at (100, 120), output at (140, 120)
             b.selected = c.selected;
             b.SetComputedFlagOnly(c.computed);
             const QImage image = Picture();

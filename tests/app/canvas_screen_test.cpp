@@ -25,8 +25,10 @@ bool NearAnyWire(const KElements& elements, int x, int y) {
         if (!e->IsWire()) continue;
         const auto& route = static_cast<const KWire&>(*e).route;
         for (std::size_t i = 1; i < route.size(); ++i)
-            if (x >= std::min(route[i - 1].x, route[i].x) - 3 && x <= std::max(route[i - 1].x, route[i].x) + 3 &&
-                y >= std::min(route[i - 1].y, route[i].y) - 3 && y <= std::max(route[i - 1].y, route[i].y) + 3)
+            if (x >= std::min(route[i - 1].x, route[i].x) - 3 &&
+                x <= std::max(route[i - 1].x, route[i].x) + 3 &&
+                y >= std::min(route[i - 1].y, route[i].y) - 3 &&
+                y <= std::max(route[i - 1].y, route[i].y) + 3)
                 return true;
     }
     return false;
@@ -44,13 +46,15 @@ struct Probe {
 
 // The corner is the first one no wire passes, the row 5 pixels below or
 // above it (clear of a rounded corner); an ellipse is probed on the way from
-// its centre to that corner. A frame is drawn only while selected: the page shows through.
+// its centre to that corner. A frame is drawn only while selected: the page
+// shows through.
 Probe CornerProbe(const KElements& elements, const KBlock& b, int zoom) {
     const KShape shape = b.TypeRecord().shape;
     const int left = b.X() + 1, right = b.X() + b.Width() - 2;
     const int top = b.Y() + 5, bottom = b.Y() + b.Height() - 6;
     QPoint model(left, top);
-    for (QPoint corner : {QPoint(left, top), QPoint(right, top), QPoint(left, bottom), QPoint(right, bottom)}) {
+    for (QPoint corner :
+         {QPoint(left, top), QPoint(right, top), QPoint(left, bottom), QPoint(right, bottom)}) {
         if (!NearAnyWire(elements, corner.x(), corner.y())) {
             model = corner;
             break;
@@ -102,12 +106,15 @@ struct CanvasOnScreen : CanvasFixture {
     QPoint Global(QPoint canvasPoint) const { return canvas->mapToGlobal(canvasPoint); }
     bool InView(QPoint canvasPoint) const {
         const QWidget* viewport = canvas->parentWidget();
-        return QRect(viewport->mapToGlobal(QPoint(0, 0)), viewport->size()).contains(Global(canvasPoint));
+        return QRect(viewport->mapToGlobal(QPoint(0, 0)), viewport->size())
+            .contains(Global(canvasPoint));
     }
     // The probe's row as the X server shows it.
     QImage Row(const Probe& p) const {
         const QPoint a = Global(p.outside), b = Global(p.inside);
-        return window->screen()->grabWindow(0, std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()) + 1, 1).toImage();
+        return window->screen()
+            ->grabWindow(0, std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()) + 1, 1)
+            .toImage();
     }
     // Painting reaches the X server in its own time: wait (bounded) for it.
     std::string Shows(const Probe& p) const {
@@ -127,7 +134,8 @@ struct CanvasOnScreen : CanvasFixture {
 };
 
 TEST_F(CanvasOnScreen, BundledExamplesShowEveryBlocksFillAtZoomOneAndTwo) {
-    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X server (tools/gui-smoke.sh)";
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs an X server (tools/gui-smoke.sh)";
     window->setGeometry(0, 0, 1200, 900);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -154,15 +162,18 @@ TEST_F(CanvasOnScreen, BundledExamplesShowEveryBlocksFillAtZoomOneAndTwo) {
             if (folder) {
                 const QImage screen = window->screen()->grabWindow(0).toImage();
                 screen.copy(window->frameGeometry())
-                    .save(QString("%1/%2-zoom%3.png").arg(folder, QString(example).section('.', 0, 0)).arg(zoom));
+                    .save(QString("%1/%2-zoom%3.png")
+                              .arg(folder, QString(example).section('.', 0, 0))
+                              .arg(zoom));
             }
             for (const Probe& p : probes) {
                 ScrollTo(p.inside);
                 const std::string failure = Shows(p);
-                EXPECT_EQ(failure, "") << p.block << ": from (" << p.outside.x() << ", " << p.outside.y()
-                                       << ") to (" << p.inside.x() << ", " << p.inside.y() << ") of the canvas, not "
-                                       << "the page, " << p.outline.name().toStdString() << " and "
-                                       << p.fill.name().toStdString();
+                EXPECT_EQ(failure, "")
+                    << p.block << ": from (" << p.outside.x() << ", " << p.outside.y() << ") to ("
+                    << p.inside.x() << ", " << p.inside.y() << ") of the canvas, not "
+                    << "the page, " << p.outline.name().toStdString() << " and "
+                    << p.fill.name().toStdString();
             }
         }
     }
