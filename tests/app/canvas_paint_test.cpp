@@ -1,7 +1,7 @@
 // What the canvas draws, probed by pixel: body fills and outlines by their
 // order of precedence, node marks, wires, the selection and compile faults,
-// at zoom 1 and 2 and at twice the device resolution; and where pasted
-// elements land.
+// at zoom 1 and 2 (twice the device resolution: canvas_highdpi_test.cpp);
+// and where pasted elements land.
 #include <QTemporaryDir>
 
 #include "app/canvas/canvaspainter.h"
@@ -99,16 +99,6 @@ TEST_F(CanvasPaint, WiresAreBlackLimeWhenSelectedAndRedAtFaultUntilTheNextEdit) 
     a.selected = true;
     window->findChild<QAction*>("KeyDown")->trigger();  // any edit
     EXPECT_FALSE(canvas->IsFaultWire(&w));
-}
-
-TEST_F(CanvasPaint, TwiceTheDeviceResolutionDrawsAtDoubledPixels) {
-    AddBlock("KInt", 100, 100).selected = true;
-    QImage image(canvas->size() * 2, QImage::Format_RGB32);
-    image.setDevicePixelRatio(2.0);
-    canvas->render(&image);
-    EXPECT_EQ(Pixel(image, 208, 208), QColor(0x80, 0x80, 0x80));
-    EXPECT_EQ(Pixel(image, 241, 278), QColor(0x00, 0xFF, 0x00));  // bottom edge, model (120, 139)
-    EXPECT_EQ(Pixel(image, 290, 240), QColor(Qt::black));  // the output triangle
 }
 
 TEST_F(CanvasPaint, PageImagesDrawWithoutTheSelection) {
