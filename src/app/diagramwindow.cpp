@@ -490,6 +490,7 @@ void TKDiagramF::BuildCentre() {
         return askFileName(Q(HostPath(settings_.lastCustomModuleDir)), filter, {filter}, false).toStdString();
     };
     hooks.moduleFolders = [this] { return session_->ModuleSearchFolders(); };
+    hooks.modelFile = [this] { return session_->FileName(); };
     hooks.openModule = [this](KBlock& block) {
         // The module file opens in the editor as Open would open it.
         const std::string path = static_cast<KCustMod&>(block).ResolvedPath().empty()

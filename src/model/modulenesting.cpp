@@ -77,15 +77,18 @@ std::vector<std::string> NestedModuleNames(std::string text) {
     return names;
 }
 
-bool CheckModuleNesting(const std::string& path, const KModuleFinder& modules,
-                        Messages& messages) {
+bool CheckModuleNesting(const std::string& path, const std::string& into,
+                        const KModuleFinder& modules, Messages& messages) {
     Walk walk{modules, {}, {}};
     const std::string top = FileNameOnly(path);
-    const std::string loop = Follow(walk, top, path);
+    const std::string host = FileNameOnly(into);
+    if (!host.empty()) walk.chain.push_back(host);
+    const std::string loop = top == host ? host : Follow(walk, top, path);
     if (loop.empty()) return true;
     walk.chain.push_back(loop);
-    const std::string who = loop == top ? "it contains itself"
-                                        : "the module " + loop + " inside it contains itself";
+    const std::string who = loop == host  ? host + " would contain itself"
+                            : loop == top ? "it contains itself"
+                                          : "the module " + loop + " inside it contains itself";
     messages.ErrorBox("Custom module " + top + " cannot be used: " + who + " (" +
                       Joined(walk.chain) + "). Open the module and delete the module block "
                       "that leads back to it.");

@@ -21,8 +21,10 @@ std::vector<std::string> NestedModuleNames(std::string text);
 // their bare names through `modules` (a nested name the folders do not hold
 // is passed over: compiling says it is missing). Answers false after an
 // error box naming the chain when a module contains itself, directly or
-// through other modules.
-[[nodiscard]] bool CheckModuleNesting(const std::string& path, const KModuleFinder& modules,
-                                      Messages& messages);
+// through other modules. `into` is the file the module is being placed in
+// (empty for an unsaved model): a module file being edited must not come to
+// hold a block of itself either.
+[[nodiscard]] bool CheckModuleNesting(const std::string& path, const std::string& into,
+                                      const KModuleFinder& modules, Messages& messages);
 
 }  // namespace korvel

@@ -50,6 +50,19 @@ TEST_F(CanvasEditing, AModuleThatContainsItselfIsNotPlaced) {
     EXPECT_EQ(window->PaletteTool(), TKDiagramF::kSelectTool);
 }
 
+TEST_F(CanvasEditing, TheModuleBeingEditedIsNotPlacedIntoItself) {
+    const std::string module = CopyExample("pi_module.kvc");
+    ASSERT_TRUE(window->OpenPath(module));
+    const int count = Elements().Count();
+    fileAnswers = {QString::fromStdString(module)};
+    ChooseTool("KCustMod");
+    Click(At(600, 400));
+    EXPECT_EQ(Elements().Count(), count);
+    EXPECT_FALSE(window->Session().IsModified());
+    EXPECT_NE(messages.recorder.Last().text.find("pi_module.kvc would contain itself"), std::string::npos)
+        << messages.recorder.Last().text;
+}
+
 TEST_F(CanvasEditing, APlacedDigitalBlockTakesTheOnlyController) {
     const KBlock& controller = AddBlock("KDctl", 300, 300);
     ChooseTool("KDLpf1");

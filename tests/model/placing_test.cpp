@@ -124,8 +124,8 @@ struct Nesting : ::testing::Test {
             WriteBytes(dir.File(name), ModuleText({Out("y", "2", "1")}, before));
         }
     }
-    bool Check(const std::string& name) {
-        return CheckModuleNesting(dir.File(name), KModuleFinder({dir.Path()}), messages);
+    bool Check(const std::string& name, const std::string& into = "") {
+        return CheckModuleNesting(dir.File(name), into, KModuleFinder({dir.Path()}), messages);
     }
 
     TempDir dir;
@@ -163,6 +163,23 @@ TEST_F(Nesting, ModulesThatLeadBackToThemselvesAreNamedWithTheirChain) {
             EXPECT_EQ(messages.Last().text, c.message);
         }
     }
+}
+
+// A module file being edited must not come to hold itself through a placed block.
+TEST_F(Nesting, TheModuleBeingEditedMayNotBePlacedIntoItself) {
+    Write({{"host.kvc", {}}, {"a.kvc", {"b.kvc"}}, {"b.kvc", {"host.kvc"}}});
+    const std::string advice =
+        "). Open the module and delete the module block that leads back to it.";
+    EXPECT_FALSE(Check("host.kvc", dir.File("host.kvc")));
+    EXPECT_EQ(messages.Last().text, "Custom module host.kvc cannot be used: host.kvc would contain "
+                                    "itself (host.kvc contains host.kvc" + advice);
+    EXPECT_FALSE(Check("a.kvc", dir.File("host.kvc")));
+    EXPECT_EQ(messages.Last().text, "Custom module a.kvc cannot be used: host.kvc would contain "
+                                    "itself (host.kvc contains a.kvc contains b.kvc contains host.kvc" +
+                                        advice);
+    messages.boxes.clear();
+    EXPECT_TRUE(Check("a.kvc", dir.File("design.kvd")));
+    EXPECT_TRUE(messages.boxes.empty());
 }
 
 TEST(NestedModuleNames, OnlyTheFileNameLineOfAModuleRecordCounts) {

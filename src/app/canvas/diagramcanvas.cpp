@@ -541,7 +541,8 @@ bool KDiagramCanvas::LoadModule(KCustMod& block) {
     // Modules inside it are looked up where a compile looks, then beside it.
     KModuleFinder finder(hooks_.moduleFolders ? hooks_.moduleFolders() : std::vector<std::string>{});
     finder.AddFolderPastLimit(QFileInfo(QString::fromStdString(path)).absolutePath().toStdString());
-    if (!CheckModuleNesting(path, finder, messages)) return false;
+    const std::string into = hooks_.modelFile ? hooks_.modelFile() : std::string();
+    if (!CheckModuleNesting(path, into, finder, messages)) return false;
     // Files name a module by its bare name; the search folders find it.
     block.SetFileName(QFileInfo(QString::fromStdString(path)).fileName().toStdString());
     block.SetResolvedPath(path);

@@ -61,6 +61,7 @@ public:
         std::function<void(KBlock&)> openModule;
         std::function<std::string()> askModuleFile;  // "" when cancelled
         std::function<std::vector<std::string>()> moduleFolders;  // where a compile finds modules
+        std::function<std::string()> modelFile;                   // the open model's file, "" if unsaved
         std::function<int()> labelFontSize;          // points of the name labels
         std::function<void(const std::string& file)> glyphFileUnreadable;
     };
