@@ -35,10 +35,6 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The page size selections are kept inside.
-constexpr int kPageWidth = 4000;
-constexpr int kPageHeight = 4000;
-
 }  // namespace
 
 // --- The edit seam ------------------------------------------------------------
@@ -93,7 +89,9 @@ void TKDiagramF::DeleteSelection(bool cut) {
 void TKDiagramF::ArrowKey(int dx, int dy) {
     if (session_->Editor().SelectedBlocks().empty()) return;
     Edit(kRefuseChange, [this, dx, dy] {
-        session_->Editor().MoveSelected(CurrentPage(), dx, dy, kPageWidth, kPageHeight);
+        // The page the canvas shows, as a mouse drag is kept inside.
+        const QSize page = view_->PageSize();
+        session_->Editor().MoveSelected(CurrentPage(), dx, dy, page.width(), page.height());
     });
 }
 
@@ -279,7 +277,7 @@ void TKDiagramF::CopyPageImage() {
     if (fs_.Exists(path) && !messages_.AskYesNo("File Exits", path + " already exists. Overwrite?"))
         return;
     std::string error;
-    if (!SavePageImage(chosen, session_->Elements(), CurrentPage(), error))
+    if (!SavePageImage(chosen, session_->Elements(), CurrentPage(), view_->PageTextFont(), error))
         messages_.ErrorBox(error);
 }
 
@@ -288,7 +286,8 @@ void TKDiagramF::Print(int how) {
                                                         : "Korvel.  " + Q(session_->FileName());
     QPrinter printer(QPrinter::HighResolution);
     auto print = [&](QPrinter* target) {
-        PrintPages(*target, session_->Elements(), session_->Header().pageNames, header);
+        PrintPages(*target, session_->Elements(), session_->Header().pageNames, header,
+                   view_->PageTextFont());
     };
     if (how == 0) {
         QPrintDialog dialog(&printer, this);

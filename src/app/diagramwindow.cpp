@@ -489,6 +489,8 @@ void TKDiagramF::BuildCentre() {
         QString filter = "Korvel custom module (*.kvc)";
         return askFileName(Q(HostPath(settings_.lastCustomModuleDir)), filter, {filter}, false).toStdString();
     };
+    hooks.moduleFolders = [this] { return session_->ModuleSearchFolders(); };
+    hooks.modelFile = [this] { return session_->FileName(); };
     hooks.openModule = [this](KBlock& block) {
         // The module file opens in the editor as Open would open it.
         const std::string path = static_cast<KCustMod&>(block).ResolvedPath().empty()

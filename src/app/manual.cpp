@@ -121,6 +121,14 @@ buttons and the simulation time in seconds; the palette of blocks on tabbed shee
 <p>While a model runs, commands that would change it are refused with a warning; stop the model
 with the Stop button or the Escape key first. Saving, copying, selecting, renaming pages, zooming
 and "Zero All Stored Outputs" stay available.</p>
+<h2 id="Placing">Placing blocks and Notes</h2>
+<p>A block placed from the palette lands on the grid point under the mouse. Variables, Digital
+Controllers, Excel Files, module inputs and outputs and program blocks take the next numbered
+name; a block that needs a Digital Controller or an Excel File is bound to the model's only one
+(with several, choose one through its node); a module Input or Output takes the lowest free
+position on its edge. Pasted copies are bound and placed the same way. A custom module that
+contains itself, directly or through the modules inside it, is not placed. Double-click a Note to
+write its text: the Note shows it on the page; double-click its name to rename it.</p>
 <h2 id="Files">Files</h2>
 <p>Designs are ".kvd" files, custom modules ".kvc" files. Saving writes the whole file beside the
 old one and then replaces it, so a failed save never damages the file. The File menu lists the

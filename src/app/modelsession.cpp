@@ -113,11 +113,15 @@ bool KModelSession::Save(const std::string& path, bool replaceExisting, KFileSys
     return true;
 }
 
-bool KModelSession::Compile(std::vector<KCompileMessage>& listed) {
-    DiscardRunTime();
+std::vector<std::string> KModelSession::ModuleSearchFolders() const {
     std::vector<std::string> folders = moduleFolders_;
     if (!fileName_.empty()) folders.push_back(FileFolder(fileName_));
-    KModuleFinder finder(folders);
+    return folders;
+}
+
+bool KModelSession::Compile(std::vector<KCompileMessage>& listed) {
+    DiscardRunTime();
+    KModuleFinder finder(ModuleSearchFolders());
     KCompileOptions options;
     options.modules = &finder;
     compiled_ = CompileModel(*elements_, options, messages_);

@@ -55,6 +55,8 @@ public:
 
     // The folders module files are looked up in (besides the model's own).
     void SetModuleFolders(std::vector<std::string> folders) { moduleFolders_ = std::move(folders); }
+    // Where a compile looks for module files: those folders, then the model's own.
+    std::vector<std::string> ModuleSearchFolders() const;
 
     // An empty design or custom module: one page "1", no file name; a custom
     // module starts with its input, an integrator and its output.

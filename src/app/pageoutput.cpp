@@ -1,6 +1,7 @@
 #include "app/pageoutput.h"
 
 #include <QFileInfo>
+#include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
@@ -23,7 +24,8 @@ QRect ImageArea(const KElements& elements, int page) {
 }  // namespace
 
 void PrintPages(QPrinter& printer, const KElements& elements,
-                const std::vector<std::string>& pageNames, const QString& header) {
+                const std::vector<std::string>& pageNames, const QString& header,
+                const QFont& pageFont) {
     QPainter painter;
     if (!painter.begin(&printer)) return;
     for (std::size_t page = 0; page < pageNames.size(); ++page) {
@@ -43,13 +45,15 @@ void PrintPages(QPrinter& printer, const KElements& elements,
         painter.translate(room.topLeft());
         painter.scale(scale, scale);
         painter.translate(-area.topLeft());
+        painter.setFont(pageFont);
         PaintCanvasPage(painter, elements, int(page), KPaintOptions{false, nullptr, {}, &KGlyphs::Shared()});
         painter.restore();
     }
     painter.end();
 }
 
-bool SavePageImage(const QString& path, const KElements& elements, int page, std::string& error) {
+bool SavePageImage(const QString& path, const KElements& elements, int page, const QFont& pageFont,
+                   std::string& error) {
     const QRect area = ImageArea(elements, page);
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == "svg") {
@@ -64,6 +68,7 @@ bool SavePageImage(const QString& path, const KElements& elements, int page, std
             return false;
         }
         painter.translate(-area.topLeft());
+        painter.setFont(pageFont);
         PaintCanvasPage(painter, elements, page, KPaintOptions{false, nullptr, {}, &KGlyphs::Shared()});
         painter.end();
         return true;
@@ -73,6 +78,7 @@ bool SavePageImage(const QString& path, const KElements& elements, int page, std
     {
         QPainter painter(&image);
         painter.translate(-area.topLeft());
+        painter.setFont(pageFont);
         PaintCanvasPage(painter, elements, page, KPaintOptions{false, nullptr, {}, &KGlyphs::Shared()});
     }
     if (!image.save(path, suffix == "png" ? "PNG" : "BMP")) {
@@ -80,6 +86,23 @@ bool SavePageImage(const QString& path, const KElements& elements, int page, std
         return false;
     }
     return true;
+}
+
+namespace {
+
+QFont DefaultPageFont() {
+    return PageFont(QFont(), 8, 96.0);
+}
+
+}  // namespace
+
+void PrintPages(QPrinter& printer, const KElements& elements,
+                const std::vector<std::string>& pageNames, const QString& header) {
+    PrintPages(printer, elements, pageNames, header, DefaultPageFont());
+}
+
+bool SavePageImage(const QString& path, const KElements& elements, int page, std::string& error) {
+    return SavePageImage(path, elements, page, DefaultPageFont(), error);
 }
 
 }  // namespace korvel

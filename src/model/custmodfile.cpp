@@ -144,6 +144,13 @@ std::string NameProblem(const std::string& name, std::set<std::string>& seen) {
 
 }  // namespace
 
+KInterfacePlace InterfacePlace(const KBlock& block) {
+    const KNode* edge = block.FindNode("Edge");
+    const KNode* position = block.FindNode("Position");
+    return {edge ? EdgeChoiceOf(*edge) : 0,
+            ModulePositionPixels(position ? position->value : 0.0) / 10};
+}
+
 int ModulePositionPixels(double position) {
     // No number at all counts as the lowest place, not as undefined behaviour.
     double grid = std::isnan(position) ? 1.0 : Clamp(Round(position), 1.0, 20.0);
@@ -215,13 +222,11 @@ bool CheckCustomModule(const KElements& elements, Messages& messages) {
         if (!e->IsBlock() || e->ParentModule() >= 0) continue;
         const auto& b = static_cast<const KBlock&>(*e);
         if (!b.IsCustomInterface()) continue;
-        const KNode* edge = b.FindNode("Edge");
-        const KNode* position = b.FindNode("Position");
-        int choice = edge ? EdgeChoiceOf(*edge) : 0;
-        int grid = ModulePositionPixels(position ? position->value : 0.0) / 10;
-        if (!places.try_emplace({choice, grid}, &b).second) {
-            messages.ErrorBox("Multiple Custom I/O on the " + std::string(EdgeChoiceName(choice)) +
-                              " at Position " + std::to_string(grid) + ".");
+        const KInterfacePlace place = InterfacePlace(b);
+        if (!places.try_emplace({place.edgeChoice, place.grid}, &b).second) {
+            messages.ErrorBox("Multiple Custom I/O on the " +
+                              std::string(EdgeChoiceName(place.edgeChoice)) + " at Position " +
+                              std::to_string(place.grid) + ".");
             return false;
         }
         if (std::string why = NameProblem(b.userString, seen); !why.empty()) {

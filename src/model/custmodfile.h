@@ -10,6 +10,7 @@
 
 namespace korvel {
 
+class KBlock;
 class KElements;
 class KModuleFinder;
 class Messages;
@@ -28,6 +29,16 @@ class Messages;
 // (not empty, not repeated, not a record keyword). Answers false after the
 // first refusal's message.
 [[nodiscard]] bool CheckCustomModule(const KElements& elements, Messages& messages);
+
+// Where an interface block puts its node on the module block: the edge
+// choice (0 "Left", 1 "Top", 2 "Right", 3 "Bottom") and the grid position
+// (1 to 20) its "Edge" and "Position" nodes give.
+struct KInterfacePlace {
+    int edgeChoice = 0;
+    int grid = 1;
+    friend bool operator==(const KInterfacePlace&, const KInterfacePlace&) = default;
+};
+KInterfacePlace InterfacePlace(const KBlock& block);
 
 // A module node's position in pixels from an interface block's "Position"
 // value: rounded, halves up, limited to 1..20 grid steps.

@@ -6,6 +6,7 @@
 #include "base/messages.h"
 #include "model/block.h"
 #include "model/elements.h"
+#include "model/placing.h"
 #include "model/wire.h"
 
 namespace korvel {
@@ -99,6 +100,13 @@ void KModelEditor::MoveSelected(int page, int dx, int dy, int pageWidth, int pag
     if (!moved.empty()) elements_.NoteEdit();
 }
 
+KBlock& KModelEditor::PlaceBlock(std::unique_ptr<KBlock> block, int page, int x, int y) {
+    ClearSelection();
+    block->Initialize(elements_.NextFreeIDNumber(), page, x, y);
+    SetUpNewBlock(*block, elements_);
+    return static_cast<KBlock&>(elements_.Add(std::move(block)));
+}
+
 void KModelEditor::CopyAllSelected(int page) {
     std::erase_if(clipboard_, [](const auto& e) { return e->IsWire(); });
     clipboard_.clear();
@@ -124,6 +132,7 @@ int KModelEditor::PasteAll(int page, int dx, int dy) {
     ClearSelection();
     std::vector<int> numbers = elements_.NextFreeIDNumbers(ClipboardCount());
     std::unordered_map<int, KBlock*> pastedByOldNumber;
+    std::vector<KBlock*> pastedBlocks;
     std::size_t next = 0;
     int pasted = 0;
     for (auto& c : clipboard_) {
@@ -136,8 +145,14 @@ int KModelEditor::PasteAll(int page, int dx, int dy) {
         if (!b->TypeRecord().numberedNameBase.empty())
             b->userString = elements_.FindNextNumberedString(b->TypeRecord().numberedNameBase);
         pastedByOldNumber.try_emplace(source.IDNumber(), b.get());
+        pastedBlocks.push_back(b.get());
         elements_.Add(std::move(b));
         ++pasted;
+    }
+    // Once every pasted block is in, so that they count among the others.
+    for (KBlock* b : pastedBlocks) {
+        BindUnsetReferences(*b, elements_);
+        FreeInterfacePlace(*b, elements_);
     }
     for (auto& c : clipboard_) {
         if (!c->IsWire()) continue;

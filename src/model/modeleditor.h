@@ -45,6 +45,12 @@ public:
     // behind, or on a block that the page border stopped, is routed afresh.
     void MoveSelected(int page, int dx, int dy, int pageWidth, int pageHeight);
 
+    // --- Placing ---------------------------------------------------------------
+    // Puts a new block on a page at a point: snapped to the grid, numbered
+    // with the lowest free IDNumber, given its type's set-up (SetUpNewBlock),
+    // added, and made the only selection.
+    KBlock& PlaceBlock(std::unique_ptr<KBlock> block, int page, int x, int y);
+
     // --- Clipboard -------------------------------------------------------------
     // Copies the selected blocks of a page, then its selected wires.
     void CopyAllSelected(int page);
@@ -55,7 +61,9 @@ public:
     // Pastes the whole clipboard onto a page, moved by (dx, dy): blocks get
     // fresh numbers (and fresh numbered names where their type numbers its
     // names), wires whose two blocks were copied are attached to the new
-    // blocks, and the pasted elements become the selection. Answers how many
+    // blocks, and the pasted elements become the selection. A pasted block
+    // whose reference names nothing is bound as a placed one is, and a pasted
+    // interface block leaves a place another one holds. Answers how many
     // elements were pasted.
     int PasteAll(int page, int dx, int dy);
 

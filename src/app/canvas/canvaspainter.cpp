@@ -109,6 +109,24 @@ void PaintBodyText(QPainter& painter, const KBlock& block) {
     painter.drawText(bottom, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, Q(type.bodyText2));
 }
 
+// A Note's text starts this far inside its body.
+constexpr int kNoteMargin = 4;
+
+QString NoteText(const KBlock& block) {
+    const int index = NoteTextNode(block);
+    if (index < 0) return {};
+    QString text = Q(block.Node(index).Text());
+    text.replace("\r\n", "\n");
+    return text;
+}
+
+void PaintNoteText(QPainter& painter, const KBlock& block, const QString& text) {
+    painter.setPen(Qt::black);
+    const QRect inside(block.X() + kNoteMargin, block.Y() + kNoteMargin, block.Width() - 2 * kNoteMargin,
+                       block.Height() - 2 * kNoteMargin);
+    painter.drawText(inside, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+}
+
 bool Meets(const KElement& e, const QRect& area) {
     if (area.isEmpty()) return true;
     if (e.IsBlock()) {
@@ -156,9 +174,12 @@ bool PaintGlyph(QPainter& painter, const KBlock& block, const KGlyphs* glyphs) {
 void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection, const KGlyphs* glyphs) {
     PaintBody(painter, block, BodyColours(block, showSelection), showSelection);
     const bool legible = TextLegible(painter);
-    const bool glyph = PaintGlyph(painter, block, glyphs);
+    // A Note shows its text in place of its glyph once it has some.
+    const QString note = NoteText(block);
+    if (!note.isEmpty() && legible) PaintNoteText(painter, block, note);
+    const bool glyph = note.isEmpty() && PaintGlyph(painter, block, glyphs);
     if (legible && block.IsCustomModule()) PaintNodeNames(painter, block);
-    else if (legible && !glyph) PaintBodyText(painter, block);
+    else if (legible && !glyph && note.isEmpty()) PaintBodyText(painter, block);
     for (int i = 0; i < block.NodeCount(); ++i) PaintNode(painter, block, i);
     if (block.userString.empty() || !legible) return;
     const KRect label = block.LabelRect();
@@ -227,6 +248,18 @@ QRect CanvasExtent(const KElements& elements, int page) {
     return extent;
 }
 
+QFont PageFont(QFont base, int points, double dpi) {
+    base.setPixelSize(std::max(1, int(std::lround(std::max(points, 1) * dpi / 72.0))));
+    return base;
+}
+
+int NoteTextNode(const KBlock& block) {
+    if (block.GetTypeTag() != "KLabel") return -1;
+    for (int i = 0; i < block.NodeCount(); ++i)
+        if (block.Node(i).IsDocumentation()) return i;
+    return -1;
+}
+
 void MeasureLabels(KElements& elements, const QFont& font) {
     const QFontMetrics metrics(font);
     for (const auto& e : elements.All()) {
@@ -235,6 +268,16 @@ void MeasureLabels(KElements& elements, const QFont& font) {
         const QString text = Q(b.userString);
         b.labelWidth = text.isEmpty() ? 0 : metrics.horizontalAdvance(text);
         b.labelHeight = text.isEmpty() ? 0 : metrics.height();
+        if (NoteTextNode(b) < 0) continue;
+        // Whole grid steps, so a grown Note still lines up with the grid.
+        const QString note = NoteText(b);
+        const QSize need = note.isEmpty() ? QSize()
+                                          : metrics.boundingRect(QRect(0, 0, 100000, 100000),
+                                                                 Qt::AlignLeft | Qt::AlignTop, note)
+                                                .size() + QSize(2 * kNoteMargin, 2 * kNoteMargin);
+        auto grid = [](int v) { return (v + 9) / 10 * 10; };
+        b.SetSize(std::max(b.TypeRecord().width, grid(need.width())),
+                  std::max(b.TypeRecord().height, grid(need.height())));
     }
 }
 

@@ -5,10 +5,10 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QRect>
 #include <unordered_set>
 
-class QFont;
 class QPainter;
 
 namespace korvel {
@@ -57,8 +57,17 @@ void PaintCanvasPage(QPainter& painter, const KElements& elements, int page,
 // empty rectangle for an empty page.
 QRect CanvasExtent(const KElements& elements, int page);
 
-// Measures every block's name label in the painter's font and stores the
-// size on the block for hit tests.
+// The font of a page's texts (names, body texts, Notes): the family of
+// `base` at `points`, fixed in page pixels at the screen's `dpi`. Page pixels
+// are what every painter of a page draws in, so a page image or a printed
+// sheet lays out each text exactly as the canvas does.
+QFont PageFont(QFont base, int points, double dpi);
+
+// The index of a Note's text node, or -1 for any other block.
+int NoteTextNode(const KBlock& block);
+
+// Measures every block's name label in the page font and stores the size on
+// the block for hit tests; a Note's body grows to hold its text.
 void MeasureLabels(KElements& elements, const QFont& font);
 
 }  // namespace korvel

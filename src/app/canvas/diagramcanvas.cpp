@@ -18,6 +18,8 @@
 #include "model/custmodfile.h"
 #include "model/elements.h"
 #include "model/modeleditor.h"
+#include "model/modulefinder.h"
+#include "model/modulenesting.h"
 #include "model/wire.h"
 
 namespace korvel {
@@ -120,6 +122,10 @@ void KDiagramCanvas::SetLabelFontSize(int points) {
     Relayout();
 }
 
+QFont KDiagramCanvas::PageTextFont() const {
+    return PageFont(font(), labelFontSize_, logicalDpiY());
+}
+
 void KDiagramCanvas::MarkFaultWires() {
     faultWires_.clear();
     if (elements_)
@@ -166,9 +172,7 @@ void KDiagramCanvas::Relayout() {
     if (hooks_.labelFontSize) labelFontSize_ = hooks_.labelFontSize();
     QSize page(kMinPageWidth, kMinPageHeight);
     if (elements_) {
-        QFont font = this->font();
-        font.setPointSize(std::max(labelFontSize_, 1));
-        MeasureLabels(*elements_, font);
+        MeasureLabels(*elements_, PageTextFont());
         // A page grows to hold every element plus one screen.
         const QRect extent = CanvasExtent(*elements_, page_);
         const QSize screen = parentWidget() ? parentWidget()->size() / zoom_ : QSize(800, 600);
@@ -517,13 +521,7 @@ void KDiagramCanvas::PlaceBlock(int type, QPoint model, bool keepTool) {
         if (!keepTool) hooks_.chooseSelectTool();
         return;
     }
-    hooks_.edit(kRefuseInsert, [&] {
-        Selection().ClearSelection();
-        block->Initialize(elements_->NextFreeIDNumber(), page_, model.x(), model.y());
-        const std::string_view base = block->TypeRecord().numberedNameBase;
-        if (!base.empty()) block->userString = elements_->FindNextNumberedString(base);
-        elements_->Add(std::move(block));
-    });
+    hooks_.edit(kRefuseInsert, [&] { Selection().PlaceBlock(std::move(block), page_, model.x(), model.y()); });
     ClearGestures();
     if (!keepTool) hooks_.chooseSelectTool();
     Changed();
@@ -540,6 +538,11 @@ bool KDiagramCanvas::LoadModule(KCustMod& block) {
     }
     std::vector<KModuleNode> nodes;
     if (!ReadModuleInterface(std::move(text), path, nodes, messages)) return false;
+    // Modules inside it are looked up where a compile looks, then beside it.
+    KModuleFinder finder(hooks_.moduleFolders ? hooks_.moduleFolders() : std::vector<std::string>{});
+    finder.AddFolderPastLimit(QFileInfo(QString::fromStdString(path)).absolutePath().toStdString());
+    const std::string into = hooks_.modelFile ? hooks_.modelFile() : std::string();
+    if (!CheckModuleNesting(path, into, finder, messages)) return false;
     // Files name a module by its bare name; the search folders find it.
     block.SetFileName(QFileInfo(QString::fromStdString(path)).fileName().toStdString());
     block.SetResolvedPath(path);
@@ -581,10 +584,13 @@ void KDiagramCanvas::DoubleClick(QPoint model) {
         if (hooks_.openModule) hooks_.openModule(*block);
         return;
     }
-    // The name label renames; so does a Note's body, whose text is its name.
-    const bool note = block->GetTypeTag() == "KLabel";
-    if (note || (block->LabelContains(model.x(), model.y()) && !block->BodyContains(model.x(), model.y()))) {
+    if (block->LabelContains(model.x(), model.y()) && !block->BodyContains(model.x(), model.y())) {
         if (hooks_.renameBlock) hooks_.renameBlock(*block);
+        return;
+    }
+    // A Note's body is its text: it opens the text's own dialog.
+    if (const int text = NoteTextNode(*block); text >= 0) {
+        if (hooks_.nodeDialog) hooks_.nodeDialog(*block, text, !running);
         return;
     }
     if (hooks_.blockSetup) hooks_.blockSetup(*block);
@@ -695,9 +701,7 @@ void KDiagramCanvas::paintEvent(QPaintEvent* event) {
     if (!elements_) return;
     painter.setClipRect(event->rect());
     painter.scale(zoom_, zoom_);
-    QFont font = painter.font();
-    font.setPointSize(std::max(labelFontSize_, 1));
-    painter.setFont(font);
+    painter.setFont(PageTextFont());
     KPaintOptions options;
     options.faultWires = &faultWires_;
     options.glyphs = glyphs_;

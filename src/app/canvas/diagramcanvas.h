@@ -60,6 +60,8 @@ public:
         std::function<void(KBlock&, int node, bool mayChange)> nodeDialog;
         std::function<void(KBlock&)> openModule;
         std::function<std::string()> askModuleFile;  // "" when cancelled
+        std::function<std::vector<std::string>()> moduleFolders;  // where a compile finds modules
+        std::function<std::string()> modelFile;                   // the open model's file, "" if unsaved
         std::function<int()> labelFontSize;          // points of the name labels
         std::function<void(const std::string& file)> glyphFileUnreadable;
     };
@@ -76,6 +78,9 @@ public:
     void SetZoom(double zoom);
     double Zoom() const { return zoom_; }
     void SetLabelFontSize(int points);
+    // The font names and Notes are drawn and measured in; page images and
+    // printing draw with it too.
+    QFont PageTextFont() const;
     // The glyph images blocks are drawn with (nullptr: body texts only).
     void SetGlyphs(const KGlyphs* glyphs);
     // The page size in model pixels: at least 3000 by 2000, grown to hold
