@@ -116,6 +116,11 @@ public:
         Line(std::to_string(number), "IDNumber");
         return *this;
     }
+    // Lines as they stand, each ended by CR LF.
+    ModelText& Raw(const std::vector<std::string>& lines) {
+        for (const std::string& l : lines) text_ += l + "\r\n";
+        return *this;
+    }
     std::string Text() const { return text_ + "FileEnd,Start\r\n"; }
     // The text so far, without its end record: a file cut short.
     const std::string& Truncated() const { return text_; }
@@ -128,7 +133,7 @@ private:
         Line(name, "UserString");
         Line("False", "HorizSwap");
         Line("False", "VertSwap");
-        for (const std::string& l : nodeLines) text_ += l + "\r\n";
+        Raw(nodeLines);
         Line(std::to_string(number), "IDNumber");
         return *this;
     }

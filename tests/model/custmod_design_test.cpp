@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "base/safefile.h"
-#include "custmod_support.h"
 #include "model/custmodfile.h"
 #include "model/lineio.h"
 #include "model/modelfile.h"

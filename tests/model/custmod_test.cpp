@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "compiletesting.h"
-#include "custmod_support.h"
 #include "model/custmodfile.h"
 #include "model/modelfile.h"
 #include "modelfile_support.h"

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "compiletesting.h"
 #include "model/modelfile.h"
 #include "modelfile_support.h"
 
@@ -148,14 +149,7 @@ TEST(ModelFileTexts, DsaButtonsNamedWithTheJoiningWordsReadBackExactly) {
 
 // A one-block design whose record holds the given node lines.
 std::string OneBlockDesign(const std::string& tag, const std::string& name, const Texts& nodes) {
-    Texts lines = {
-        "1.2,Version",        "False,CustMod",   "1,Pages",       "8,FontSize", "PageNames,Start",
-        "1,PageName",         tag + ",Start",    "0,Page",        "100,X",      "100,Y",
-        name + ",UserString", "False,HorizSwap", "False,VertSwap"};
-    lines.insert(lines.end(), nodes.begin(), nodes.end());
-    lines.push_back("0,IDNumber");
-    lines.push_back("FileEnd,Start");
-    return Crlf(lines);
+    return testing_compile::ModelText(false).Block(tag, 0, name, nodes).Text();
 }
 
 // A value out of its node's range opens with a warning naming it and the
