@@ -71,20 +71,10 @@ TEST(ModuleInDesign, SixtyNodesSaveAndReadBackWithEveryValueAndWire) {
     auto back = Load(text, WithModules(finder));
     ASSERT_EQ(back->result.pages, 1) << PrintToString(back->messages.Texts());
     EXPECT_TRUE(back->messages.boxes.empty()) << PrintToString(back->messages.Texts());
-    EXPECT_EQ(Describe(back->elements), Describe(elements));
     EXPECT_EQ(SaveModelText(back->elements, back->header), text);
     EXPECT_EQ(ConsistencyProblems(back->elements), "");
-    KBlock& read = back->BlockAt(0);
-    for (int i = 0; i < 60; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(read.Node(i).value, i + 0.25);
-        KWire* w = WireNumbered(back->elements, 200 + i);
-        ASSERT_NE(w, nullptr);
-        KBlock* end = i % 2 == 0 ? w->EndBlockPtr() : w->StartBlockPtr();
-        int node = i % 2 == 0 ? w->EndBlockNode() : w->StartBlockNode();
-        EXPECT_EQ(end, &read);
-        EXPECT_EQ(node, i);
-    }
+    // The dump holds each node's value and each wire's block and node index.
+    EXPECT_EQ(Describe(back->elements), Describe(elements));
 }
 
 // The design of these tests: a module block "Ctl" (ctl.kvc) whose inputs a,
