@@ -184,17 +184,26 @@ TEST_F(CompileModuleTest, UnreadableModulesFailTheCompile) {
     }
 }
 
-// Each instance's filter names the controller of its own instance: the
-// reference moves with the instance's numbers.
-TEST_F(CompileModuleTest, InstancesBindToTheirOwnControllers) {
-    folder.Write("Digital.kvc", ModelText(true)
-                                    .Block("KDctl", 0, "Clock")
-                                    .Block("KZFilter1", 1, "Filter", {"0,Controller"})
-                                    .Input(2, "In", 2)
-                                    .Output(3, "Out", 2)
-                                    .Wire(4, 2, 0, 1, 1)
-                                    .Wire(5, 1, 0, 3, 0)
-                                    .Text());
+// Each instance's references move with its numbers: the filter names the
+// controller of its own instance, the scope's trigger and the analyzer's
+// buttons the Variables of their own instance; a reference to nothing (-1)
+// stays so.
+TEST_F(CompileModuleTest, ReferencesMoveWithTheirInstance) {
+    std::string buttons = "10,True,Step,4,5";
+    for (int i = 1; i < kDsaButtonCount; ++i) buttons += ",False,,-1,-1";
+    folder.Write("Digital.kvc",
+                 ModelText(true)
+                     .Block("KDctl", 0, "Clock")
+                     .Block("KZFilter1", 1, "Filter", {"0,Controller"})
+                     .Input(2, "In", 2)
+                     .Output(3, "Out", 2)
+                     .Block("KVariable", 4, "Inner1")
+                     .Block("KVariable", 5, "Inner2")
+                     .Block("KScope", 6, "Look", {"4,Trigger Source", "-1,H-Channel"})
+                     .Block("KDsa", 7, "Analyzer", {buttons + ",Button Setup"})
+                     .Wire(8, 2, 0, 1, 1)
+                     .Wire(9, 1, 0, 3, 0)
+                     .Text());
     AddRunnable();
     KBlock& time = Block(kTime, 3);
     KCustMod& m1 = Module("Digital.kvc", 4);
@@ -203,13 +212,20 @@ TEST_F(CompileModuleTest, InstancesBindToTheirOwnControllers) {
     Wire(7, m1, 1, m2, 0);
     Wire(8, m2, 1, *variable, 0);
     ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
-    // Offsets 9 and 15 (1 + 14).
-    KBlock& filter1 = BlockNumbered(10);
-    KBlock& filter2 = BlockNumbered(16);
-    EXPECT_EQ(filter1.Node(2).value, 9.0);
-    EXPECT_EQ(filter2.Node(2).value, 15.0);
-    EXPECT_EQ(compiled.controllerOf.at(&filter1), &BlockNumbered(9));
-    EXPECT_EQ(compiled.controllerOf.at(&filter2), &BlockNumbered(15));
+    // Offsets 9 and 19 (1 + 9 + 9).
+    for (int offset : {9, 19}) {
+        SCOPED_TRACE(offset);
+        KBlock& filter = BlockNumbered(offset + 1);
+        EXPECT_EQ(filter.Node(2).value, offset);
+        EXPECT_EQ(compiled.controllerOf.at(&filter), &BlockNumbered(offset));
+        KBlock& scope = BlockNumbered(offset + 6);
+        EXPECT_EQ(scope.FindNode("Trigger Source")->value, offset + 4);
+        EXPECT_EQ(scope.FindNode("H-Channel")->value, -1.0);
+        const KDsaButtons& b = BlockNumbered(offset + 7).FindNode("Button Setup")->Buttons();
+        EXPECT_EQ(b[0].outputVariable, offset + 4);
+        EXPECT_EQ(b[0].inputVariable, offset + 5);
+        EXPECT_EQ(b[1].outputVariable, -1);
+    }
 }
 
 // With one controller in the whole model, a filter that chose none is bound
@@ -241,32 +257,6 @@ TEST_F(CompileModuleTest, OnlyControllerAcrossAModuleBorderIsBoundWithoutWriting
         EXPECT_EQ(filter.Node(2).value, -1.0);
         EXPECT_EQ(compiled.controllerOf.at(&filter), &controller);
     }
-}
-
-// A Variable reference and the analyzer's buttons inside a module move with
-// the instance; a reference to nothing (-1) stays so.
-TEST_F(CompileModuleTest, ReferencesMoveWithTheirInstance) {
-    std::string buttons = "10,True,Step,1,2";
-    for (int i = 1; i < kDsaButtonCount; ++i) buttons += ",False,,-1,-1";
-    folder.Write("Probe.kvc", ModelText(true)
-                                  .Output(0, "Out", 2)
-                                  .Block("KVariable", 1, "Inner1")
-                                  .Block("KVariable", 2, "Inner2")
-                                  .Block("KScope", 3, "Look", {"1,Trigger Source", "-1,H-Channel"})
-                                  .Block("KDsa", 4, "Analyzer", {buttons + ",Button Setup"})
-                                  .Text());
-    AddRunnable();
-    Module("Probe.kvc", 3);
-    ASSERT_TRUE(messages.boxes.empty()) << ::testing::PrintToString(messages.Texts());
-    EXPECT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
-    // Offset 4: the inner Variables are 5 and 6.
-    KBlock& scope = BlockNumbered(7);
-    EXPECT_EQ(scope.FindNode("Trigger Source")->value, 5.0);
-    EXPECT_EQ(scope.FindNode("H-Channel")->value, -1.0);
-    const KDsaButtons& b = BlockNumbered(8).FindNode("Button Setup")->Buttons();
-    EXPECT_EQ(b[0].outputVariable, 5);
-    EXPECT_EQ(b[0].inputVariable, 6);
-    EXPECT_EQ(b[1].outputVariable, -1);
 }
 
 // A compile that fails early must not leave the previous compile's order,
