@@ -27,26 +27,12 @@ std::string AdderModule() {
         .Text();
 }
 
-class CompileModuleTest : public ::testing::Test {
+class CompileModuleTest : public CompileFixture {
 protected:
-    KBlock& Block(int type, int number) { return AddBlock(elements, type, number); }
-    KWire& Wire(int number, KBlock& from, int fromNode, KBlock& to, int toNode) {
-        return AddWire(elements, messages, number, from, fromNode, to, toNode);
-    }
     KCustMod& Module(const std::string& file, int number) {
         return AddModule(elements, folder, messages, file, number);
     }
-    void AddRunnable() {
-        Block(kSolver, 0);
-        variable = &Block(kVariable, 1);
-        Block(kScope, 2);
-    }
-    bool Compile() {
-        KCompileOptions options;
-        options.modules = &folder.Finder();
-        compiled = CompileModel(elements, options, messages);
-        return compiled.Ok();
-    }
+    bool Compile() { return CompileFixture::Compile(&folder.Finder()); }
     // Every element's number, in collection order.
     Numbers AllNumbers() const {
         Numbers out;
@@ -56,10 +42,6 @@ protected:
     KBlock& BlockNumbered(int n) { return *elements.GetBlock(n); }
 
     ModuleFolder folder;
-    KMessageRecorder messages;
-    KElements elements{messages};
-    KCompiled compiled;
-    KBlock* variable = nullptr;
 };
 
 // Two instances of one file: the second instance's offset is one more than

@@ -28,33 +28,14 @@ const std::string kDsaVariables = "A model with a DSA must have at least two var
 const std::string kSourceless =
     "One or more wires found without a valid source.  These wires serve no function.";
 
-class CompileTest : public ::testing::Test {
+class CompileTest : public CompileFixture {
 public:
-    KBlock& Block(int type, int number) { return AddBlock(elements, type, number); }
-    KWire& Wire(int number, KBlock& from, int fromNode, KBlock& to, int toNode) {
-        return AddWire(elements, messages, number, from, fromNode, to, toNode);
-    }
-    // Solver 0, Variable 1 and Scope 2: what every model needs to pass the rules.
-    void AddRunnable() {
-        Block(kSolver, 0);
-        variable = &Block(kVariable, 1);
-        Block(kScope, 2);
-    }
-    bool Compile() {
-        compiled = CompileModel(elements, {}, messages);
-        return compiled.Ok();
-    }
     Numbers SelectedWires() const {
         Numbers out;
         for (const auto& e : elements.All())
             if (e->IsWire() && e->selected) out.push_back(e->IDNumber());
         return out;
     }
-
-    KMessageRecorder messages;
-    KElements elements{messages};
-    KCompiled compiled;
-    KBlock* variable = nullptr;
 };
 
 // The integrator's output is a state, known before the step: whatever reads
