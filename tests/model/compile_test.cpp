@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "compiletesting.h"
@@ -161,17 +162,14 @@ TEST_F(CompileTest, NetsRecordTheirSourceAndReachEveryNode) {
     KWire& w3 = Wire(9, add, 2, *variable, 0);
     ASSERT_TRUE(Compile());
     ASSERT_EQ(compiled.nets.size(), 2u);
-    EXPECT_EQ(compiled.nets[0].sourceBlock, &time);
-    EXPECT_EQ(compiled.nets[0].sourceNode, 0);
-    EXPECT_EQ(compiled.nets[1].sourceBlock, &add);
-    EXPECT_EQ(compiled.nets[1].sourceNode, 2);
-    EXPECT_EQ(w1.net, 0);
-    EXPECT_EQ(w2.net, 0);
-    EXPECT_EQ(w3.net, 1);
-    for (const KNode* n : {&time.Node(0), &ext.Node(0), &extOut.Node(0), &add.Node(0)})
-        EXPECT_EQ(n->netLink, 0);
-    EXPECT_EQ(add.Node(1).netLink, -1);  // unwired
-    EXPECT_EQ(variable->Node(0).netLink, 1);
+    EXPECT_EQ(std::tuple(compiled.nets[0].sourceBlock, compiled.nets[0].sourceNode,
+                         compiled.nets[1].sourceBlock, compiled.nets[1].sourceNode),
+              std::tuple(&time, 0, &add, 2));
+    EXPECT_EQ(std::tuple(w1.net, w2.net, w3.net), std::tuple(0, 0, 1));
+    // Add's second input is unwired.
+    EXPECT_EQ((Numbers{time.Node(0).netLink, ext.Node(0).netLink, extOut.Node(0).netLink,
+                       add.Node(0).netLink, add.Node(1).netLink, variable->Node(0).netLink}),
+              (Numbers{0, 0, 0, 0, -1, 1}));
     EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 3, 4, 5, 6, 1, 2}));
 }
 
