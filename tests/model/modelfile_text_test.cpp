@@ -77,9 +77,11 @@ TEST(ModelFileTexts, EveryTextFieldRoundTripsHardWords) {
 }
 
 // A long text of exactly `size` characters with CR LF and LF line ends,
-// commas and the record words.
+// commas, the record words and every byte but the markers 1, 2 and 3.
 std::string LongText(std::size_t size) {
-    const std::string piece = "y1 = Model(u1, 2.5), Start;\r\nif y1 > IDNumber, Application\n";
+    std::string piece = "y1 = Model(u1, 2.5), Start;\r\nif y1 > IDNumber, Application\n";
+    for (int c = 0; c < 256; ++c)
+        if (c < 1 || c > 3) piece += static_cast<char>(c);
     std::string text;
     while (text.size() < size) text += piece;
     text.resize(size);
