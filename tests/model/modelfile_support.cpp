@@ -70,30 +70,15 @@ std::string Crlf(const std::vector<std::string>& lines) {
 
 std::vector<std::string> LinesOf(std::string_view text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t lf = text.find('\n', start);
-        std::size_t end = lf == std::string_view::npos ? text.size() : lf;
-        std::string line(text.substr(start, end - start));
+    std::istringstream in{std::string(text)};
+    for (std::string line; std::getline(in, line); lines.push_back(line))
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
     return lines;
 }
 
 std::string Esc(std::string_view text) {
     std::string out;
-    for (char c : text) {
-        if (c == '\n')
-            out += '\x01';
-        else if (c == '\r')
-            out += '\x02';
-        else if (c == ',')
-            out += '\x03';
-        else
-            out += c;
-    }
+    for (char c : text) out += c == '\n' ? '\x01' : c == '\r' ? '\x02' : c == ',' ? '\x03' : c;
     return out;
 }
 
