@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <tuple>
 #include <utility>
 
 #include "base/messagerecorder.h"
@@ -124,13 +126,10 @@ TEST(Block, InitializeSnapsSelectsAndClearsClamp) {
     b.clamped = true;
     b.Node(2).value = 5;
     b.Initialize(7, 2, -5, 14);
-    EXPECT_EQ(b.IDNumber(), 7);
-    EXPECT_EQ(b.Page(), 2);
-    EXPECT_EQ(b.X(), -10);
-    EXPECT_EQ(b.Y(), 10);
-    EXPECT_TRUE(b.selected);
-    EXPECT_FALSE(b.clamped);
-    EXPECT_EQ(b.Node(2).value, 100.0);  // nodes rebuilt with their defaults
+    // Nodes rebuilt with their defaults (Frequency 100).
+    EXPECT_EQ(std::tuple(b.IDNumber(), b.Page(), b.X(), b.Y(), b.selected, b.clamped,
+                         b.Node(2).value),
+              std::tuple(7, 2, -10, 10, true, false, 100.0));
 }
 
 TEST(Block, MoveByClampsToThePageAndFlagsIt) {
@@ -183,14 +182,10 @@ TEST(Block, CopyFromTakesFieldsAndValuesButNoWiring) {
     a.horizSwap = true;
     KBlock b(kLpf1);
     b.CopyFrom(a, 9);
-    EXPECT_EQ(b.IDNumber(), 9);
-    EXPECT_EQ(b.Page(), 1);
-    EXPECT_EQ(b.X(), 40);
-    EXPECT_EQ(b.userString, "Filter A");
-    EXPECT_EQ(b.Node(2).value, 250);
-    EXPECT_EQ(b.Node(3).Text(), "why this filter");
-    EXPECT_TRUE(b.horizSwap);
-    EXPECT_FALSE(b.Node(0).connected);
+    EXPECT_EQ(std::tuple(b.IDNumber(), b.Page(), b.X(), b.Y(), b.userString, b.Node(2).value,
+                         b.Node(3).Text(), b.horizSwap, b.Node(0).connected),
+              std::tuple(9, 1, 40, 50, std::string("Filter A"), 250.0,
+                         std::string("why this filter"), true, false));
 }
 
 TEST(Block, SelectInRectNeedsTheWholeBodyOnThePage) {

@@ -16,7 +16,7 @@
 namespace korvel {
 namespace {
 
-TEST(BlockTypesTest, TableHas149RecordsNumberedByIndex) {
+TEST(BlockTypesTest, TableHas149RecordsNumberedByIndexWithUniqueTags) {
     const auto types = BlockTypes();
     ASSERT_EQ(types.size(), static_cast<std::size_t>(kBlockTypeCount));
     ASSERT_EQ(kBlockTypeCount, 149);
@@ -35,13 +35,11 @@ TEST(BlockTypesTest, TableHas149RecordsNumberedByIndex) {
         {148, "KExcelStore"},
     };
     for (const auto& [number, tag] : named) EXPECT_EQ(FindBlockType(number)->tag, tag);
-}
-
-TEST(BlockTypesTest, TagsAreUniqueAndLookUpExactlyToTheirNumber) {
+    // Tags are unique and a copy of the text finds its number: the lookup
+    // compares contents.
     std::set<std::string_view> tags;
     for (const KBlockType& type : BlockTypes()) {
         EXPECT_TRUE(tags.insert(type.tag).second) << type.tag;
-        // A copy of the text must find it too: the lookup compares contents.
         EXPECT_EQ(FindBlockTypeByTag(std::string(type.tag)), type.number) << type.tag;
     }
     for (const char* near : {"klpf1", "KLPF1", "KLpf1 ", "KLpf", "", "ZZZ"})

@@ -27,26 +27,12 @@ std::string AdderModule() {
         .Text();
 }
 
-class CompileModuleTest : public ::testing::Test {
+class CompileModuleTest : public CompileFixture {
 protected:
-    KBlock& Block(int type, int number) { return AddBlock(elements, type, number); }
-    KWire& Wire(int number, KBlock& from, int fromNode, KBlock& to, int toNode) {
-        return AddWire(elements, messages, number, from, fromNode, to, toNode);
-    }
     KCustMod& Module(const std::string& file, int number) {
         return AddModule(elements, folder, messages, file, number);
     }
-    void AddRunnable() {
-        Block(kSolver, 0);
-        variable = &Block(kVariable, 1);
-        Block(kScope, 2);
-    }
-    bool Compile() {
-        KCompileOptions options;
-        options.modules = &folder.Finder();
-        compiled = CompileModel(elements, options, messages);
-        return compiled.Ok();
-    }
+    bool Compile() { return CompileFixture::Compile(&folder.Finder()); }
     // Every element's number, in collection order.
     Numbers AllNumbers() const {
         Numbers out;
@@ -56,10 +42,6 @@ protected:
     KBlock& BlockNumbered(int n) { return *elements.GetBlock(n); }
 
     ModuleFolder folder;
-    KMessageRecorder messages;
-    KElements elements{messages};
-    KCompiled compiled;
-    KBlock* variable = nullptr;
 };
 
 // Two instances of one file: the second instance's offset is one more than
@@ -184,17 +166,26 @@ TEST_F(CompileModuleTest, UnreadableModulesFailTheCompile) {
     }
 }
 
-// Each instance's filter names the controller of its own instance: the
-// reference moves with the instance's numbers.
-TEST_F(CompileModuleTest, InstancesBindToTheirOwnControllers) {
-    folder.Write("Digital.kvc", ModelText(true)
-                                    .Block("KDctl", 0, "Clock")
-                                    .Block("KZFilter1", 1, "Filter", {"0,Controller"})
-                                    .Input(2, "In", 2)
-                                    .Output(3, "Out", 2)
-                                    .Wire(4, 2, 0, 1, 1)
-                                    .Wire(5, 1, 0, 3, 0)
-                                    .Text());
+// Each instance's references move with its numbers: the filter names the
+// controller of its own instance, the scope's trigger and the analyzer's
+// buttons the Variables of their own instance; a reference to nothing (-1)
+// stays so.
+TEST_F(CompileModuleTest, ReferencesMoveWithTheirInstance) {
+    std::string buttons = "10,True,Step,4,5";
+    for (int i = 1; i < kDsaButtonCount; ++i) buttons += ",False,,-1,-1";
+    folder.Write("Digital.kvc",
+                 ModelText(true)
+                     .Block("KDctl", 0, "Clock")
+                     .Block("KZFilter1", 1, "Filter", {"0,Controller"})
+                     .Input(2, "In", 2)
+                     .Output(3, "Out", 2)
+                     .Block("KVariable", 4, "Inner1")
+                     .Block("KVariable", 5, "Inner2")
+                     .Block("KScope", 6, "Look", {"4,Trigger Source", "-1,H-Channel"})
+                     .Block("KDsa", 7, "Analyzer", {buttons + ",Button Setup"})
+                     .Wire(8, 2, 0, 1, 1)
+                     .Wire(9, 1, 0, 3, 0)
+                     .Text());
     AddRunnable();
     KBlock& time = Block(kTime, 3);
     KCustMod& m1 = Module("Digital.kvc", 4);
@@ -203,81 +194,51 @@ TEST_F(CompileModuleTest, InstancesBindToTheirOwnControllers) {
     Wire(7, m1, 1, m2, 0);
     Wire(8, m2, 1, *variable, 0);
     ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
-    // Offsets 9 and 15 (1 + 14).
-    KBlock& filter1 = BlockNumbered(10);
-    KBlock& filter2 = BlockNumbered(16);
-    EXPECT_EQ(filter1.Node(2).value, 9.0);
-    EXPECT_EQ(filter2.Node(2).value, 15.0);
-    EXPECT_EQ(compiled.controllerOf.at(&filter1), &BlockNumbered(9));
-    EXPECT_EQ(compiled.controllerOf.at(&filter2), &BlockNumbered(15));
+    // Offsets 9 and 19 (1 + 9 + 9).
+    for (int offset : {9, 19}) {
+        SCOPED_TRACE(offset);
+        KBlock& filter = BlockNumbered(offset + 1);
+        EXPECT_EQ(filter.Node(2).value, offset);
+        EXPECT_EQ(compiled.controllerOf.at(&filter), &BlockNumbered(offset));
+        KBlock& scope = BlockNumbered(offset + 6);
+        EXPECT_EQ(scope.FindNode("Trigger Source")->value, offset + 4);
+        EXPECT_EQ(scope.FindNode("H-Channel")->value, -1.0);
+        const KDsaButtons& b = BlockNumbered(offset + 7).FindNode("Button Setup")->Buttons();
+        EXPECT_EQ(b[0].outputVariable, offset + 4);
+        EXPECT_EQ(b[0].inputVariable, offset + 5);
+        EXPECT_EQ(b[1].outputVariable, -1);
+    }
 }
 
-// With one controller in the whole model, a module's filter that chose none
-// is bound to it, but its node keeps -1: the module file's meaning ("the only
-// controller") must not turn into a number that only this expansion gives.
-TEST_F(CompileModuleTest, OnlyControllerIsBoundInsideAModuleWithoutWritingTheNode) {
-    folder.Write("Digital.kvc", ModelText(true)
-                                    .Block("KZFilter1", 0, "Filter")
-                                    .Input(1, "In", 2)
-                                    .Output(2, "Out", 2)
-                                    .Wire(3, 1, 0, 0, 1)
-                                    .Wire(4, 0, 0, 2, 0)
-                                    .Text());
-    AddRunnable();
-    KBlock& controller = Block(kDctl, 3);
-    KCustMod& m = Module("Digital.kvc", 4);
-    Wire(5, m, 1, *variable, 0);
-    ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
-    KBlock& filter = BlockNumbered(6);
-    EXPECT_EQ(filter.Node(2).value, -1.0);
-    EXPECT_EQ(compiled.controllerOf.at(&filter), &controller);
-}
-
-// The mirror case (issue 12): a top-level filter whose only controller sits in
-// a module is bound to it, but its node keeps -1, so the saved design does
-// not name a number that exists only while the module is expanded.
-TEST_F(CompileModuleTest, TopLevelBlockBoundToAModulesControllerKeepsMinusOne) {
-    folder.Write("Clocked.kvc", ModelText(true)
-                                    .Block("KDctl", 0, "Clock")
-                                    .Input(1, "In", 2)
-                                    .Output(2, "Out", 2)
-                                    .Wire(3, 1, 0, 2, 0)
-                                    .Text());
-    AddRunnable();
-    KBlock& filter = Block(kZFilter1, 3);
-    KCustMod& m = Module("Clocked.kvc", 4);
-    Wire(5, m, 1, *variable, 0);
-    Wire(6, filter, 0, m, 0);
-    ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
-    EXPECT_EQ(filter.Node(2).value, -1.0);
-    ASSERT_TRUE(compiled.controllerOf.contains(&filter));
-    EXPECT_EQ(compiled.controllerOf.at(&filter)->ParentModule(), 0);
-}
-
-// A Variable reference and the analyzer's buttons inside a module move with
-// the instance; a reference to nothing (-1) stays so.
-TEST_F(CompileModuleTest, ReferencesMoveWithTheirInstance) {
-    std::string buttons = "10,True,Step,1,2";
-    for (int i = 1; i < kDsaButtonCount; ++i) buttons += ",False,,-1,-1";
-    folder.Write("Probe.kvc", ModelText(true)
-                                  .Output(0, "Out", 2)
-                                  .Block("KVariable", 1, "Inner1")
-                                  .Block("KVariable", 2, "Inner2")
-                                  .Block("KScope", 3, "Look", {"1,Trigger Source", "-1,H-Channel"})
-                                  .Block("KDsa", 4, "Analyzer", {buttons + ",Button Setup"})
-                                  .Text());
-    AddRunnable();
-    Module("Probe.kvc", 3);
-    ASSERT_TRUE(messages.boxes.empty()) << ::testing::PrintToString(messages.Texts());
-    EXPECT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
-    // Offset 4: the inner Variables are 5 and 6.
-    KBlock& scope = BlockNumbered(7);
-    EXPECT_EQ(scope.FindNode("Trigger Source")->value, 5.0);
-    EXPECT_EQ(scope.FindNode("H-Channel")->value, -1.0);
-    const KDsaButtons& b = BlockNumbered(8).FindNode("Button Setup")->Buttons();
-    EXPECT_EQ(b[0].outputVariable, 5);
-    EXPECT_EQ(b[0].inputVariable, 6);
-    EXPECT_EQ(b[1].outputVariable, -1);
+// With one controller in the whole model, a filter that chose none is bound
+// to it across a module's border either way, but its node keeps -1: the
+// module file's meaning ("the only controller") must not turn into a number
+// that only this expansion gives, nor (issue 12) the saved design name a
+// number that exists only while the module is expanded.
+TEST_F(CompileModuleTest, OnlyControllerAcrossAModuleBorderIsBoundWithoutWritingTheNode) {
+    for (bool filterInside : {true, false}) {
+        SCOPED_TRACE(filterInside);
+        elements.Clear();
+        // Inside, In -> filter -> Out, or In -> Out beside a controller.
+        ModelText text(true);
+        text.Block(filterInside ? "KZFilter1" : "KDctl", 0, "Inner").Input(1, "In", 2);
+        text.Output(2, "Out", 2);
+        if (filterInside)
+            text.Wire(3, 1, 0, 0, 1).Wire(4, 0, 0, 2, 0);
+        else
+            text.Wire(3, 1, 0, 2, 0);
+        folder.Write("M.kvc", text.Text());
+        AddRunnable();
+        KBlock& top = Block(filterInside ? kDctl : kZFilter1, 3);
+        KCustMod& m = Module("M.kvc", 4);
+        Wire(5, m, 1, *variable, 0);
+        ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
+        // Top level 0..5, the instance from 6 on.
+        KBlock& filter = filterInside ? BlockNumbered(6) : top;
+        KBlock& controller = filterInside ? top : BlockNumbered(6);
+        EXPECT_EQ(filter.Node(2).value, -1.0);
+        EXPECT_EQ(compiled.controllerOf.at(&filter), &controller);
+    }
 }
 
 // A compile that fails early must not leave the previous compile's order,
@@ -304,20 +265,6 @@ TEST_F(CompileModuleTest, FailedCompileForgetsThePreviousOne) {
     EXPECT_TRUE(compiled.nets.empty());
     EXPECT_TRUE(compiled.controllerOf.empty());
     EXPECT_EQ(variable->Node(0).netLink, -1);
-}
-
-TEST_F(CompileModuleTest, CompilingAgainReplacesTheExpansion) {
-    folder.Write("Adder.kvc", AdderModule());
-    AddRunnable();
-    KCustMod& m = Module("Adder.kvc", 3);
-    Wire(4, m, 1, *variable, 0);
-    ASSERT_TRUE(Compile());
-    const int count = elements.Count();
-    const Numbers order = OrderedNumbers(compiled);
-    ASSERT_TRUE(Compile());
-    EXPECT_EQ(elements.Count(), count);
-    EXPECT_EQ(OrderedNumbers(compiled), order);
-    EXPECT_EQ(compiled.instanceCount, 1);
 }
 
 }  // namespace

@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "compiletesting.h"
@@ -28,33 +29,14 @@ const std::string kDsaVariables = "A model with a DSA must have at least two var
 const std::string kSourceless =
     "One or more wires found without a valid source.  These wires serve no function.";
 
-class CompileTest : public ::testing::Test {
+class CompileTest : public CompileFixture {
 public:
-    KBlock& Block(int type, int number) { return AddBlock(elements, type, number); }
-    KWire& Wire(int number, KBlock& from, int fromNode, KBlock& to, int toNode) {
-        return AddWire(elements, messages, number, from, fromNode, to, toNode);
-    }
-    // Solver 0, Variable 1 and Scope 2: what every model needs to pass the rules.
-    void AddRunnable() {
-        Block(kSolver, 0);
-        variable = &Block(kVariable, 1);
-        Block(kScope, 2);
-    }
-    bool Compile() {
-        compiled = CompileModel(elements, {}, messages);
-        return compiled.Ok();
-    }
     Numbers SelectedWires() const {
         Numbers out;
         for (const auto& e : elements.All())
             if (e->IsWire() && e->selected) out.push_back(e->IDNumber());
         return out;
     }
-
-    KMessageRecorder messages;
-    KElements elements{messages};
-    KCompiled compiled;
-    KBlock* variable = nullptr;
 };
 
 // The integrator's output is a state, known before the step: whatever reads
@@ -123,60 +105,47 @@ TEST_F(CompileTest, OrderFollowsThePasses) {
     EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 6, 7, 5, 4, 3, 1, 2}));
 }
 
-struct NetFault {
-    const char* name;
-    std::function<void(CompileTest&)> build;
-    std::string message;
-    int wire;  // the wire highlighted
-};
-
+// Blocks numbered from 3 of the given types and wires numbered from 7, from
+// {block, node} to {block, node}; extenders are named "x".
 TEST_F(CompileTest, NetFaultsFailWithTheirMessage) {
-    const NetFault faults[] = {
-        {"wire between two outputs",
-         [](CompileTest& t) {
-             auto& time = t.Block(kTime, 3);
-             auto& add = t.Block(kAdd, 4);
-             t.Wire(5, time, 0, add, 2);
-         },
-         "Wire connects two outputs", 5},
-        {"output through an extender pair to another output",
-         [](CompileTest& t) {
-             auto& t1 = t.Block(kTime, 3);
-             auto& ext = t.Block(kExtender, 4);
-             auto& t2 = t.Block(kTime, 5);
-             auto& extOut = t.Block(kExtenderOutput, 6);
-             ext.userString = extOut.userString = "x";
-             t.Wire(7, t1, 0, ext, 0);
-             t.Wire(8, t2, 0, extOut, 0);
-         },
-         "Two outputs connected through more than one wire", 8},
-        {"second output reached from the net's source",
-         [](CompileTest& t) {
-             auto& t1 = t.Block(kTime, 3);
-             auto& add = t.Block(kAdd, 4);
-             auto& t2 = t.Block(kTime, 5);
-             t.Wire(6, t1, 0, add, 0);
-             t.Wire(7, t1, 0, t2, 0);
-         },
-         "Two outputs connected through one wire", 7},
-        {"two wires between the same nodes",
-         [](CompileTest& t) {
-             auto& time = t.Block(kTime, 3);
-             auto& add = t.Block(kAdd, 4);
-             t.Wire(5, time, 0, add, 0);
-             t.Wire(6, time, 0, add, 0);
-         },
-         "Wires connected in a circle.", 6},
+    struct Case {
+        std::vector<int> types;
+        std::vector<std::array<int, 4>> wires;
+        std::string message;
+        int wire;  // the wire highlighted
     };
-    for (const NetFault& f : faults) {
-        SCOPED_TRACE(f.name);
+    const Case kCases[] = {
+        {{kTime, kAdd}, {{3, 0, 4, 2}}, "Wire connects two outputs", 7},
+        // An output through an extender pair to another output.
+        {{kTime, kExtender, kTime, kExtenderOutput},
+         {{3, 0, 4, 0}, {5, 0, 6, 0}},
+         "Two outputs connected through more than one wire",
+         8},
+        // A second output reached from the net's source.
+        {{kTime, kAdd, kTime},
+         {{3, 0, 4, 0}, {3, 0, 5, 0}},
+         "Two outputs connected through one wire",
+         8},
+        // Two wires between the same nodes.
+        {{kTime, kAdd}, {{3, 0, 4, 0}, {3, 0, 4, 0}}, "Wires connected in a circle.", 8},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.message);
         elements.Clear();
         messages.Clear();
         AddRunnable();
-        f.build(*this);
+        std::vector<KBlock*> blocks;
+        for (std::size_t i = 0; i < c.types.size(); ++i) {
+            blocks.push_back(&Block(c.types[i], 3 + static_cast<int>(i)));
+            blocks.back()->userString = "x";
+        }
+        int number = 7;
+        for (const auto& [from, fromNode, to, toNode] : c.wires)
+            Wire(number++, *blocks[static_cast<std::size_t>(from - 3)], fromNode,
+                 *blocks[static_cast<std::size_t>(to - 3)], toNode);
         EXPECT_FALSE(Compile());
-        EXPECT_EQ(messages.Texts(), Texts{f.message});
-        EXPECT_EQ(SelectedWires(), Numbers{f.wire});
+        EXPECT_EQ(messages.Texts(), Texts{c.message});
+        EXPECT_EQ(SelectedWires(), Numbers{c.wire});
         EXPECT_TRUE(compiled.nets.empty());
     }
 }
@@ -193,17 +162,14 @@ TEST_F(CompileTest, NetsRecordTheirSourceAndReachEveryNode) {
     KWire& w3 = Wire(9, add, 2, *variable, 0);
     ASSERT_TRUE(Compile());
     ASSERT_EQ(compiled.nets.size(), 2u);
-    EXPECT_EQ(compiled.nets[0].sourceBlock, &time);
-    EXPECT_EQ(compiled.nets[0].sourceNode, 0);
-    EXPECT_EQ(compiled.nets[1].sourceBlock, &add);
-    EXPECT_EQ(compiled.nets[1].sourceNode, 2);
-    EXPECT_EQ(w1.net, 0);
-    EXPECT_EQ(w2.net, 0);
-    EXPECT_EQ(w3.net, 1);
-    for (const KNode* n : {&time.Node(0), &ext.Node(0), &extOut.Node(0), &add.Node(0)})
-        EXPECT_EQ(n->netLink, 0);
-    EXPECT_EQ(add.Node(1).netLink, -1);  // unwired
-    EXPECT_EQ(variable->Node(0).netLink, 1);
+    EXPECT_EQ(std::tuple(compiled.nets[0].sourceBlock, compiled.nets[0].sourceNode,
+                         compiled.nets[1].sourceBlock, compiled.nets[1].sourceNode),
+              std::tuple(&time, 0, &add, 2));
+    EXPECT_EQ(std::tuple(w1.net, w2.net, w3.net), std::tuple(0, 0, 1));
+    // Add's second input is unwired.
+    EXPECT_EQ((Numbers{time.Node(0).netLink, ext.Node(0).netLink, extOut.Node(0).netLink,
+                       add.Node(0).netLink, add.Node(1).netLink, variable->Node(0).netLink}),
+              (Numbers{0, 0, 0, 0, -1, 1}));
     EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 3, 4, 5, 6, 1, 2}));
 }
 
@@ -274,31 +240,28 @@ TEST_F(CompileTest, EveryBrokenRuleIsReportedAndTheLastMarksRed) {
     }
 }
 
-TEST_F(CompileTest, OnlyControllerIsBoundAndWrittenIntoTheNode) {
-    AddRunnable();
-    KBlock& controller = Block(kDctl, 3);
-    KBlock& filter = Block(kZFilter1, 4);
-    ASSERT_EQ(filter.Node(2).value, -1.0);
-    ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
-    EXPECT_EQ(filter.Node(2).value, 3.0);
-    EXPECT_EQ(compiled.controllerOf.at(&filter), &controller);
-    // The Solver, then the controllers, then the ordered blocks, then the scope.
-    EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 3, 1, 4, 2}));
-}
-
-TEST_F(CompileTest, ChosenControllerIsBound) {
-    AddRunnable();
-    Block(kDctl, 3);
-    KBlock& chosen = Block(kDctl, 4);
-    KBlock& filter = Block(kZFilter1, 5);
-    filter.Node(2).value = 4;
-    ASSERT_TRUE(Compile());
-    EXPECT_EQ(compiled.controllerOf.at(&filter), &chosen);
-    EXPECT_EQ(OrderedNumbers(compiled), (Numbers{0, 3, 4, 1, 5, 2}));
+// The only controller is bound and written into the node; of two, the
+// chosen one is bound. The Solver comes first, then the controllers, then
+// the ordered blocks, then the scope.
+TEST_F(CompileTest, ControllersAreBound) {
+    for (int controllers : {1, 2}) {
+        SCOPED_TRACE(controllers);
+        elements.Clear();
+        AddRunnable();
+        for (int i = 0; i < controllers; ++i) Block(kDctl, 3 + i);
+        KBlock& filter = Block(kZFilter1, 5);
+        if (controllers == 2) filter.Node(2).value = 4;
+        ASSERT_TRUE(Compile()) << ::testing::PrintToString(messages.Texts());
+        EXPECT_EQ(filter.Node(2).value, controllers == 1 ? 3.0 : 4.0);
+        EXPECT_EQ(compiled.controllerOf.at(&filter), elements.GetBlock(controllers == 1 ? 3 : 4));
+        EXPECT_EQ(OrderedNumbers(compiled),
+                  controllers == 1 ? (Numbers{0, 3, 1, 5, 2}) : (Numbers{0, 3, 4, 1, 5, 2}));
+    }
 }
 
 TEST_F(CompileTest, BindingFailuresShowTheBlockAtFault) {
-    const std::string location = "\n\nBlock Name: Filter\nBlock Type: KZFilter1\nPage : 0";
+    // The location names the block, its type and its page.
+    const std::string location = "\n\nBlock Name: Filter\nBlock Type: KZFilter1\nPage : 3";
     struct Case {
         const char* name;
         int controllers;
@@ -333,7 +296,7 @@ TEST_F(CompileTest, BindingFailuresShowTheBlockAtFault) {
         messages.Clear();
         AddRunnable();
         for (int i = 0; i < c.controllers; ++i) Block(kDctl, 10 + i);
-        KBlock& filter = Block(kZFilter1, 5);
+        KBlock& filter = AddBlock(elements, kZFilter1, 5, 3);
         filter.userString = "Filter";
         filter.Node(2).value = c.reference;
         EXPECT_FALSE(Compile());
@@ -372,27 +335,6 @@ TEST_F(CompileTest, SpreadsheetBlocksBindToTheirExcelFile) {
         EXPECT_EQ(load.Node(3).value, 10.0);
         EXPECT_EQ(compiled.excelFileOf.at(&load)->IDNumber(), 10);
     }
-}
-
-TEST_F(CompileTest, ErrorLocationNamesBlockTypeAndPage) {
-    KBlock& b = AddBlock(elements, kAdd, 4, 3);
-    b.userString = "Sum";
-    ShowErrorLocation(b, "Line one.\nLine two.\n", messages);
-    ASSERT_EQ(messages.boxes.size(), 1u);
-    EXPECT_EQ(messages.Last().caption, "Error");
-    EXPECT_EQ(messages.Last().text,
-              "Error:\nLine one.\nLine two.\n\nBlock Name: Sum\nBlock Type: KAdd\nPage : 3");
-}
-
-TEST_F(CompileTest, CompilingTwiceGivesTheSameResult) {
-    AddRunnable();
-    KBlock& time = Block(kTime, 3);
-    Wire(4, time, 0, *variable, 0);
-    ASSERT_TRUE(Compile());
-    Numbers first = OrderedNumbers(compiled);
-    ASSERT_TRUE(Compile());
-    EXPECT_EQ(OrderedNumbers(compiled), first);
-    EXPECT_EQ(compiled.nets.size(), 1u);
 }
 
 // A failed compile's red marks last only until the next compile.

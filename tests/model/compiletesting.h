@@ -4,22 +4,22 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/messagerecorder.h"
 #include "model/block.h"
+#include "model/compile.h"
 #include "model/compiled.h"
 #include "model/custmod.h"
 #include "model/custmodfile.h"
 #include "model/elements.h"
 #include "model/modulefinder.h"
 #include "model/wire.h"
+#include "modelfile_support.h"
 
 namespace korvel::testing_compile {
 
@@ -116,6 +116,11 @@ public:
         Line(std::to_string(number), "IDNumber");
         return *this;
     }
+    // Lines as they stand, each ended by CR LF.
+    ModelText& Raw(const std::vector<std::string>& lines) {
+        for (const std::string& l : lines) text_ += l + "\r\n";
+        return *this;
+    }
     std::string Text() const { return text_ + "FileEnd,Start\r\n"; }
     // The text so far, without its end record: a file cut short.
     const std::string& Truncated() const { return text_; }
@@ -128,7 +133,7 @@ private:
         Line(name, "UserString");
         Line("False", "HorizSwap");
         Line("False", "VertSwap");
-        for (const std::string& l : nodeLines) text_ += l + "\r\n";
+        Raw(nodeLines);
         Line(std::to_string(number), "IDNumber");
         return *this;
     }
@@ -141,29 +146,15 @@ private:
 // A scratch folder for module files, removed when the test ends.
 class ModuleFolder {
 public:
-    ModuleFolder() {
-        static int serial = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("korvel-compile-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-        std::filesystem::create_directories(path_);
-        finder_ = KModuleFinder({path_.string()});
-    }
-    ~ModuleFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ModuleFolder(const ModuleFolder&) = delete;
-    ModuleFolder& operator=(const ModuleFolder&) = delete;
-
     void Write(const std::string& fileName, const std::string& text) const {
-        std::ofstream(path_ / fileName, std::ios::binary) << text;
+        filetest::WriteBytes(dir_.File(fileName), text);
     }
-    void Remove(const std::string& fileName) const { std::filesystem::remove(path_ / fileName); }
+    void Remove(const std::string& fileName) const { std::filesystem::remove(dir_.File(fileName)); }
     const KModuleFinder& Finder() const { return finder_; }
 
 private:
-    std::filesystem::path path_;
-    KModuleFinder finder_;
+    filetest::TempDir dir_;
+    KModuleFinder finder_{std::vector<std::string>{dir_.Path()}};
 };
 
 // A module block of the top-level model, its nodes read from its file.
@@ -175,5 +166,31 @@ inline KCustMod& AddModule(KElements& elements, const ModuleFolder& folder, Mess
     m->SetIDNumber(number);
     return static_cast<KCustMod&>(elements.Add(std::move(m)));
 }
+
+// A collection to compile, with the blocks and wires of the tests.
+class CompileFixture : public ::testing::Test {
+public:
+    KBlock& Block(int type, int number) { return AddBlock(elements, type, number); }
+    KWire& Wire(int number, KBlock& from, int fromNode, KBlock& to, int toNode) {
+        return AddWire(elements, messages, number, from, fromNode, to, toNode);
+    }
+    // Solver 0, Variable 1 and Scope 2: what every model needs to pass the rules.
+    void AddRunnable() {
+        Block(kSolver, 0);
+        variable = &Block(kVariable, 1);
+        Block(kScope, 2);
+    }
+    bool Compile(const KModuleFinder* modules = nullptr) {
+        KCompileOptions options;
+        options.modules = modules;
+        compiled = CompileModel(elements, options, messages);
+        return compiled.Ok();
+    }
+
+    KMessageRecorder messages;
+    KElements elements{messages};
+    KCompiled compiled;
+    KBlock* variable = nullptr;
+};
 
 }  // namespace korvel::testing_compile

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "custmod_support.h"
+#include "compiletesting.h"
 #include "model/custmodfile.h"
 #include "model/modelfile.h"
 #include "modelfile_support.h"
@@ -43,11 +43,12 @@ struct ModuleFixture {
 
 TEST(ModuleInterface, EachInterfaceKindGivesItsNode) {
     ModuleFixture f(ModuleText({
-        In("u", "0", "1", "2.5"),
-        {"KCustDoc", "notes", "3", "2"},
-        {"KCustDctl", "clock", "1", "3"},
-        Out("y", "2", "4"),
-    }), "four kinds.kvc");
+                        In("u", "0", "1", "2.5"),
+                        {"KCustDoc", "notes", "3", "2"},
+                        {"KCustDctl", "clock", "1", "3"},
+                        Out("y", "2", "4"),
+                    }),
+                    "four kinds.kvc");
     ASSERT_TRUE(f.loaded) << PrintToString(f.messages.Texts());
     EXPECT_TRUE(f.messages.boxes.empty());
     EXPECT_EQ(f.block.GetTypeName(), "four kinds");
@@ -76,7 +77,6 @@ TEST(ModuleInterface, EachInterfaceKindGivesItsNode) {
         EXPECT_EQ(n.Edge(), w.edge);
         EXPECT_EQ(n.Position(), w.position);
         EXPECT_EQ(n.Ordinal(), i);
-        EXPECT_EQ(n.Units(), "");
     }
     EXPECT_EQ(f.block.Node(0).value, 2.5);  // an input starts at its Initial Value
     EXPECT_EQ(f.block.Node(3).value, 0.0);
@@ -226,36 +226,15 @@ TEST(ModuleFinder, TheFirstFolderHoldingTheFileWins) {
 }
 
 TEST(ModuleFinder, MissingModuleFailsTheDesignLoad) {
-    TempDir a;
-    KModuleFinder finder({a.Path()});
-    KModuleFinder none;
-    const std::string design = Crlf({
-        "1.2,Version",
-        "False,CustMod",
-        "1,Pages",
-        "8,FontSize",
-        "PageNames,Start",
-        "1,PageName",
-        "KCustMod,Start",
-        "x.kvc,FileName",
-        "0,Page",
-        "100,X",
-        "100,Y",
-        "M,UserString",
-        "False,HorizSwap",
-        "False,VertSwap",
-        "0,IDNumber",
-        "FileEnd,Start",
-    });
-    for (const KModuleFinder* modules : {&finder, &none}) {
-        KLoadOptions options;
-        options.modules = modules;
-        auto m = Load(design, options);
-        EXPECT_EQ(m->result.pages, 0);
-        EXPECT_EQ(m->messages.Texts(),
-                  (Texts{"Custom Module \"x.kvc\" not found.", "Could not load KCustMod"}));
-        EXPECT_EQ(m->elements.Count(), 0);
-    }
+    KModuleFinder none;  // the folder search is in the malformed set
+    const std::string design = testing_compile::ModelText(false).Module("x.kvc", 0, "M").Text();
+    KLoadOptions options;
+    options.modules = &none;
+    auto m = Load(design, options);
+    EXPECT_EQ(m->result.pages, 0);
+    EXPECT_EQ(m->messages.Texts(),
+              (Texts{"Custom Module \"x.kvc\" not found.", "Could not load KCustMod"}));
+    EXPECT_EQ(m->elements.Count(), 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -289,39 +268,33 @@ TEST(ModuleRules, CheckCustomModuleRefusals) {
         std::vector<Placed> blocks;
         std::string message;
     };
+    const std::string kOutput =
+        "You must have at least one Custom Module Output block in a custom module.";
+    auto named = [&](const std::string& block, const std::string& why) {
+        return "The interface block " + block + " on page 1" + reserved + why +
+               " Rename it before saving.";
+    };
+    // clang-format off
     const Case kCases[] = {
-        {"no output",
-         {{kCustInput, "u", 0, 2}},
-         "You must have at least one Custom Module Output block in a custom module."},
+        {"no output", {{kCustInput, "u", 0, 2}}, kOutput},
         {"only an output inside an expanded module",
-         {{kCustInput, "u", 0, 2}, {kCustOutput, "y", 2, 1, 0}},
-         "You must have at least one Custom Module Output block in a custom module."},
+         {{kCustInput, "u", 0, 2}, {kCustOutput, "y", 2, 1, 0}}, kOutput},
         {"two on the left at 2",
          {{kCustInput, "u", 0, 2}, {kCustInput, "v", 0, 2}, {kCustOutput, "y", 2, 1}},
          "Multiple Custom I/O on the Left at Position 2."},
-        {"clash after rounding",
-         {{kCustOutput, "y", 3, 2.4}, {kCustDoc, "d", 3, 1.6}},
+        {"clash after rounding", {{kCustOutput, "y", 3, 2.4}, {kCustDoc, "d", 3, 1.6}},
          "Multiple Custom I/O on the Bottom at Position 2."},
-        {"clash after clamping",
-         {{kCustOutput, "y", 1, 25}, {kCustDctl, "c", 1, 20}},
+        {"clash after clamping", {{kCustOutput, "y", 1, 25}, {kCustDctl, "c", 1, 20}},
          "Multiple Custom I/O on the Top at Position 20."},
-        {"empty name",
-         {{kCustOutput, "", 2, 1}},
-         "The interface block \"\" (KCustOutput) on page 1" + reserved +
-             "it has no name. Rename it before saving."},
-        {"repeated name",
-         {{kCustOutput, "y", 2, 1}, {kCustOutput, "y", 2, 2}},
-         "The interface block \"y\" (KCustOutput) on page 1" + reserved +
-             "another interface block has the same name. Rename it before saving."},
-        {"Start",
-         {{kCustInput, "Start", 0, 1}, {kCustOutput, "y", 2, 1}},
-         "The interface block \"Start\" (KCustInput) on page 1" + reserved +
-             "\"Start\" is a word model files reserve. Rename it before saving."},
-        {"IDNumber",
-         {{kCustOutput, "y", 2, 1}, {kCustDoc, "IDNumber", 3, 1}},
-         "The interface block \"IDNumber\" (KCustDoc) on page 1" + reserved +
-             "\"IDNumber\" is a word model files reserve. Rename it before saving."},
+        {"empty name", {{kCustOutput, "", 2, 1}}, named("\"\" (KCustOutput)", "it has no name.")},
+        {"repeated name", {{kCustOutput, "y", 2, 1}, {kCustOutput, "y", 2, 2}},
+         named("\"y\" (KCustOutput)", "another interface block has the same name.")},
+        {"Start", {{kCustInput, "Start", 0, 1}, {kCustOutput, "y", 2, 1}},
+         named("\"Start\" (KCustInput)", "\"Start\" is a word model files reserve.")},
+        {"IDNumber", {{kCustOutput, "y", 2, 1}, {kCustDoc, "IDNumber", 3, 1}},
+         named("\"IDNumber\" (KCustDoc)", "\"IDNumber\" is a word model files reserve.")},
     };
+    // clang-format on
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         KMessageRecorder messages;

@@ -6,6 +6,8 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 #include <vector>
@@ -30,7 +32,11 @@ std::vector<Fields> AllLines(std::string text) {
 }
 
 TEST(LineReader, SplitsFieldsAsTheFormatSays) {
-    struct Case { const char* name; std::string text; Fields expected; };
+    struct Case {
+        const char* name;
+        std::string text;
+        Fields expected;
+    };
     const Case kCases[] = {
         {"empty middle field kept", "x,,y\r\n", {"x", "", "y"}},
         {"trailing comma adds no empty field", "x,\r\n", {"x"}},
@@ -40,14 +46,14 @@ TEST(LineReader, SplitsFieldsAsTheFormatSays) {
         {"CR skipped anywhere", "a\rb,\rc\r\r\n", {"ab", "c"}},
         {"LF alone ends a line", "1.2,Version\n", {"1.2", "Version"}},
         {"Model swallows the rest", "Model,a,b,,c\r\n", {"Model", "a,b,,c"}},
-        {"Application swallows the rest", "x,Application,a,,b,\r\n",
-         {"x", "Application", "a,,b,"}},
+        {"Application swallows the rest", "x,Application,a,,b,\r\n", {"x", "Application", "a,,b,"}},
         {"swallowed rest empty", "Model,\r\n", {"Model"}},
         {"Model as last field is plain", "a,Model\r\n", {"a", "Model"}},
         {"rule is case-sensitive", "model,a,b\r\n", {"model", "a", "b"}},
         {"rule needs the whole field", "Models,a,b\r\n", {"Models", "a", "b"}},
         {"last line without LF", "1,Pages", {"1", "Pages"}},
-        {"NUL and high bytes are data", std::string("a\0\xff,k", 5),
+        {"NUL and high bytes are data",
+         std::string("a\0\xff,k", 5),
          {std::string("a\0\xff", 3), "k"}},
     };
     for (const Case& c : kCases) {
@@ -58,35 +64,25 @@ TEST(LineReader, SplitsFieldsAsTheFormatSays) {
     }
 }
 
+// Blank lines count, the raw text drops CRs too, and a file ending in LF has
+// no extra empty line after it.
 TEST(LineReader, CountsLinesAndKeepsRawText) {
-    KLineReader reader("a,b\r\n\r\nc,,d\rx\nlast");
+    KLineReader reader("a,b\r\n\r\nc,,d\rx\nlast\n");
     Fields fields;
     std::string raw;
     EXPECT_EQ(reader.LineNumber(), 0);
-    ASSERT_EQ(reader.ReadLineFields(fields, raw), KLineStatus::Line);
-    EXPECT_EQ(raw, "a,b");
-    EXPECT_EQ(reader.LineNumber(), 1);
-    ASSERT_EQ(reader.ReadLineFields(fields, raw), KLineStatus::Line);
-    EXPECT_EQ(raw, "");
-    EXPECT_TRUE(fields.empty());
-    ASSERT_EQ(reader.ReadLineFields(fields, raw), KLineStatus::Line);
-    EXPECT_EQ(raw, "c,,dx");  // the raw text drops CRs too
-    EXPECT_EQ(reader.LineNumber(), 3);
-    ASSERT_EQ(reader.ReadLineFields(fields, raw), KLineStatus::Line);
-    EXPECT_EQ(raw, "last");
-    EXPECT_EQ(reader.LineNumber(), 4);
+    const std::pair<const char*, int> kLines[] = {{"a,b", 1}, {"", 2}, {"c,,dx", 3}, {"last", 4}};
+    for (const auto& [text, number] : kLines) {
+        ASSERT_EQ(reader.ReadLineFields(fields, raw), KLineStatus::Line);
+        EXPECT_EQ(raw, text);
+        EXPECT_EQ(reader.LineNumber(), number);
+    }
     // The end stays the end, and the outputs are cleared.
     EXPECT_EQ(reader.ReadLineFields(fields, raw), KLineStatus::EndOfFile);
     EXPECT_EQ(reader.ReadLineFields(fields, raw), KLineStatus::EndOfFile);
-    EXPECT_TRUE(fields.empty());
-    EXPECT_TRUE(raw.empty());
+    EXPECT_TRUE(fields.empty() && raw.empty());
     EXPECT_EQ(reader.LineNumber(), 4);
-}
-
-TEST(LineReader, EmptyTextAndBlankLines) {
     EXPECT_TRUE(AllLines("").empty());
-    // A file ending in LF has no extra empty line after it.
-    EXPECT_EQ(AllLines("\n\r\n"), (std::vector<Fields>{{}, {}}));
 }
 
 TEST(LineReader, SplitAtEveryCommaIgnoresTheRestOfLineRule) {
@@ -126,183 +122,110 @@ TEST(LineReader, SixteenMebibyteLimit) {
     EXPECT_EQ(reader.ErrorText(), "line 3: line longer than 16 MiB");
 }
 
-TEST(LineReader, HugeEscapedFieldsRoundTripByteForByte) {
-    // 100 000 characters of every byte but 1, 2 and 3, commas and line breaks
-    // included; the old 5000-character cut would lose most of it.
-    std::string text;
-    for (int i = 0; text.size() < 100000; ++i) {
-        const char c = static_cast<char>(i % 256);
-        if (c != 1 && c != 2 && c != 3) {
-            text += c;
-        }
-    }
-    std::string other(100000, ',');
-    KLineWriter writer;
-    writer.WriteString(text, "Documentation");
-    writer.WriteString(other, "Program");
-    writer.WriteInt(7, "IDNumber");
-    KLineReader reader(writer.TakeText());
-    KMessageRecorder messages;
-    std::string back;
-    ASSERT_TRUE(reader.LoadString(back, "Documentation", messages));
-    EXPECT_TRUE(back == text);  // not EXPECT_EQ: a failure would print 100 kB
-    ASSERT_TRUE(reader.LoadString(back, "Program", messages));
-    EXPECT_TRUE(back == other);
-    int id = 0;
-    ASSERT_TRUE(reader.GetInt(id, "IDNumber", messages));
-    EXPECT_EQ(id, 7);
-    EXPECT_TRUE(messages.boxes.empty());
+std::string Show(double v) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", v);
+    return text;
 }
 
-// One keyword read of the first line of `text` and the boxes it showed.
-struct Outcome {
-    bool ok = false;
+// One keyword read of the first line of `text` by the reader of a kind
+// ('i'nt "Page", 'd'ouble "Version", 's'tring "UserString", 'b'ool
+// "HorizSwap"): whether it succeeded, the value afterwards as text (it
+// starts as 99, -1, "old" or True) and the boxes shown, all errors.
+struct KeywordCase {
+    char kind;
+    std::string text;
+    bool ok;
+    std::string value;
     std::vector<std::string> boxes;
 };
 
-template <typename T, typename Read>
-Outcome ReadOne(const std::string& text, T& out, Read read) {
-    KLineReader reader(text);
-    KMessageRecorder messages;
-    Outcome outcome;
-    outcome.ok = read(reader, out, messages);
-    outcome.boxes = messages.Texts();
-    for (const KRecordedBox& box : messages.boxes) {
-        EXPECT_EQ(box.caption, kCaptionError);
-    }
-    return outcome;
-}
-
-Outcome ReadInt(const std::string& text, int& out) {
-    return ReadOne(text, out, [](KLineReader& r, int& o, Messages& m) {
-        return r.GetInt(o, "Page", m);
-    });
-}
-
-TEST(KeywordReaders, GetInt) {
-    struct Case { const char* text; bool ok; int value; std::vector<std::string> boxes; };
-    const Case kCases[] = {
-        {"12,Page\r\n", true, 12, {}},
-        {"-7,Page", true, -7, {}},
-        {"2147483647,Page", true, 2147483647, {}},
-        {"", false, 99, {"Unexpected file end in GetIntFromFile"}},
-        {"12,Page,3\r\n", false, 99, {"Bad line in file: 12,Page,3"}},
-        {"12\r\n", false, 99, {"Bad line in file: 12"}},
-        {"12,page\r\n", false, 99, {"Expected Page in 12,page"}},
-        {"1.5,Page", false, 99, {"Bad number in 1.5,Page"}},
-        {"+3,Page", false, 99, {"Bad number in +3,Page"}},
-        {" 3,Page", false, 99, {"Bad number in  3,Page"}},
-        {",Page", false, 99, {"Bad number in ,Page"}},
-        {"2147483648,Page", false, 99, {"Bad number in 2147483648,Page"}},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.text);
-        int value = 99;
-        const Outcome outcome = ReadInt(c.text, value);
-        EXPECT_EQ(outcome.ok, c.ok);
-        EXPECT_EQ(value, c.value);  // untouched on failure
-        EXPECT_EQ(outcome.boxes, c.boxes);
-    }
-}
-
-TEST(KeywordReaders, GetDouble) {
-    struct Case { const char* text; bool ok; double value; std::vector<std::string> boxes; };
-    const Case kCases[] = {
-        {"1.2,Version\r\n", true, 1.2, {}},
-        {"1e-05,Version", true, 1e-05, {}},
-        {"-100,Version", true, -100.0, {}},
-        {"inf,Version", true, std::numeric_limits<double>::infinity(), {}},
-        {"-inf,Version", true, -std::numeric_limits<double>::infinity(), {}},
-        {"", false, -1.0, {"Unexpected file end in GetDoubleFromFile"}},
-        {"1,5,Version", false, -1.0, {"Bad line in file: 1,5,Version"}},
-        {"1.2,Versions", false, -1.0, {"Expected Version in 1.2,Versions"}},
-        {"abc,Version", false, -1.0, {"Bad number in abc,Version"}},
-        {"1.2.3,Version", false, -1.0, {"Bad number in 1.2.3,Version"}},
-        {"Infinity,Version", false, -1.0, {"Bad number in Infinity,Version"}},
-        {"1e999,Version", false, -1.0, {"Bad number in 1e999,Version"}},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.text);
-        double value = -1.0;
-        const Outcome outcome =
-            ReadOne(c.text, value, [](KLineReader& r, double& o, Messages& m) {
-                return r.GetDouble(o, "Version", m);
-            });
-        EXPECT_EQ(outcome.ok, c.ok);
-        EXPECT_EQ(value, c.value);
-        EXPECT_EQ(outcome.boxes, c.boxes);
-    }
-    for (const char* text : {"nan,Version", "-nan,Version"}) {
-        SCOPED_TRACE(text);
-        double value = 0.0;
-        const Outcome outcome = ReadOne(std::string(text), value,
-                                        [](KLineReader& r, double& o, Messages& m) {
-                                            return r.GetDouble(o, "Version", m);
-                                        });
-        EXPECT_TRUE(outcome.ok);
-        EXPECT_TRUE(std::isnan(value));
-        EXPECT_EQ(std::signbit(value), text[0] == '-');
-    }
-}
-
-TEST(KeywordReaders, LoadString) {
-    struct Case { std::string text; bool ok; std::string value; std::vector<std::string> boxes; };
-    const Case kCases[] = {
-        {"a\x03" "b\x01" "c\x02,UserString\r\n", true, "a,b\nc\r", {}},
-        {",UserString", true, "", {}},
-        {"Model,UserString", true, "Model", {}},
-        {"", false, "old", {"Unexpected file end in LoadStringFromFile"}},
-        {"a,b,UserString",
-         false,
-         "old",
+TEST(KeywordReaders, ReadOrRefuseWithTheirMessages) {
+    const std::string kLong(1500, '9');
+    // clang-format off
+    const KeywordCase kCases[] = {
+        {'i', "12,Page\r\n", true, "12", {}},
+        {'i', "-7,Page", true, "-7", {}},
+        {'i', "2147483647,Page", true, "2147483647", {}},
+        {'i', "", false, "99", {"Unexpected file end in GetIntFromFile"}},
+        {'i', "12,Page,3\r\n", false, "99", {"Bad line in file: 12,Page,3"}},
+        {'i', "12\r\n", false, "99", {"Bad line in file: 12"}},
+        {'i', "12,page\r\n", false, "99", {"Expected Page in 12,page"}},
+        {'i', "1.5,Page", false, "99", {"Bad number in 1.5,Page"}},
+        {'i', "+3,Page", false, "99", {"Bad number in +3,Page"}},
+        {'i', " 3,Page", false, "99", {"Bad number in  3,Page"}},
+        {'i', ",Page", false, "99", {"Bad number in ,Page"}},
+        {'i', "2147483648,Page", false, "99", {"Bad number in 2147483648,Page"}},
+        // A long raw line is shortened in the message.
+        {'i', kLong + ",Page,x", false, "99",
+         {"Bad line in file: " + std::string(1000, '9') + "..."}},
+        {'d', "1.2,Version\r\n", true, "1.2", {}},
+        {'d', "1e-05,Version", true, "1e-05", {}},
+        {'d', "-100,Version", true, "-100", {}},
+        {'d', "inf,Version", true, "inf", {}},
+        {'d', "-inf,Version", true, "-inf", {}},
+        {'d', "nan,Version", true, "nan", {}},
+        {'d', "-nan,Version", true, "-nan", {}},
+        {'d', "", false, "-1", {"Unexpected file end in GetDoubleFromFile"}},
+        {'d', "1,5,Version", false, "-1", {"Bad line in file: 1,5,Version"}},
+        {'d', "1.2,Versions", false, "-1", {"Expected Version in 1.2,Versions"}},
+        {'d', "abc,Version", false, "-1", {"Bad number in abc,Version"}},
+        {'d', "1.2.3,Version", false, "-1", {"Bad number in 1.2.3,Version"}},
+        {'d', "Infinity,Version", false, "-1", {"Bad number in Infinity,Version"}},
+        {'d', "1e999,Version", false, "-1", {"Bad number in 1e999,Version"}},
+        {'s', "a\x03" "b\x01" "c\x02,UserString\r\n", true, "a,b\nc\r", {}},
+        {'s', ",UserString", true, "", {}},
+        {'s', "Model,UserString", true, "Model", {}},
+        {'s', "", false, "old", {"Unexpected file end in LoadStringFromFile"}},
+        {'s', "a,b,UserString", false, "old",
          {"Internal Error.  Count is 3.  Expected Count = 2.  LoadStringFromFile()."}},
-        {"UserString",
-         false,
-         "old",
+        {'s', "UserString", false, "old",
          {"Internal Error.  Count is 1.  Expected Count = 2.  LoadStringFromFile()."}},
-        {"a,Userstring", false, "old", {"Expected UserString in a,Userstring"}},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.text);
-        std::string value = "old";
-        const Outcome outcome =
-            ReadOne(c.text, value, [](KLineReader& r, std::string& o, Messages& m) {
-                return r.LoadString(o, "UserString", m);
-            });
-        EXPECT_EQ(outcome.ok, c.ok);
-        EXPECT_EQ(value, c.value);
-        EXPECT_EQ(outcome.boxes, c.boxes);
-    }
-}
-
-TEST(KeywordReaders, LoadBool) {
-    struct Case { const char* text; bool ok; bool value; std::vector<std::string> boxes; };
-    const Case kCases[] = {
-        {"True,HorizSwap\r\n", true, true, {}},
-        {"False,HorizSwap", true, false, {}},
+        {'s', "a,Userstring", false, "old", {"Expected UserString in a,Userstring"}},
+        {'b', "True,HorizSwap\r\n", true, "True", {}},
+        {'b', "False,HorizSwap", true, "False", {}},
         // Anything but the two exact words fails silently; the caller decides.
-        {"true,HorizSwap", false, true, {}},
-        {"1,HorizSwap", false, true, {}},
-        {",HorizSwap", false, true, {}},
-        {"", false, true, {"Unexpected file end in LoadBoolFromFile"}},
-        {"True,VertSwap", false, true, {"Expected HorizSwap in True,VertSwap"}},
-        {"True,HorizSwap,x", false, true, {"Bad line in file: True,HorizSwap,x"}},
+        {'b', "true,HorizSwap", false, "True", {}},
+        {'b', "1,HorizSwap", false, "True", {}},
+        {'b', ",HorizSwap", false, "True", {}},
+        {'b', "", false, "True", {"Unexpected file end in LoadBoolFromFile"}},
+        {'b', "True,VertSwap", false, "True", {"Expected HorizSwap in True,VertSwap"}},
+        {'b', "True,HorizSwap,x", false, "True", {"Bad line in file: True,HorizSwap,x"}},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.text);
-        bool value = true;
-        const Outcome outcome = ReadOne(std::string(c.text), value,
-                                        [](KLineReader& r, bool& o, Messages& m) {
-                                            return r.LoadBool(o, "HorizSwap", m);
-                                        });
-        EXPECT_EQ(outcome.ok, c.ok);
-        EXPECT_EQ(value, c.value);
-        EXPECT_EQ(outcome.boxes, c.boxes);
+    // clang-format on
+    for (const KeywordCase& c : kCases) {
+        SCOPED_TRACE(c.text.substr(0, 40));
+        KLineReader reader(c.text);
+        KMessageRecorder messages;
+        bool ok = false;
+        std::string value;
+        if (c.kind == 'i') {
+            int v = 99;
+            ok = reader.GetInt(v, "Page", messages);
+            value = std::to_string(v);
+        } else if (c.kind == 'd') {
+            double v = -1;
+            ok = reader.GetDouble(v, "Version", messages);
+            value = Show(v);
+        } else if (c.kind == 's') {
+            value = "old";
+            ok = reader.LoadString(value, "UserString", messages);
+        } else {
+            bool v = true;
+            ok = reader.LoadBool(v, "HorizSwap", messages);
+            value = v ? "True" : "False";
+        }
+        EXPECT_EQ(ok, c.ok);
+        EXPECT_EQ(value, c.kind == 'd' ? Show(std::strtod(c.value.c_str(), nullptr)) : c.value);
+        EXPECT_EQ(messages.Texts(), c.boxes);
+        for (const KRecordedBox& box : messages.boxes) EXPECT_EQ(box.caption, kCaptionError);
     }
 }
 
-TEST(KeywordReaders, ReadsInSequence) {
-    KLineReader reader("1.2,Version\r\nFalse,CustMod\r\n3,Pages\r\nPageNames,Start\r\n");
+TEST(KeywordReaders, ReadInSequenceAndATooLongLineShowsItsReasonThenTheFileEnd) {
+    KLineReader reader("1.2,Version\r\nFalse,CustMod\r\n3,Pages\r\nPageNames,Start\r\n" +
+                           std::string(30, '7') + ",X\r\n",
+                       20);
     KMessageRecorder messages;
     double version = 0;
     bool custMod = true;
@@ -317,27 +240,10 @@ TEST(KeywordReaders, ReadsInSequence) {
     EXPECT_EQ(pages, 3);
     EXPECT_EQ(start, "PageNames");
     EXPECT_EQ(reader.LineNumber(), 4);
-    EXPECT_FALSE(reader.GetInt(pages, "IDNumber", messages));
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Unexpected file end in GetIntFromFile"});
-}
-
-TEST(KeywordReaders, TooLongLineShowsItsReasonThenTheFileEnd) {
-    KLineReader reader("1,Page\r\n" + std::string(30, '7') + ",X\r\n", 20);
-    KMessageRecorder messages;
-    int value = 0;
-    ASSERT_TRUE(reader.GetInt(value, "Page", messages));
-    EXPECT_FALSE(reader.GetInt(value, "X", messages));
+    EXPECT_FALSE(reader.GetInt(pages, "X", messages));
     EXPECT_EQ(messages.Texts(),
-              (std::vector<std::string>{"line 2: line longer than 20 characters",
+              (std::vector<std::string>{"line 5: line longer than 20 characters",
                                         "Unexpected file end in GetIntFromFile"}));
-}
-
-TEST(KeywordReaders, LongRawLineIsShortenedInMessages) {
-    const std::string longValue(1500, '9');
-    int value = 0;
-    const Outcome outcome = ReadInt(longValue + ",Page,x", value);
-    ASSERT_EQ(outcome.boxes.size(), 1u);
-    EXPECT_EQ(outcome.boxes[0], "Bad line in file: " + std::string(1000, '9') + "...");
 }
 
 TEST(FindLineWithParameter1, SkipsToTheKeywordAndAnswersTheFirstField) {
@@ -360,28 +266,15 @@ TEST(FindLineWithParameter1, ReportsAFailedRead) {
     KMessageRecorder messages;
     std::string value;
     EXPECT_FALSE(reader.FindLineWithParameter1("Start", value, messages));
-    EXPECT_EQ(messages.Texts(),
-              std::vector<std::string>{"line 2: line longer than 40 characters"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"line 2: line longer than 40 characters"});
 }
 
-TEST(Escaping, EveryByteButTheMarkersRoundTrips) {
-    std::string all;
-    for (int i = 0; i < 256; ++i) {
-        if (i != 1 && i != 2 && i != 3) {
-            all += static_cast<char>(i);
-        }
-    }
-    const std::string escaped = EscapeString(all);
-    EXPECT_EQ(escaped.size(), all.size());
-    EXPECT_EQ(escaped.find_first_of(std::string_view(",\r\n")), std::string::npos);
-    EXPECT_EQ(UnescapeString(escaped), all);
-    EXPECT_EQ(EscapeString("a,b\nc\rd"), "a\x03" "b\x01" "c\x02" "d");
-}
-
+// Comma, CR and LF are marked as the exact bytes below show, and every other
+// byte round trips through a design (the long texts of the model file
+// tests). Known limitation of the format: the markers are not escaped
+// themselves.
 TEST(Escaping, MarkerBytesInTheTextComeBackAsWhatTheyMark) {
-    // Known limitation of the format: the markers are not escaped themselves.
-    EXPECT_EQ(EscapeString("\x01\x02\x03"), "\x01\x02\x03");
-    EXPECT_EQ(UnescapeString(EscapeString("\x01\x02\x03")), "\n\r,");
+    EXPECT_EQ(UnescapeString(EscapeString("\x01\x02\x03\xff")), "\n\r,\xff");
 }
 
 TEST(LineWriter, WritesExactBytes) {
@@ -398,7 +291,7 @@ TEST(LineWriter, WritesExactBytes) {
     writer.WriteString("", "UserString");
     EXPECT_EQ(writer.Text(),
               "1.2,Version\r\nFalse,CustMod\r\n1,Pages\r\nPageNames,Start\r\n"
-              "Main\x03 page\x02\x01" "1,PageName\r\n-20,X\r\nTrue,HorizSwap\r\n"
+              "Main\003 page\002\0011,PageName\r\n-20,X\r\nTrue,HorizSwap\r\n"
               "a,,b,List\r\nEmpty\r\n,UserString\r\n");
     EXPECT_FALSE(writer.WroteLineBreakInRawText());
     const std::string text = writer.TakeText();
@@ -406,44 +299,55 @@ TEST(LineWriter, WritesExactBytes) {
     EXPECT_EQ(text.substr(0, 13), "1.2,Version\r\n");
 }
 
-TEST(LineWriter, DoubleForms) {
+// Each value's text, and every written value reads back (to 14 digits; the
+// largest doubles need 17 or would round past the largest and not read back).
+TEST(LineWriter, DoubleFormsReadBack) {
     constexpr double kInf = std::numeric_limits<double>::infinity();
     constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
-    struct Case { double value; const char* text; };
+    struct Case {
+        double value;
+        const char* text;
+    };
     const Case kCases[] = {
-        {1.2, "1.2"}, {100.0, "100"}, {0.707, "0.707"}, {1e-05, "1e-05"},
-        {0.1 + 0.2, "0.3"}, {1.0 / 3.0, "0.333333333333333"}, {-0.0, "0"},
-        {1e20, "1e+20"}, {123456789012345678.0, "1.23456789012346e+17"},
-        {-2.5, "-2.5"}, {kInf, "inf"}, {-kInf, "-inf"}, {kNan, "nan"},
+        {1.2, "1.2"},
+        {100.0, "100"},
+        {0.707, "0.707"},
+        {1e-05, "1e-05"},
+        {0.1 + 0.2, "0.3"},
+        {1.0 / 3.0, "0.333333333333333"},
+        {-0.0, "0"},
+        {1e20, "1e+20"},
+        {123456789012345678.0, "1.23456789012346e+17"},
+        {-2.5, "-2.5"},
+        {kInf, "inf"},
+        {-kInf, "-inf"},
+        {kNan, "nan"},
         {std::copysign(kNan, -1.0), "-nan"},
-        // 15 digits would round past the largest double and not read back.
-        {DBL_MAX, "1.7976931348623157e+308"}, {-DBL_MAX, "-1.7976931348623157e+308"},
+        {DBL_MAX, "1.7976931348623157e+308"},
+        {-DBL_MAX, "-1.7976931348623157e+308"},
         {4.9406564584124654e-324, "4.94065645841247e-324"},
+        {1.7976931348623e308, nullptr},
+        {DBL_MIN, nullptr},
+        {-1e-300, nullptr},
+        {1e300, nullptr},
     };
     for (const Case& c : kCases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.value);
         KLineWriter writer;
         writer.WriteDouble(c.value, "K");
-        EXPECT_EQ(writer.Text(), std::string(c.text) + ",K\r\n");
-    }
-}
-
-TEST(LineWriter, EveryWrittenDoubleReadsBack) {
-    constexpr double kInf = std::numeric_limits<double>::infinity();
-    const double kValues[] = {DBL_MAX, -DBL_MAX, 1.7976931348623e308, DBL_MIN,
-                              4.9406564584124654e-324, 0.1, -1e-300, 1e300, kInf, -kInf, 42.0};
-    for (double v : kValues) {
-        SCOPED_TRACE(v);
-        KLineWriter writer;
-        writer.WriteDouble(v, "Value");
+        if (c.text) {
+            EXPECT_EQ(writer.Text(), std::string(c.text) + ",K\r\n");
+        }
         KLineReader reader(writer.TakeText());
         KMessageRecorder messages;
         double back = 0.0;
-        ASSERT_TRUE(reader.GetDouble(back, "Value", messages));
-        if (std::isinf(v)) {
-            EXPECT_EQ(back, v);
+        ASSERT_TRUE(reader.GetDouble(back, "K", messages));
+        if (std::isnan(c.value)) {
+            EXPECT_TRUE(std::isnan(back));
+        } else if (std::isinf(c.value)) {
+            EXPECT_EQ(back, c.value);
         } else {
-            EXPECT_NEAR(back, v, std::fabs(v) * 1e-14);
+            EXPECT_NEAR(back, c.value, std::fabs(c.value) * 1e-14);
         }
     }
 }

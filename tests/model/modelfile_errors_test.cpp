@@ -30,26 +30,24 @@ const std::string kGarbageLine(
     "ELF\x02\x01\x01\x00\x00\xff\xfe\x10",
     12);
 
+const std::string kTooFar = " is off any page; coordinates go from -1073741824 to 1073741824.";
+const std::string kTooLarge = " is too large; element numbers go up to 1073741824.";
+
+// clang-format off
 const MalformedCase kMalformed[] = {
     {"empty.kvd", {"Unexpected file end in GetDoubleFromFile"}, 0},
     {"truncated_after_version.kvd", {"Unexpected file end in LoadBoolFromFile"}, 0},
     {"truncated_in_page_names.kvd", {"Unexpected file end in LoadStringFromFile"}, 0},
     {"truncated_in_block_head.kvd",
-     {"Unexpected file end in GetIntFromFile", "Could not load KTime"},
-     0},
+     {"Unexpected file end in GetIntFromFile", "Could not load KTime"}, 0},
     {"truncated_in_node_lines.kvd",
-     {"Unexpected file end in GetIntFromFile", "Could not load KVariable"},
-     1},
+     {"Unexpected file end in GetIntFromFile", "Could not load KVariable"}, 1},
     {"truncated_in_wire.kvd", {"Unexpected file end in GetIntFromFile", "Could not load KWire"}, 2},
-    {"truncated_in_bends.kvd",
-     {"Unexpected file end in GetIntFromFile", "Could not load KWire"},
-     2},
+    {"truncated_in_bends.kvd", {"Unexpected file end in GetIntFromFile", "Could not load KWire"}, 2},
     {"truncated_before_file_end.kvd", {"Unexpected file end in LoadStringFromFile"}, 3},
     // The cut leaves "1,IDNu": a node line for no node, then the end.
-    {"truncated_mid_line.kvd",
-     {"Could not locate node IDNu in Variable1", "Unexpected file end in GetIntFromFile",
-      "Could not load KVariable"},
-     1},
+    {"truncated_mid_line.kvd", {"Could not locate node IDNu in Variable1",
+      "Unexpected file end in GetIntFromFile", "Could not load KVariable"}, 1},
     {"bad_version_number.kvd", {"Bad number in one point two,Version"}, 0},
     // Not a number at all: no range holds it.
     {"nan_version.kvd", {"This file is too old for this program to read."}, 0},
@@ -68,46 +66,31 @@ const MalformedCase kMalformed[] = {
     {"huge_bends.kvd", {"Expected X in 2,IDNumber", "Could not load KWire"}, 2},
     {"negative_bends.kvd", {"Bad number in -3,Bends", "Could not load KWire"}, 2},
     {"absurd_block_number.kvd",
-     {"The number 1073741825 of Clock is too large; element numbers go up to 1073741824.",
-      "Could not load KTime"},
-     0},
-    {"absurd_wire_number.kvd",
-     {"The number 2147483647 of a wire is too large; element numbers go up to 1073741824."},
-     2},
+     {"The number 1073741825 of Clock" + kTooLarge, "Could not load KTime"}, 0},
+    {"absurd_wire_number.kvd", {"The number 2147483647 of a wire" + kTooLarge}, 2},
     {"number_beyond_int.kvd", {"Bad number in 99999999999,IDNumber", "Could not load KTime"}, 0},
     // Repeated numbers are for the compile to report.
     {"duplicate_numbers.kvd", {}, 3, true},
     // Blocks this far out would overflow where their size is added; routing
     // the bendless wire to them used to do exactly that.
-    {"huge_x.kvd",
-     {"The position 2147483647, 100 of Clock is off any page; coordinates go from "
-      "-1073741824 to 1073741824.",
-      "Could not load KTime"},
-     0},
+    {"huge_x.kvd", {"The position 2147483647, 100 of Clock" + kTooFar, "Could not load KTime"}, 0},
     {"lowest_y.kvd",
-     {"The position 200, -2147483648 of Variable1 is off any page; coordinates go from "
-      "-1073741824 to 1073741824.",
-      "Could not load KVariable"},
-     1},
+     {"The position 200, -2147483648 of Variable1" + kTooFar, "Could not load KVariable"}, 1},
     {"block_at_coordinate_limit.kvd", {}, 3, true},
     {"wrong_field_count_int.kvd", {"Bad line in file: 100,X,1", "Could not load KTime"}, 0},
     {"wrong_field_count_string.kvd",
      {"Internal Error.  Count is 3.  Expected Count = 2.  LoadStringFromFile().",
-      "Could not load KTime"},
-     0},
+      "Could not load KTime"}, 0},
     {"wrong_field_count_node.kvd",
-     {"Bad number tokens in 2.5,3,Scale", "Could not load KVariable"},
-     1},
+     {"Bad number tokens in 2.5,3,Scale", "Could not load KVariable"}, 1},
     {"wrong_field_count_version.kvd", {"Bad line in file: 1.2"}, 0},
     {"missing_keyword.kvd", {"Expected Page in 0,Pag", "Could not load KTime"}, 0},
     {"start_inside_record.kvd",
-     {"Unexpected Start encountered in Variable1", "Could not load KVariable"},
-     1},
+     {"Unexpected Start encountered in Variable1", "Could not load KVariable"}, 1},
     {"too_many_nodes.kvd", {"Too many nodes in Variable1", "Could not load KVariable"}, 1},
     {"wire_to_missing_block.kvd", {"Could not find block to which wire is connected"}, 2},
     {"wire_to_missing_node.kvd",
-     {"Bad node number in GetNodeP", "Logic error:  End node not found in Connect"},
-     2},
+     {"Bad node number in GetNodeP", "Logic error:  End node not found in Connect"}, 2},
     {"negative_wire_number.kvd", {"Could not load KWire"}, 2},
     {"binary_garbage.kvd", {"Bad line in file: " + kGarbageLine}, 0},
     {"garbage_after_header.kvd", {"Expected Start in \x01\x02\x03,\xff\xfe"}, 0},
@@ -118,9 +101,9 @@ const MalformedCase kMalformed[] = {
      {"Fault in KNodeDSAButton :: LoadNodeFromFile:  NumberButtons < 1", "Could not load KDsa"},
      0},
     {"module_not_found.kvd",
-     {"Custom Module \"nowhere.kvc\" not found.", "Could not load KCustMod"},
-     0},
+     {"Custom Module \"nowhere.kvc\" not found.", "Could not load KCustMod"}, 0},
 };
+// clang-format on
 
 TEST(ModelFileMalformed, EachFileGivesItsMessagesAndLeavesAConsistentCollection) {
     KModuleFinder modules({TestData("")});

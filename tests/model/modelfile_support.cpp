@@ -11,7 +11,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "model/custmod.h"
+#include "compiletesting.h"
+#include "model/custmodfile.h"
 #include "model/lineio.h"
 
 namespace korvel::filetest {
@@ -69,30 +70,15 @@ std::string Crlf(const std::vector<std::string>& lines) {
 
 std::vector<std::string> LinesOf(std::string_view text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t lf = text.find('\n', start);
-        std::size_t end = lf == std::string_view::npos ? text.size() : lf;
-        std::string line(text.substr(start, end - start));
+    std::istringstream in{std::string(text)};
+    for (std::string line; std::getline(in, line); lines.push_back(line))
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
     return lines;
 }
 
 std::string Esc(std::string_view text) {
     std::string out;
-    for (char c : text) {
-        if (c == '\n')
-            out += '\x01';
-        else if (c == '\r')
-            out += '\x02';
-        else if (c == ',')
-            out += '\x03';
-        else
-            out += c;
-    }
+    for (char c : text) out += c == '\n' ? '\x01' : c == '\r' ? '\x02' : c == ',' ? '\x03' : c;
     return out;
 }
 
@@ -251,6 +237,36 @@ KWire& AddWire(KElements& elements, int id, KBlock& from, int fromNode, KBlock& 
     EXPECT_TRUE(w->Connect(&from, &to, messages)) << ::testing::PrintToString(messages.Texts());
     w->Route();
     return static_cast<KWire&>(elements.Add(std::move(w)));
+}
+
+std::string ModuleText(const std::vector<Iface>& blocks, const std::vector<std::string>& before) {
+    testing_compile::ModelText text(true);
+    text.Raw(before);
+    int id = 100;
+    for (const Iface& b : blocks) {
+        const bool input = b.tag == "KCustInput";
+        std::vector<std::string> lines;
+        if (input || b.tag == "KCustOutput") lines.push_back(input ? "0,Input" : "0,Output");
+        lines.push_back(b.edge + ",Edge");
+        lines.push_back(b.position + ",Position");
+        if (input) lines.push_back(b.initial + ",Initial Value");
+        lines.push_back(",Documentation");
+        text.Block(b.tag, id++, Esc(b.name), lines);
+    }
+    return text.Text();
+}
+
+KCustMod& AddModule(KElements& elements, int id, int x, int y, std::string name,
+                    std::string fileName, const KModuleFinder& finder) {
+    auto block = std::make_unique<KCustMod>();
+    block->SetIDNumber(id);
+    block->SetPosition(x, y);
+    block->userString = std::move(name);
+    block->SetFileName(std::move(fileName));
+    KMessageRecorder messages;
+    EXPECT_TRUE(LoadNodeArray(*block, &finder, messages))
+        << ::testing::PrintToString(messages.Texts());
+    return static_cast<KCustMod&>(elements.Add(std::move(block)));
 }
 
 }  // namespace korvel::filetest

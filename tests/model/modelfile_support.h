@@ -1,6 +1,7 @@
 // Helpers shared by the model file tests: reading and writing test files,
 // temporary folders, loading a text into a fresh collection, composing
-// records by hand, and a dump of a collection that owes nothing to the
+// records and module files by hand, placing module blocks, and a dump of a
+// collection that owes nothing to the
 // writer under test, so two collections can be compared field by field.
 #pragma once
 
@@ -12,8 +13,10 @@
 
 #include "base/messagerecorder.h"
 #include "model/block.h"
+#include "model/custmod.h"
 #include "model/elements.h"
 #include "model/modelfile.h"
+#include "model/modulefinder.h"
 #include "model/wire.h"
 
 namespace korvel::filetest {
@@ -77,5 +80,34 @@ std::string ConsistencyProblems(KElements& elements);
 KBlock& AddBlock(KElements& elements, int type, int id, int x, int y, std::string name);
 // Appends a wire attached to two blocks' nodes and routed.
 KWire& AddWire(KElements& elements, int id, KBlock& from, int fromNode, KBlock& to, int toNode);
+
+// One interface block of a module file; edge, position and initial value as
+// the file writes them.
+struct Iface {
+    std::string tag;  // "KCustInput", "KCustOutput", "KCustDoc" or "KCustDctl"
+    std::string name;
+    std::string edge;
+    std::string position;
+    std::string initial = "0";
+};
+
+inline Iface In(std::string name, std::string edge, std::string position,
+                std::string initial = "0") {
+    return {"KCustInput", std::move(name), std::move(edge), std::move(position),
+            std::move(initial)};
+}
+inline Iface Out(std::string name, std::string edge, std::string position) {
+    return {"KCustOutput", std::move(name), std::move(edge), std::move(position)};
+}
+
+// A module file: the frame with CustMod True, the raw lines of `before`
+// (other records), then one record per interface block, in order.
+std::string ModuleText(const std::vector<Iface>& blocks,
+                       const std::vector<std::string>& before = {});
+
+// A module block as the editor places it: named, numbered, its nodes read
+// from the module file through the finder. Fails the test when they cannot be.
+KCustMod& AddModule(KElements& elements, int id, int x, int y, std::string name,
+                    std::string fileName, const KModuleFinder& finder);
 
 }  // namespace korvel::filetest

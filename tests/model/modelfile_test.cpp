@@ -5,13 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "base/safefile.h"
-#include "model/custmod.h"
 #include "model/lineio.h"
 #include "modelfile_support.h"
 
@@ -40,13 +37,11 @@ std::string GoldenWith(int lineNumber, const std::string& line) {
     return Crlf(lines);
 }
 
-// The golden file line by line, numbered as in the file (1-based).
+// Lines of the golden file, numbered as in the file (1-based).
 enum GoldenLine {
     kVersionLine = 1,
     kCustModLine = 2,
-    kPagesLine = 3,
     kFontSizeLine = 4,
-    kTimeNameLine = 11,
     kVariableScaleLine = 24,
     kVariableIDLine = 30,
     kBendsLine = 37,
@@ -57,97 +52,68 @@ TEST(ModelFileGolden, ReadsIntoExactlyTheExpectedElements) {
     auto m = Load(Golden());
     ASSERT_EQ(m->result.pages, 1) << PrintToString(m->messages.Texts());
     EXPECT_TRUE(m->messages.boxes.empty()) << PrintToString(m->messages.Texts());
-    EXPECT_FALSE(m->header.custMod);
-    EXPECT_EQ(m->header.pages, 1);
-    EXPECT_EQ(m->header.fontSize, 8);
-    EXPECT_TRUE(m->header.hasFontSize);
-    EXPECT_EQ(m->header.pageNames, Texts{"1"});
+    EXPECT_EQ(Describe(m->header), "custMod 0 pages 1 fontSize 8 hasFontSize 1 names ['1' ]");
     ASSERT_EQ(m->elements.Count(), 3);
-
     KBlock& time = m->BlockAt(0);
-    EXPECT_EQ(time.Type(), kTimeType);
-    EXPECT_EQ(time.IDNumber(), 0);
-    EXPECT_EQ(time.Page(), 0);
-    EXPECT_EQ(time.X(), 100);
-    EXPECT_EQ(time.Y(), 100);
-    EXPECT_EQ(time.userString, "Clock");
-    EXPECT_FALSE(time.horizSwap);
-    EXPECT_FALSE(time.vertSwap);
+    KBlock& variable = m->BlockAt(1);
+    using Head = std::tuple<int, int, int, int, int, std::string, bool, bool>;
+    EXPECT_EQ(Head(time.Type(), time.IDNumber(), time.Page(), time.X(), time.Y(), time.userString,
+                   time.horizSwap, time.vertSwap),
+              Head(kTimeType, 0, 0, 100, 100, "Clock", false, false));
+    EXPECT_EQ(Head(variable.Type(), variable.IDNumber(), variable.Page(), variable.X(),
+                   variable.Y(), variable.userString, variable.horizSwap, variable.vertSwap),
+              Head(kVariableType, 1, 0, 200, 100, "Variable1", false, true));
     ASSERT_EQ(time.NodeCount(), 2);
     EXPECT_EQ(time.FindNode("Documentation")->Text(), "Simulation time");
-
-    KBlock& variable = m->BlockAt(1);
-    EXPECT_EQ(variable.Type(), kVariableType);
-    EXPECT_EQ(variable.IDNumber(), 1);
-    EXPECT_EQ(variable.X(), 200);
-    EXPECT_EQ(variable.Y(), 100);
-    EXPECT_EQ(variable.userString, "Variable1");
-    EXPECT_FALSE(variable.horizSwap);
-    EXPECT_TRUE(variable.vertSwap);
-    struct NodeValue {
-        const char* name;
-        double value;
-    };
-    const NodeValue kValues[] = {{"Input", 0.0}, {"Scale", 2.5},  {"Offset", -0.125},
-                                 {"Show", 0.0},  {"Mult", 0.001}, {"AC Couple", 1.0}};
-    for (const NodeValue& v : kValues) {
-        SCOPED_TRACE(v.name);
-        ASSERT_NE(variable.FindNode(v.name), nullptr);
-        EXPECT_EQ(variable.FindNode(v.name)->value, v.value);
+    const std::pair<const char*, double> kValues[] = {{"Input", 0.0},     {"Scale", 2.5},
+                                                      {"Offset", -0.125}, {"Show", 0.0},
+                                                      {"Mult", 0.001},    {"AC Couple", 1.0}};
+    for (const auto& [name, value] : kValues) {
+        ASSERT_NE(variable.FindNode(name), nullptr) << name;
+        EXPECT_EQ(variable.FindNode(name)->value, value) << name;
     }
     EXPECT_EQ(variable.FindNode("Documentation")->Text(), "Seconds since start");
-
     KWire& wire = m->WireAt(2);
-    EXPECT_EQ(wire.IDNumber(), 2);
-    EXPECT_EQ(wire.Page(), 0);
-    EXPECT_EQ(wire.StartBlockPtr(), &time);
-    EXPECT_EQ(wire.StartBlockNode(), 0);
-    EXPECT_EQ(wire.EndBlockPtr(), &variable);
-    EXPECT_EQ(wire.EndBlockNode(), 0);
-    const std::vector<KPoint> kRoute = {{150, 110}, {170, 110}, {170, 120}, {200, 120}};
-    EXPECT_EQ(wire.route, kRoute);
-    EXPECT_TRUE(time.Node(0).connected);
-    EXPECT_TRUE(variable.Node(0).connected);
+    EXPECT_EQ(std::tuple(wire.IDNumber(), wire.Page(), wire.StartBlockPtr(), wire.StartBlockNode(),
+                         wire.EndBlockPtr(), wire.EndBlockNode()),
+              std::tuple(2, 0, &time, 0, &variable, 0));
+    EXPECT_EQ(wire.route, (std::vector<KPoint>{{150, 110}, {170, 110}, {170, 120}, {200, 120}}));
+    EXPECT_TRUE(time.Node(0).connected && variable.Node(0).connected);
     for (const auto& e : m->elements.All()) EXPECT_FALSE(e->selected);
     EXPECT_EQ(ConsistencyProblems(m->elements), "");
 }
 
-TEST(ModelFileGolden, ResavesByteForByte) {
-    auto m = Load(Golden());
-    ASSERT_TRUE(m->result.Ok());
-    EXPECT_EQ(SaveModelText(m->elements, m->header), Golden());
-}
-
-TEST(ModelFileGolden, WritingTwiceGivesTheSameBytesAndReadingBackTheSameCollection) {
+// Saved again the file is the same bytes, and those read back into the same
+// collection; a copy that lost its CRs reads the same too.
+TEST(ModelFileGolden, ResavesByteForByteAndReadsBackTheSame) {
     auto first = Load(Golden());
     ASSERT_TRUE(first->result.Ok());
-    std::string once = SaveModelText(first->elements, first->header);
-    EXPECT_EQ(SaveModelText(first->elements, first->header), once);
-    auto second = Load(once);
-    ASSERT_TRUE(second->result.Ok());
-    EXPECT_TRUE(second->messages.boxes.empty());
-    EXPECT_EQ(Describe(second->elements), Describe(first->elements));
-    EXPECT_EQ(Describe(second->header), Describe(first->header));
-    EXPECT_EQ(SaveModelText(second->elements, second->header), once);
-}
-
-// Files copied from another system may have lost their CRs.
-TEST(ModelFileGolden, LineFeedOnlyFileReadsTheSame) {
+    const std::string once = SaveModelText(first->elements, first->header);
+    EXPECT_EQ(once, Golden());
     std::string lf;
     for (const std::string& line : GoldenLines()) lf += line + "\n";
-    auto crlf = Load(Golden());
-    auto plain = Load(lf);
-    ASSERT_TRUE(plain->result.Ok());
-    EXPECT_EQ(Describe(plain->elements), Describe(crlf->elements));
+    for (const std::string& text : {once, lf}) {
+        auto second = Load(text);
+        ASSERT_TRUE(second->result.Ok());
+        EXPECT_TRUE(second->messages.boxes.empty());
+        EXPECT_EQ(Describe(second->elements), Describe(first->elements));
+        EXPECT_EQ(Describe(second->header), Describe(first->header));
+    }
 }
 
-TEST(ModelFileGolden, LoadingFromAPathReadsTheFile) {
+// Some editors start a file with the UTF-8 byte-order mark; it is invisible,
+// so the file reads as if it were not there.
+TEST(ModelFileGolden, LoadingFromAPathReadsTheFilePastAByteOrderMark) {
+    TempDir dir;
+    WriteBytes(dir.File("bom.kvd"), "\xEF\xBB\xBF" + Golden());
     KMessageRecorder messages;
-    KElements elements(messages);
     KModelHeader header;
-    EXPECT_EQ(LoadModelFile(elements, TestData("time_to_variable.kvd"), {}, header, messages).pages,
-              1);
-    EXPECT_EQ(elements.Count(), 3);
+    for (const std::string& path : {TestData("time_to_variable.kvd"), dir.File("bom.kvd")}) {
+        KElements elements(messages);
+        EXPECT_EQ(LoadModelFile(elements, path, {}, header, messages).pages, 1)
+            << PrintToString(messages.Texts());
+        EXPECT_EQ(elements.Count(), 3);
+    }
     // A file that cannot be opened is refused with the system's reason.
     KElements none(messages);
     std::string missing = TestData("no_such_design.kvd");
@@ -156,24 +122,6 @@ TEST(ModelFileGolden, LoadingFromAPathReadsTheFile) {
     EXPECT_FALSE(LoadModelFile(none, folder, {}, header, messages).Ok());
     EXPECT_EQ(messages.Texts(), (Texts{"Cannot open " + missing + ": No such file or directory",
                                        "Cannot open " + folder + ": Is a directory"}));
-}
-
-// Some editors start a file with the UTF-8 byte-order mark; it is invisible,
-// so the file reads as if it were not there.
-TEST(ModelFileGolden, AByteOrderMarkIsPassedOver) {
-    std::string path = ::testing::TempDir() + "korvel_bom.kvd";
-    {
-        std::ofstream out(path, std::ios::binary);
-        std::ifstream in(TestData("time_to_variable.kvd"), std::ios::binary);
-        out << "\xEF\xBB\xBF" << in.rdbuf();
-    }
-    KMessageRecorder messages;
-    KElements elements(messages);
-    KModelHeader header;
-    EXPECT_EQ(LoadModelFile(elements, path, {}, header, messages).pages, 1)
-        << ::testing::PrintToString(messages.Texts());
-    EXPECT_EQ(elements.Count(), 3);
-    std::remove(path.c_str());
 }
 
 // ---------------------------------------------------------------------------
@@ -200,45 +148,41 @@ TEST(ModelFileVersion, TooOldAndTooNewAreRefused) {
     }
 }
 
-TEST(ModelFileVersion, EdgesOfTheAcceptedRangeAreRead) {
-    auto newest = Load(GoldenWith(kVersionLine, "2.999,Version"));
-    EXPECT_EQ(newest->result.pages, 1) << PrintToString(newest->messages.Texts());
-    std::vector<std::string> lines = GoldenLines();
-    lines[0] = "1,Version";
-    lines.erase(lines.begin() + kFontSizeLine - 1);
-    lines.erase(lines.begin() + kCustModLine - 1);
-    auto oldest = Load(Crlf(lines));
-    EXPECT_EQ(oldest->result.pages, 1) << PrintToString(oldest->messages.Texts());
-}
-
-TEST(ModelFileVersion, Version11HasNoCustModAndNoFontSizeLines) {
-    std::vector<std::string> lines = GoldenLines();
-    lines[0] = "1.1,Version";
-    lines.erase(lines.begin() + kFontSizeLine - 1);
-    lines.erase(lines.begin() + kCustModLine - 1);
-    auto m = std::make_unique<LoadedModel>();
-    m->header.fontSize = 11;  // the editor's current size
-    m->header.custMod = true;
-    KLineReader reader(Crlf(lines));
-    m->result = LoadModel(m->elements, reader, {}, m->header, m->messages);
-    ASSERT_EQ(m->result.pages, 1) << PrintToString(m->messages.Texts());
-    EXPECT_TRUE(m->messages.boxes.empty());
-    EXPECT_FALSE(m->header.custMod);
-    EXPECT_FALSE(m->header.hasFontSize);
-    EXPECT_EQ(m->header.fontSize, 11);
-    EXPECT_EQ(Describe(m->elements), Describe(Load(Golden())->elements));
-}
-
-// 1.11 lies between 1.1 and 1.2: it has a font size but no module flag.
-TEST(ModelFileVersion, Version111HasAFontSizeButNoCustModLine) {
-    std::vector<std::string> lines = GoldenLines();
-    lines[0] = "1.11,Version";
-    lines[kFontSizeLine - 1] = "12,FontSize";
-    lines.erase(lines.begin() + kCustModLine - 1);
-    auto m = Load(Crlf(lines));
-    ASSERT_EQ(m->result.pages, 1) << PrintToString(m->messages.Texts());
-    EXPECT_TRUE(m->header.hasFontSize);
-    EXPECT_EQ(m->header.fontSize, 12);
+// Versions before 1.11 have no font size line, before 1.2 no module flag:
+// the editor's font size stays and the file is no module.
+TEST(ModelFileVersion, EachAcceptedVersionReadsItsOwnHeaderLines) {
+    struct Case {
+        const char* version;
+        const char* fontSize;  // null: no font size line
+        bool custModLine;
+        int fontSizeAfter;
+    };
+    const Case kCases[] = {
+        {"1", nullptr, false, 11},
+        {"1.1", nullptr, false, 11},
+        {"1.11", "12,FontSize", false, 12},
+        {"2.999", "8,FontSize", true, 8},
+    };
+    const std::string golden = Describe(Load(Golden())->elements);
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.version);
+        std::vector<std::string> lines = GoldenLines();
+        lines[0] = std::string(c.version) + ",Version";
+        if (c.fontSize) lines[kFontSizeLine - 1] = c.fontSize;
+        if (!c.fontSize) lines.erase(lines.begin() + kFontSizeLine - 1);
+        if (!c.custModLine) lines.erase(lines.begin() + kCustModLine - 1);
+        auto m = std::make_unique<LoadedModel>();
+        m->header.fontSize = 11;  // the editor's current size
+        m->header.custMod = true;
+        KLineReader reader(Crlf(lines));
+        m->result = LoadModel(m->elements, reader, {}, m->header, m->messages);
+        ASSERT_EQ(m->result.pages, 1) << PrintToString(m->messages.Texts());
+        EXPECT_TRUE(m->messages.boxes.empty());
+        EXPECT_FALSE(m->header.custMod);
+        EXPECT_EQ(m->header.hasFontSize, c.fontSize != nullptr);
+        EXPECT_EQ(m->header.fontSize, c.fontSizeAfter);
+        EXPECT_EQ(Describe(m->elements), golden);
+    }
 }
 
 TEST(ModelFileVersion, DesignReadAsAModuleAnswersMinusOne) {
@@ -255,47 +199,36 @@ TEST(ModelFileVersion, DesignReadAsAModuleAnswersMinusOne) {
 // ---------------------------------------------------------------------------
 // Names
 
+// Read back, such names come back whole (the hard-words round trip).
 TEST(ModelFileNames, CommaAndLineBreaksAreSavedAsCharactersOneTwoThree) {
     auto m = Load(Golden());
     ASSERT_TRUE(m->result.Ok());
     m->BlockAt(0).userString = "Gain, Kp\nsecond line\rend";
     m->header.pageNames = {"Page, one\r\n"};
     std::string text = SaveModelText(m->elements, m->header);
-    EXPECT_NE(text.find("\r\nGain\x03 Kp\x01second line\x02"
-                        "end,UserString\r\n"),
-              std::string::npos);
-    EXPECT_NE(text.find("\r\nPage\x03 one\x02\x01,PageName\r\n"), std::string::npos);
-    auto back = Load(text);
-    ASSERT_TRUE(back->result.Ok());
-    EXPECT_EQ(back->BlockAt(0).userString, "Gain, Kp\nsecond line\rend");
-    EXPECT_EQ(back->header.pageNames, Texts{"Page, one\r\n"});
+    EXPECT_NE(text.find("\r\nGain\003 Kp\001second line\002end,UserString\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nPage\003 one\002\001,PageName\r\n"), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------
 // Records
 
-TEST(ModelFileRecords, UnknownNodeLineWarnsAndTheRestIsRead) {
-    std::vector<std::string> lines = GoldenLines();
-    lines.insert(lines.begin() + kVariableScaleLine, "5,Frobnicate");
-    auto m = Load(Crlf(lines));
-    ASSERT_EQ(m->result.pages, 1);
-    ASSERT_EQ(m->messages.boxes.size(), 1u);
-    EXPECT_EQ(m->messages.boxes[0].caption, "Warning");
-    EXPECT_EQ(m->messages.boxes[0].text, "Could not locate node Frobnicate in Variable1");
-    KBlock& variable = m->BlockAt(1);
-    EXPECT_EQ(variable.FindNode("Offset")->value, -0.125);
-    EXPECT_EQ(variable.FindNode("AC Couple")->value, 1.0);
-    EXPECT_EQ(m->elements.Count(), 3);
-}
-
 // "Model" makes the line reader join the rest of the line; the warning must
 // still name the node, not the joined rest.
-TEST(ModelFileRecords, UnknownNodeAfterAJoiningWordIsNamedInTheWarning) {
-    std::vector<std::string> lines = GoldenLines();
-    lines.insert(lines.begin() + kVariableScaleLine, "Model,x,Frobnicate");
-    auto m = Load(Crlf(lines));
-    ASSERT_EQ(m->result.pages, 1);
-    EXPECT_EQ(m->messages.Texts(), Texts{"Could not locate node Frobnicate in Variable1"});
+TEST(ModelFileRecords, UnknownNodeLineWarnsAndTheRestIsRead) {
+    for (const char* line : {"5,Frobnicate", "Model,x,Frobnicate"}) {
+        SCOPED_TRACE(line);
+        std::vector<std::string> lines = GoldenLines();
+        lines.insert(lines.begin() + kVariableScaleLine, line);
+        auto m = Load(Crlf(lines));
+        ASSERT_EQ(m->result.pages, 1);
+        ASSERT_EQ(m->messages.boxes.size(), 1u);
+        EXPECT_EQ(m->messages.boxes[0].caption, "Warning");
+        EXPECT_EQ(m->messages.boxes[0].text, "Could not locate node Frobnicate in Variable1");
+        EXPECT_EQ(m->BlockAt(1).FindNode("Offset")->value, -0.125);
+        EXPECT_EQ(m->BlockAt(1).FindNode("AC Couple")->value, 1.0);
+        EXPECT_EQ(m->elements.Count(), 3);
+    }
 }
 
 // A record may hold 49 node lines and its number; one line more fails.
@@ -315,31 +248,25 @@ TEST(ModelFileRecords, FiftyNodeLinesWithoutIDNumberAreTooMany) {
               (Texts{"Too many nodes in Variable1", "Could not load KVariable"}));
 }
 
+// Without bend lines, or with none, the wire is routed anew: from Time's
+// output on its right edge 10 down to the Variable's input on its left edge
+// 20 down.
 TEST(ModelFileRecords, WireWithoutBendsLoadsAndGetsARoute) {
-    std::vector<std::string> lines = GoldenLines();
-    lines.erase(lines.begin() + kBendsLine - 1, lines.begin() + kWireIDLine - 1);
-    auto m = Load(Crlf(lines));
-    ASSERT_EQ(m->result.pages, 1) << PrintToString(m->messages.Texts());
-    KWire& wire = m->WireAt(2);
-    ASSERT_GE(wire.route.size(), 2u);
-    // Time's output sits on its right edge 10 down, the Variable's input on
-    // its left edge 20 down.
-    EXPECT_EQ(wire.route.front(), (KPoint{150, 110}));
-    EXPECT_EQ(wire.route.back(), (KPoint{200, 120}));
-    for (std::size_t i = 1; i < wire.route.size(); ++i) {
-        const KPoint& a = wire.route[i - 1];
-        const KPoint& b = wire.route[i];
-        EXPECT_TRUE(a.x == b.x || a.y == b.y) << "segment " << i << " is not orthogonal";
+    for (bool zeroBends : {false, true}) {
+        SCOPED_TRACE(zeroBends);
+        std::vector<std::string> lines = GoldenLines();
+        lines.erase(lines.begin() + kBendsLine - (zeroBends ? 0 : 1),
+                    lines.begin() + kWireIDLine - 1);
+        if (zeroBends) lines[kBendsLine - 1] = "0,Bends";
+        auto m = Load(Crlf(lines));
+        ASSERT_EQ(m->result.pages, 1) << PrintToString(m->messages.Texts());
+        const std::vector<KPoint>& route = m->WireAt(2).route;
+        ASSERT_GE(route.size(), 2u);
+        EXPECT_EQ(route.front(), (KPoint{150, 110}));
+        EXPECT_EQ(route.back(), (KPoint{200, 120}));
+        for (std::size_t i = 1; i < route.size(); ++i)
+            EXPECT_TRUE(route[i - 1].x == route[i].x || route[i - 1].y == route[i].y) << i;
     }
-}
-
-TEST(ModelFileRecords, ZeroBendsAlsoGetARoute) {
-    std::vector<std::string> lines = GoldenLines();
-    lines.erase(lines.begin() + kBendsLine, lines.begin() + kWireIDLine - 1);
-    lines[kBendsLine - 1] = "0,Bends";
-    auto m = Load(Crlf(lines));
-    ASSERT_EQ(m->result.pages, 1);
-    EXPECT_EQ(m->WireAt(2).route.front(), (KPoint{150, 110}));
 }
 
 // A record whose IDNumber is negative is left out, as the format says.
