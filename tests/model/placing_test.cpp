@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/messagerecorder.h"
-#include "custmod_support.h"
 #include "model/block.h"
 #include "model/custmodfile.h"
 #include "model/modeleditor.h"
