@@ -16,7 +16,8 @@ using namespace clitest;
 std::string Sampler() {
     return ModelText(true)
         .Block("KCustInput", 1, "in", {"0,Input", "0,Edge", "2,Position", "0,Initial Value"})
-        .Block("KCustInput", 2, "period", {"0,Input", "0,Edge", "4,Position", "0.001,Initial Value"})
+        .Block("KCustInput", 2, "period",
+               {"0,Input", "0,Edge", "4,Position", "0.001,Initial Value"})
         .Block("KDctl", 3, "clock", {})
         .Block("KDSampleHold", 4, "hold", {"0,Input", "0,Output", "3,Controller"})
         .Block("KCustOutput", 5, "out", {"0,Output", "2,Edge", "2,Position"})

@@ -139,7 +139,8 @@ TEST(Output, TargetsThatAreNoPlainWritableFileAreRefused) {
 TEST(Output, AFailedWriteToStandardOutputIsAFailure) {
     fs::path model = Oscillator("osc.kvd");
     // The last: everything fits the stream's buffer until the end.
-    for (const char* args : {" --until 1 >/dev/full", " --until 1 >&-", " --until 0.001 >/dev/full"}) {
+    for (const char* args :
+         {" --until 1 >/dev/full", " --until 1 >&-", " --until 0.001 >/dev/full"}) {
         SCOPED_TRACE(args);
         Result r = RunCli(model.string() + args);
         EXPECT_EQ(r.status, 3);

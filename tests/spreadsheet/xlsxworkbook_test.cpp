@@ -44,7 +44,8 @@ std::string PatchedBytes(const std::map<std::string, std::string>& replace,
     test::WriteXlsx(dir.File("ref.xlsx"), Reference());
     std::string bytes;
     std::string error;
-    EXPECT_TRUE(RewriteZip(test::ReadFileBytes(dir.File("ref.xlsx")), replace, remove, bytes, error))
+    EXPECT_TRUE(
+        RewriteZip(test::ReadFileBytes(dir.File("ref.xlsx")), replace, remove, bytes, error))
         << error;
     return bytes;
 }
