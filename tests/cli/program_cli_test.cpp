@@ -54,14 +54,6 @@ std::string ClockProgram(const std::string& program) {
     return m.Text();
 }
 
-TEST(ProgramRun, TwiceTheClockPlusOneIsExact) {
-    Result r = RunModelFile(ClockProgram("Output1 = 2 * Input1 + 1;"), "--until 0.01");
-    ASSERT_EQ(r.status, 0) << r.err;
-    const auto rows = Rows(r.out);
-    ASSERT_EQ(rows.size(), 10u);
-    for (const auto& row : rows) EXPECT_EQ(row[1], 2 * row[0] + 1) << row[0];
-}
-
 // stop() ends the run with status 0 in the step where it fires: at the
 // evaluation of t = 0.0055, the middle of the sixth step. A math error ends
 // it with status 2 before the step in which it happens.
