@@ -63,14 +63,6 @@ TEST(ExcelLink, AMissingWorkbookRefusesTheModelAndCreatesNothing) {
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"excel_link.kvd"});
 }
 
-TEST(ExcelLink, AWorkbookNothingChangedKeepsItsBytes) {
-    KTempDir dir;
-    const std::string model = CopyModel(dir, "excel_link.kvd");
-    const std::string before = korvel::test::ReadFileBytes(dir.File("params.xlsx"));
-    EXPECT_EQ(RunCli(model + " --check").status, 0);
-    EXPECT_EQ(korvel::test::ReadFileBytes(dir.File("params.xlsx")), before);
-}
-
 // "BadCell" loads the text "Gain" once the time reaches 0.52: the run stops
 // with a run-time error, and what was stored before is still written back.
 TEST(ExcelLink, AfterARunTimeErrorTheStoredValuesAreWrittenBack) {
