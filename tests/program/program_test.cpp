@@ -161,27 +161,6 @@ TEST(Program, TimeStopAndShortCircuit) {
     EXPECT_EQ(h.out[0], 3);
 }
 
-TEST(Program, RunTimeFaults) {
-    struct Case {
-        const char* text;
-        const char* fault;
-    };
-    const Case kCases[] = {
-        {"Output1 = 1 / 0;", "division by zero"},
-        {"Output1 = 1 % (2 - 2);", "division by zero"},
-        {"Output1 = sqrt(-1);", "Domain error in function\"sqrt()\""},
-        {"Output1 = log10(0);", "Singularity error in function\"log()\""},
-        // Arguments are evaluated last one first.
-        {"Output1 = max(sqrt(-1), log(-1));", "Domain error in function\"log()\""},
-        {"stop();", "stop()"},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.text);
-        ProgramHarness h;
-        EXPECT_EQ(h.Run(c.text), c.fault);
-    }
-}
-
 TEST(Program, BrokenTextsGiveTheirMessages) {
     struct Case {
         const char* text;
