@@ -96,13 +96,23 @@ protected:
         return names;
     }
 
+    // Exactly one message, with this number and description; its advice
+    // contains `advice`.
+    void ExpectOne(int number, const std::string& description, const std::string& advice) {
+        ASSERT_EQ(messages_.messages.size(), 1u);
+        EXPECT_EQ(messages_.messages[0].number, number);
+        EXPECT_EQ(messages_.messages[0].description, description);
+        EXPECT_NE(messages_.messages[0].advice.find(advice), std::string::npos)
+            << messages_.messages[0].advice;
+    }
+
     std::string dir_;
     std::string target_;
     KPosixFileSystem real_;
     KMessageRecorder messages_;
 };
 
-TEST_F(SafeFileTest, ReadWholeFileKeepsEveryByte) {
+TEST_F(SafeFileTest, ReadWholeFileKeepsEveryByteOrSaysWhy) {
     const std::string bytes("1.2,Version\r\n\0\xff\r\nend", 20);
     WriteFile(target_, bytes);
     std::string out = "stale";
@@ -113,20 +123,19 @@ TEST_F(SafeFileTest, ReadWholeFileKeepsEveryByte) {
     WriteFile(target_, "");
     ASSERT_TRUE(ReadWholeFile(target_, out, error));
     EXPECT_EQ(out, "");
-}
 
-TEST_F(SafeFileTest, ReadWholeFileErrors) {
-    std::string out;
-    std::string error;
-    EXPECT_FALSE(ReadWholeFile(dir_ + "/missing.kvd", out, error));
-    EXPECT_EQ(error, "Cannot open " + dir_ + "/missing.kvd: No such file or directory");
-    EXPECT_FALSE(ReadWholeFile(dir_, out, error));
-    EXPECT_EQ(error, "Cannot open " + dir_ + ": Is a directory");
     // A FIFO would block a plain read forever.
     const std::string fifo = dir_ + "/pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(ReadWholeFile(fifo, out, error));
-    EXPECT_EQ(error, "Cannot open " + fifo + ": not a regular file");
+    const struct {
+        std::string path, reason;
+    } cases[] = {{dir_ + "/missing.kvd", "No such file or directory"},
+                 {dir_, "Is a directory"},
+                 {fifo, "not a regular file"}};
+    for (const auto& c : cases) {
+        EXPECT_FALSE(ReadWholeFile(c.path, out, error));
+        EXPECT_EQ(error, "Cannot open " + c.path + ": " + c.reason);
+    }
     WriteFile(target_, "12345");
     EXPECT_FALSE(ReadWholeFile(target_, out, error, 4));
     EXPECT_EQ(error, "Cannot open " + target_ + ": larger than 4 bytes");
@@ -152,11 +161,17 @@ TEST_F(SafeFileTest, ReadWholeFileUnreadable) {
     EXPECT_TRUE(*held);
 }
 
-TEST_F(SafeFileTest, SaveReplacesTheFile) {
-    WriteFile(target_, "old");
-    ASSERT_TRUE(SaveFileSafely(real_, target_, "new contents\r\n", messages_));
-    EXPECT_EQ(ReadFile(target_), "new contents\r\n");
-    EXPECT_TRUE(TempFiles().empty());
+// The new contents replace the file, its permission bits stay.
+TEST_F(SafeFileTest, SaveReplacesTheFileAndKeepsItsMode) {
+    for (const unsigned mode : {0600u, 0640u, 0604u, 0755u}) {
+        SCOPED_TRACE(mode);
+        WriteFile(target_, "old");
+        ASSERT_EQ(::chmod(target_.c_str(), mode), 0);
+        ASSERT_TRUE(SaveFileSafely(real_, target_, "new contents\r\n", messages_));
+        EXPECT_EQ(ReadFile(target_), "new contents\r\n");
+        EXPECT_EQ(ModeOf(target_), mode);
+        EXPECT_TRUE(TempFiles().empty());
+    }
     EXPECT_TRUE(messages_.messages.empty());
     EXPECT_TRUE(messages_.boxes.empty());
 }
@@ -222,44 +237,85 @@ TEST_F(SafeFileTest, ShortWritesStillWriteEverything) {
     EXPECT_EQ(faulty.Operations(), 1 + 300 + 3 + 1);
 }
 
-TEST_F(SafeFileTest, MessagesNameTheFilesAndTheReason) {
-    WriteFile(target_, "old");
-    KFaultyFileSystem faulty(real_);
-    faulty.failOperation = 2;  // the first write
-    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
+// Each fault through the file-system seam (so the permission faults are the
+// same for every user): one message naming the files and the reason, and
+// the file as it was.
+TEST_F(SafeFileTest, FaultsAreOneMessageAndTheFileStaysWhole) {
     const std::string temp = dir_ + "/___Korvel__00000.tmp";
-    EXPECT_EQ(messages_.messages[0].number, 7);
-    EXPECT_EQ(messages_.messages[0].description,
-              "Cannot write to " + temp + ": No space left on device");
-    EXPECT_EQ(messages_.messages[0].advice,
-              "The disk may be full or no longer reachable. The original file was not changed.");
-
-    messages_.Clear();
-    KFaultyFileSystem failRename(real_);
-    failRename.failRename = true;
-    failRename.failError = std::errc::permission_denied;
-    ASSERT_FALSE(SaveFileSafely(failRename, target_, "new", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0].number, 9);
-    EXPECT_EQ(messages_.messages[0].description,
-              "File save encountered unexpected error: Permission denied");
-    EXPECT_EQ(messages_.messages[0].advice, "Could not replace " + target_ + " with " + temp +
-                                                ". The original file was not changed.");
-    EXPECT_EQ(ReadFile(target_), "old");
+    const std::string kept = "The original file was not changed.";
+    const auto denied = std::errc::permission_denied;
+    struct Case {
+        const char* name;
+        std::function<void(KFaultyFileSystem&)> fault;
+        int number;
+        std::string description, advice;
+        int operations;  // changing operations tried; -1: not checked
+    };
+    const Case kCases[] = {
+        {"the first write", [](auto& f) { f.failOperation = 2; }, 7,
+         "Cannot write to " + temp + ": No space left on device",
+         "The disk may be full or no longer reachable. " + kept, -1},
+        {"the rename",
+         [&](auto& f) {
+             f.failRename = true;
+             f.failError = denied;
+         },
+         9, "File save encountered unexpected error: Permission denied",
+         "Could not replace " + target_ + " with " + temp + ". " + kept, -1},
+        {"a read-only folder",
+         [&](auto& f) {
+             f.failOperation = 1;
+             f.failError = denied;
+         },
+         6, "Cannot open " + temp + ": Permission denied", kept, 1},
+        {"a read-only file", [&](auto& f) { f.writableError = denied; }, 5,
+         "Cannot write to " + target_ + ": Permission denied",
+         target_ + " is read-only. Make it writable, or use Save As to save under another name.",
+         0},
+        {"an unreadable file", [&](auto& f) { f.readableError = denied; }, 5,
+         "Cannot open " + target_ + ": Permission denied",
+         target_ + " may have been deleted or moved. If so, restore file and try again.", 0},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(target_, "old");
+        KFaultyFileSystem faulty(real_);
+        c.fault(faulty);
+        messages_.Clear();
+        ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
+        ExpectOne(c.number, c.description, c.advice);
+        EXPECT_EQ(ReadFile(target_), "old");
+        EXPECT_TRUE(TempFiles().empty());
+        if (c.operations >= 0) {
+            EXPECT_EQ(faulty.Operations(), c.operations);
+        }
+    }
+    // Save As does not read the file it replaces.
+    KFaultyFileSystem unreadable(real_);
+    unreadable.readableError = denied;
+    EXPECT_TRUE(SaveNewFile(unreadable, target_, "new", messages_));
+    EXPECT_EQ(ReadFile(target_), "new");
 }
 
-TEST_F(SafeFileTest, TempFileThatCannotBeRemovedIsNamed) {
+// A temporary file left by a crash is never touched: the save takes the next
+// number; one that cannot be removed after a failure is named.
+TEST_F(SafeFileTest, TemporaryFilesThatAreTakenOrStuckAreNamed) {
     WriteFile(target_, "old");
+    const std::string taken = dir_ + "/___Korvel__00000.tmp";
+    WriteFile(taken, "left by a crash");
     KFaultyFileSystem faulty(real_);
     faulty.failRename = true;
     faulty.failRemove = true;
     ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_NE(messages_.messages[0].advice.find("The temporary file " + dir_ +
-                                                "/___Korvel__00000.tmp could not be removed"),
-              std::string::npos);
+    ExpectOne(9, "File save encountered unexpected error: No space left on device",
+              "The temporary file " + dir_ + "/___Korvel__00001.tmp could not be removed");
     EXPECT_EQ(ReadFile(target_), "old");
+    fs::remove(dir_ + "/___Korvel__00001.tmp");
+
+    ASSERT_TRUE(SaveFileSafely(real_, target_, "new", messages_));
+    EXPECT_EQ(ReadFile(target_), "new");
+    EXPECT_EQ(ReadFile(taken), "left by a crash");
+    EXPECT_EQ(TempFiles(), std::set<std::string>{"___Korvel__00000.tmp"});
 }
 
 // A target that is gone, a folder or a link to nothing: error 5, and nothing
@@ -278,64 +334,13 @@ TEST_F(SafeFileTest, TargetsThatAreNoFileAreError5) {
         SCOPED_TRACE(c.path);
         messages_.Clear();
         ASSERT_FALSE(SaveFileSafely(real_, c.path, "new", messages_));
-        ASSERT_EQ(messages_.messages.size(), 1u);
-        EXPECT_EQ(messages_.messages[0].number, 5);
-        EXPECT_EQ(messages_.messages[0].description, "Cannot open " + c.path + ": " + c.reason);
-        EXPECT_EQ(messages_.messages[0].advice,
+        ExpectOne(5, "Cannot open " + c.path + ": " + c.reason,
                   c.path + " may have been deleted or moved. If so, restore file and try again.");
     }
     EXPECT_FALSE(fs::exists(target_));
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_FALSE(fs::exists(dir_ + "/gone.kvd"));
-    EXPECT_TRUE(TempFiles().empty());
-}
-
-TEST_F(SafeFileTest, TakenTempNameMovesToTheNextNumber) {
-    WriteFile(target_, "old");
-    const std::string taken = dir_ + "/___Korvel__00000.tmp";
-    WriteFile(taken, "left by a crash");
-    // A failing rename reports the temporary file's name.
-    KFaultyFileSystem faulty(real_);
-    faulty.failRename = true;
-    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_NE(messages_.messages[0].advice.find("/___Korvel__00001.tmp"), std::string::npos);
-    EXPECT_EQ(TempFiles(), std::set<std::string>{"___Korvel__00000.tmp"});
-
-    ASSERT_TRUE(SaveFileSafely(real_, target_, "new", messages_));
-    EXPECT_EQ(ReadFile(target_), "new");
-    EXPECT_EQ(ReadFile(taken), "left by a crash");
-    EXPECT_EQ(TempFiles(), std::set<std::string>{"___Korvel__00000.tmp"});
-}
-
-// The permission faults come through the file-system seam, so they are the
-// same for every user.
-TEST_F(SafeFileTest, ReadOnlyFolderFailsWithError6) {
-    WriteFile(target_, "old");
-    KFaultyFileSystem faulty(real_);
-    faulty.failOperation = 1;  // creating the temporary file
-    faulty.failError = std::errc::permission_denied;
-    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0].number, 6);
-    EXPECT_EQ(messages_.messages[0].description,
-              "Cannot open " + dir_ + "/___Korvel__00000.tmp: Permission denied");
-    EXPECT_EQ(ReadFile(target_), "old");
-    EXPECT_TRUE(TempFiles().empty());
-}
-
-TEST_F(SafeFileTest, ReadOnlyFileIsNotReplaced) {
-    WriteFile(target_, "old");
-    KFaultyFileSystem faulty(real_);
-    faulty.writableError = std::errc::permission_denied;
-    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0].number, 5);
-    EXPECT_EQ(messages_.messages[0].description,
-              "Cannot write to " + target_ + ": Permission denied");
-    EXPECT_EQ(ReadFile(target_), "old");
-    EXPECT_EQ(faulty.Operations(), 0);
     EXPECT_TRUE(TempFiles().empty());
 }
 
@@ -348,36 +353,10 @@ TEST_F(SafeFileTest, AFileWithoutWritePermissionIsNotReplacedEvenByRoot) {
         messages_.messages.clear();
         ASSERT_FALSE(replace ? SaveFileSafely(real_, target_, "new", messages_)
                              : SaveNewFile(real_, target_, "new", messages_));
-        ASSERT_EQ(messages_.messages.size(), 1u);
-        EXPECT_EQ(messages_.messages[0].description,
-                  "Cannot write to " + target_ + ": Permission denied");
+        ExpectOne(5, "Cannot write to " + target_ + ": Permission denied", "is read-only");
     }
     EXPECT_EQ(ReadFile(target_), "old");
     EXPECT_EQ(ModeOf(target_), 0444u);
-}
-
-TEST_F(SafeFileTest, UnreadableFileIsError5) {
-    WriteFile(target_, "old");
-    KFaultyFileSystem faulty(real_);
-    faulty.readableError = std::errc::permission_denied;
-    ASSERT_FALSE(SaveFileSafely(faulty, target_, "new", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0].number, 5);
-    EXPECT_EQ(messages_.messages[0].description, "Cannot open " + target_ + ": Permission denied");
-    EXPECT_EQ(ReadFile(target_), "old");
-    // Save As does not read the file it replaces.
-    EXPECT_TRUE(SaveNewFile(faulty, target_, "new", messages_));
-    EXPECT_EQ(ReadFile(target_), "new");
-}
-
-TEST_F(SafeFileTest, PermissionBitsAreKept) {
-    for (const unsigned mode : {0600u, 0640u, 0604u, 0755u}) {
-        SCOPED_TRACE(mode);
-        WriteFile(target_, "old");
-        ASSERT_EQ(::chmod(target_.c_str(), mode), 0);
-        ASSERT_TRUE(SaveFileSafely(real_, target_, "new", messages_));
-        EXPECT_EQ(ModeOf(target_), mode);
-    }
 }
 
 TEST_F(SafeFileTest, SymbolicLinkStaysALink) {
@@ -407,37 +386,22 @@ TEST_F(SafeFileTest, SymbolicLinkStaysALink) {
     EXPECT_EQ(ReadFile(realFile), "new");
 }
 
-TEST_F(SafeFileTest, SaveNewFileCreatesWithTheUmask) {
+// Save As creates a new file with the umask, keeps the mode of a file it
+// replaces, and leaves nothing behind when any operation fails.
+TEST_F(SafeFileTest, SaveNewFile) {
     const mode_t old = ::umask(027);
     const bool saved = SaveNewFile(real_, target_, "fresh", messages_);
     ::umask(old);
     ASSERT_TRUE(saved);
     EXPECT_EQ(ReadFile(target_), "fresh");
     EXPECT_EQ(ModeOf(target_), 0640u);
-    EXPECT_TRUE(TempFiles().empty());
-}
-
-TEST_F(SafeFileTest, SaveNewFileOverAnExistingFileKeepsItsMode) {
-    WriteFile(target_, "old");
     ASSERT_EQ(::chmod(target_.c_str(), 0604), 0);
     ASSERT_TRUE(SaveNewFile(real_, target_, "replaced", messages_));
     EXPECT_EQ(ReadFile(target_), "replaced");
     EXPECT_EQ(ModeOf(target_), 0604u);
-}
+    EXPECT_TRUE(TempFiles().empty());
 
-TEST_F(SafeFileTest, SaveNewFileIntoAMissingFolderIsError6) {
-    const std::string path = dir_ + "/no/such/model.kvd";
-    ASSERT_FALSE(SaveNewFile(real_, path, "x", messages_));
-    ASSERT_EQ(messages_.messages.size(), 1u);
-    EXPECT_EQ(messages_.messages[0].number, 6);
-    EXPECT_EQ(messages_.messages[0].description,
-              "Cannot open " + dir_ + "/no/such/___Korvel__00000.tmp: No such file or directory");
-    EXPECT_EQ(messages_.messages[0].advice,
-              "Check that the folder exists, that you may write to it and that the disk is not "
-              "full. No file was written.");
-}
-
-TEST_F(SafeFileTest, SaveNewFileFaultLoop) {
+    fs::remove(target_);
     for (int n = 1;; ++n) {
         SCOPED_TRACE(n);
         KFaultyFileSystem faulty(real_);
@@ -452,6 +416,12 @@ TEST_F(SafeFileTest, SaveNewFileFaultLoop) {
         ASSERT_LT(n, 50);
     }
     EXPECT_EQ(ReadFile(target_), "fresh");
+
+    messages_.Clear();
+    ASSERT_FALSE(SaveNewFile(real_, dir_ + "/no/such/model.kvd", "x", messages_));
+    ExpectOne(6, "Cannot open " + dir_ + "/no/such/___Korvel__00000.tmp: No such file or directory",
+              "Check that the folder exists, that you may write to it and that the disk is not "
+              "full. No file was written.");
 }
 
 // A file written in pieces replaces its target only on Commit; abandoned, or
@@ -486,12 +456,6 @@ TEST_F(SafeFileTest, PieceByPieceWriterReplacesOnlyOnCommit) {
     ASSERT_TRUE(writer.Commit());
     EXPECT_EQ(ReadFile(target_), "row 1\nrow 2\n");
     EXPECT_TRUE(TempFiles().empty());
-}
-
-TEST(TempFileName, FiveDigits) {
-    EXPECT_EQ(TempFileName(0), "___Korvel__00000.tmp");
-    EXPECT_EQ(TempFileName(42), "___Korvel__00042.tmp");
-    EXPECT_EQ(TempFileName(99999), "___Korvel__99999.tmp");
 }
 
 }  // namespace

@@ -25,63 +25,26 @@ struct StepCase {
     double expected;
 };
 
-TEST(NextHighest10, StepsUpThe125Series) {
-    constexpr StepCase kCases[] = {
-        {1, 2}, {2, 5},     {5, 10},      {7, 10},        {-3, -5},
-        {0, 0}, {0.3, 0.5}, {1500, 2000}, {0.001, 0.002}, {-0.02, -0.05},
+// Values between the entries and signs the walks below do not pass.
+TEST(Stepping, BetweenEntriesAndWithEitherSign) {
+    struct Case {
+        double x, up, down;
     };
-    for (const StepCase& c : kCases) {
-        SCOPED_TRACE(c.input);
-        EXPECT_DOUBLE_EQ(NextHighest10(c.input), c.expected);
-    }
-}
-
-TEST(NextLowest10, StepsDownThe125Series) {
-    constexpr StepCase kCases[] = {
-        {10, 5}, {5, 2},     {2, 1},       {1, 0.5},       {-3, -2},
-        {0, 0},  {0.7, 0.5}, {1500, 1000}, {0.002, 0.001},
+    constexpr Case k125[] = {
+        {7, 10, 5},         {-3, -5, -2},          {0, 0, 0}, {0.3, 0.5, 0.2}, {0.7, 1, 0.5},
+        {1500, 2000, 1000}, {-0.02, -0.05, -0.01},
     };
-    for (const StepCase& c : kCases) {
-        SCOPED_TRACE(c.input);
-        EXPECT_DOUBLE_EQ(NextLowest10(c.input), c.expected);
+    for (const Case& c : k125) {
+        SCOPED_TRACE(c.x);
+        EXPECT_DOUBLE_EQ(NextHighest10(c.x), c.up);
+        EXPECT_DOUBLE_EQ(NextLowest10(c.x), c.down);
     }
-}
-
-TEST(Series125, WalksSixDecadesBothWays) {
-    constexpr std::array<double, 3> kMantissas = {1, 2, 5};
-    std::vector<double> series;
-    for (const double decade : kDecades) {
-        for (const double mantissa : kMantissas) {
-            series.push_back(mantissa * decade);
-        }
-    }
-    series.push_back(1000.0);
-    double up = series.front();
-    double down = series.back();
-    for (std::size_t i = 1; i < series.size(); ++i) {
-        up = NextHighest10(up);
-        EXPECT_DOUBLE_EQ(up, series[i]);
-        down = NextLowest10(down);
-        EXPECT_DOUBLE_EQ(down, series[series.size() - 1 - i]);
-    }
-}
-
-TEST(TableStepping, CoarseTableEdgeCases) {
+    constexpr Case kCoarse[] = {{3.3, 3.5, 3.0}, {-1.7, -2.0, -1.4}, {1500, 1700, 1400}, {0, 0, 0}};
     KMessageRecorder recorder;
-    const auto table = CoarseSteps();
-    constexpr StepCase kUp[] = {
-        {1.7, 2.0}, {10, 12}, {1.0, 1.2}, {3.3, 3.5}, {-1.7, -2.0}, {1500, 1700}, {0, 0},
-    };
-    for (const StepCase& c : kUp) {
-        SCOPED_TRACE(c.input);
-        EXPECT_DOUBLE_EQ(NextHighestThisArray(c.input, table, recorder), c.expected);
-    }
-    constexpr StepCase kDown[] = {
-        {1.2, 1.0}, {1.0, 0.85}, {10, 8.5}, {3.3, 3.0}, {-1.2, -1.0}, {0.05, 0.042}, {0, 0},
-    };
-    for (const StepCase& c : kDown) {
-        SCOPED_TRACE(c.input);
-        EXPECT_DOUBLE_EQ(NextLowestThisArray(c.input, table, recorder), c.expected);
+    for (const Case& c : kCoarse) {
+        SCOPED_TRACE(c.x);
+        EXPECT_DOUBLE_EQ(NextHighestThisArray(c.x, CoarseSteps(), recorder), c.up);
+        EXPECT_DOUBLE_EQ(NextLowestThisArray(c.x, CoarseSteps(), recorder), c.down);
     }
     EXPECT_TRUE(recorder.boxes.empty());
 }
@@ -89,9 +52,7 @@ TEST(TableStepping, CoarseTableEdgeCases) {
 // Every entry of a table (1 to 10), in every decade, must step onto its
 // neighbour; a step that skips or repeats an entry, or loses the sign, would
 // show up as a wrong value here.
-void WalkTable(std::span<const double> table) {
-    ASSERT_EQ(table.front(), 1.0);
-    ASSERT_EQ(table.back(), 10.0);
+void WalkTable(std::span<const double> table, bool series125) {
     std::vector<double> values;
     for (const double decade : kDecades) {
         for (std::size_t i = 0; i + 1 < table.size(); ++i) values.push_back(table[i] * decade);
@@ -101,20 +62,19 @@ void WalkTable(std::span<const double> table) {
     double up = values.front();
     double down = -values.back();  // the sign must survive every step
     for (std::size_t i = 1; i < values.size(); ++i) {
-        up = NextHighestThisArray(up, table, recorder);
+        up = series125 ? NextHighest10(up) : NextHighestThisArray(up, table, recorder);
         ASSERT_DOUBLE_EQ(up, values[i]) << "step up " << i;
-        down = NextLowestThisArray(down, table, recorder);
+        down = series125 ? NextLowest10(down) : NextLowestThisArray(down, table, recorder);
         ASSERT_DOUBLE_EQ(down, -values[values.size() - 1 - i]) << "step down " << i;
     }
     EXPECT_TRUE(recorder.boxes.empty());
 }
 
-TEST(TableStepping, WalksTheCoarseTable) {
-    WalkTable(CoarseSteps());
-}
-
-TEST(TableStepping, WalksTheFineTable) {
-    WalkTable(FineSteps());
+TEST(Stepping, WalksTheSeriesAndBothTablesThroughSixDecades) {
+    constexpr std::array<double, 4> k125 = {1, 2, 5, 10};
+    WalkTable(k125, true);
+    WalkTable(CoarseSteps(), false);
+    WalkTable(FineSteps(), false);
 }
 
 TEST(TableStepping, NoEntryShowsAnInternalErrorAndAnswersTheMagnitude) {

@@ -10,20 +10,32 @@ namespace {
 
 using Fields = std::vector<std::string>;
 
-TEST(IsAllDigits, OnlyDecimalDigits) {
+TEST(TextHelpers, DigitsReplacementsAndIdentifiers) {
     EXPECT_TRUE(IsAllDigits(""));
     EXPECT_TRUE(IsAllDigits("0123456789"));
-    EXPECT_FALSE(IsAllDigits("12a"));
-    EXPECT_FALSE(IsAllDigits(" 1"));
-    EXPECT_FALSE(IsAllDigits("-1"));
-    EXPECT_FALSE(IsAllDigits("1.5"));
-}
-
-TEST(TextHelpers, CharacterReplacements) {
-    EXPECT_EQ(ReplaceCommas("a,b,,c"), "a-b--c");
-    EXPECT_EQ(ReplaceCommas("plain"), "plain");
-    EXPECT_EQ(SlashesForBackslashes("Glyphs\\IconLPF1"), "Glyphs/IconLPF1");
-    EXPECT_EQ(SlashesForBackslashes("\\\\a/b"), "//a/b");
+    for (const char* text : {"12a", " 1", "-1", "1.5"}) EXPECT_FALSE(IsAllDigits(text)) << text;
+    struct Case {
+        std::string (*function)(std::string_view);
+        const char* text;
+        const char* expected;
+    };
+    const Case kCases[] = {
+        {ReplaceCommas, "a,b,,c", "a-b--c"},
+        {SlashesForBackslashes, "Glyphs\\IconLPF1", "Glyphs/IconLPF1"},
+        {SlashesForBackslashes, "\\\\a/b", "//a/b"},
+        {NameBeforeDot, "motor.kvd", "motor"},
+        {NameBeforeDot, "a.b.c", "a"},
+        {NameBeforeDot, "noext", "noext"},
+        {NameBeforeDot, ".hidden", ""},
+        {MakeIdentifier, "2nd (x-y)", "x2nd__x_y_"},
+        {MakeIdentifier, "a+b^c/d", "a_b_c_d"},
+        {MakeIdentifier, "speed", "speed"},
+        {MakeIdentifier, "9", "x9"},
+        {MakeIdentifier, "", ""},
+        {MakeIdentifier, "x 1", "x_1"},
+        {MakeIdentifier, "rate*2", "rate*2"},  // characters outside the list are left alone
+    };
+    for (const Case& c : kCases) EXPECT_EQ(c.function(c.text), c.expected) << c.text;
 }
 
 TEST(PathHelpers, EitherSeparatorSplitsFolderAndName) {
@@ -46,33 +58,6 @@ TEST(PathHelpers, EitherSeparatorSplitsFolderAndName) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(FileFolder(c.path), c.folder);
         EXPECT_EQ(FileNameOnly(c.path), c.name);
-    }
-}
-
-TEST(NameBeforeDot, CutsAtTheFirstDot) {
-    EXPECT_EQ(NameBeforeDot("motor.kvd"), "motor");
-    EXPECT_EQ(NameBeforeDot("a.b.c"), "a");
-    EXPECT_EQ(NameBeforeDot("noext"), "noext");
-    EXPECT_EQ(NameBeforeDot(".hidden"), "");
-}
-
-TEST(MakeIdentifier, DigitPrefixAndUnderscores) {
-    struct Case {
-        const char* text;
-        const char* expected;
-    };
-    constexpr Case kCases[] = {
-        {"2nd (x-y)", "x2nd__x_y_"},
-        {"a+b^c/d", "a_b_c_d"},
-        {"speed", "speed"},
-        {"9", "x9"},
-        {"", ""},
-        {"x 1", "x_1"},
-        {"rate*2", "rate*2"},  // characters outside the list are left alone
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(MakeIdentifier(c.text), c.expected);
     }
 }
 

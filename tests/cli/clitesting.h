@@ -5,12 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace clitest {
@@ -98,9 +100,25 @@ inline std::string TestData(const std::string& name) {
     return (std::filesystem::path(KORVEL_TEST_DATA) / name).string();
 }
 
-}  // namespace clitest
+inline int Lines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
 
-namespace clitest {
+// A copy of `source` named `name` in the test's folder, with each text of
+// `edits` replaced once.
+inline std::filesystem::path Edited(
+    const std::filesystem::path& source, const std::string& name,
+    const std::vector<std::pair<std::string, std::string>>& edits = {}) {
+    std::string text = ReadFile(source);
+    for (const auto& [from, to] : edits) {
+        const auto at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) text.replace(at, from.size(), to);
+    }
+    const auto path = TempDir() / name;
+    WriteFile(path, text);
+    return path;
+}
 
 // Model files composed record by record, as the writer lays them out.
 class ModelText {

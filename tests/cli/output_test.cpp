@@ -18,21 +18,9 @@ namespace {
 using namespace clitest;
 namespace fs = std::filesystem;
 
-// The oscillator example copied into `dir`, with text replaced.
-fs::path Oscillator(const fs::path& dir, const std::string& name,
+fs::path Oscillator(const std::string& name,
                     const std::vector<std::pair<std::string, std::string>>& edits = {}) {
-    std::string text = ReadFile(Example("oscillator.kvd"));
-    for (const auto& [from, to] : edits) {
-        auto at = text.find(from);
-        EXPECT_NE(at, std::string::npos) << from;
-        if (at != std::string::npos) text.replace(at, from.size(), to);
-    }
-    WriteFile(dir / name, text);
-    return dir / name;
-}
-
-int Lines(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    return Edited(Example("oscillator.kvd"), name, edits);
 }
 
 // Every file the folder holds besides the ones named.
@@ -50,9 +38,9 @@ std::vector<std::string> Others(const fs::path& dir, const std::vector<std::stri
 // written, 1 and 3 leave it as it was, and the link's file is never touched.
 TEST(Output, ExistingFileIsReplacedOnlyByARunThatWroteRows) {
     fs::path dir = TempDir();
-    fs::path good = Oscillator(dir, "good.kvd");
-    fs::path noScope = Oscillator(dir, "noscope.kvd", {{"KScope,Start", "KLabel,Start"}});
-    fs::path zeroStep = Oscillator(dir, "zerostep.kvd", {{"0.001,h", "0,h"}});
+    fs::path good = Oscillator("good.kvd");
+    fs::path noScope = Oscillator("noscope.kvd", {{"KScope,Start", "KLabel,Start"}});
+    fs::path zeroStep = Oscillator("zerostep.kvd", {{"0.001,h", "0,h"}});
     struct Case {
         const char* name;
         std::string args;
@@ -67,6 +55,8 @@ TEST(Output, ExistingFileIsReplacedOnlyByARunThatWroteRows) {
         {"missing model", (dir / "missing.kvd").string() + " --until 1", 3, 0},
     };
     const std::string old = "old,table\n1,2\n";
+    const std::vector<std::string> known = {"good.kvd", "noscope.kvd",     "zerostep.kvd",
+                                            "out.csv",  "out.csv.partial", "victim.txt"};
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         fs::path out = dir / "out.csv";
@@ -74,8 +64,8 @@ TEST(Output, ExistingFileIsReplacedOnlyByARunThatWroteRows) {
         fs::remove(dir / "out.csv.partial");
         WriteFile(dir / "victim.txt", "victim");
         fs::create_symlink(dir / "victim.txt", dir / "out.csv.partial");
-        Result r = RunCli(c.args + " --out " + out.string(), (dir / "err.txt").string());
-        EXPECT_EQ(r.status, c.status) << ReadFile(dir / "err.txt");
+        Result r = RunCli(c.args + " --out " + out.string());
+        EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_EQ(r.out, "");
         std::string now = ReadFile(out);
         if (c.lines == 0) {
@@ -85,18 +75,12 @@ TEST(Output, ExistingFileIsReplacedOnlyByARunThatWroteRows) {
             EXPECT_EQ(now.rfind("Time,x,v\n", 0), 0u);
         }
         EXPECT_EQ(ReadFile(dir / "victim.txt"), "victim");
-        EXPECT_EQ(Others(dir, {"good.kvd", "noscope.kvd", "zerostep.kvd", "out.csv",
-                               "out.csv.partial", "victim.txt", "err.txt"}),
-                  std::vector<std::string>{});
+        EXPECT_EQ(Others(dir, known), std::vector<std::string>{});
     }
-}
-
-TEST(Output, RunsThatNeverStartedCreateNoFile) {
-    fs::path dir = TempDir();
-    fs::path noScope = Oscillator(dir, "noscope.kvd", {{"KScope,Start", "KLabel,Start"}});
+    // A run that never started creates no file.
     EXPECT_EQ(RunCli(noScope.string() + " --until 1 --out " + (dir / "new.csv").string()).status,
               1);
-    EXPECT_EQ(Others(dir, {"noscope.kvd"}), std::vector<std::string>{});
+    EXPECT_EQ(Others(dir, known), std::vector<std::string>{});
 }
 
 // The model, a module it uses, or one nested in that module: each refused
@@ -112,11 +96,9 @@ TEST(Output, TheModelAndItsModulesAreNeverTargets) {
     for (const char* target : {"module_loop.kvd", "alias.kvd", "pi_module.kvc"}) {
         for (const char* option : {" --until 0.001 --out ", " --save-as "}) {
             SCOPED_TRACE(std::string(option) + target);
-            fs::path err = dir / "err.txt";
-            Result r = RunCli(model.string() + option + (dir / target).string(), err.string());
+            Result r = RunCli(model.string() + option + (dir / target).string());
             EXPECT_EQ(r.status, 3);
-            EXPECT_NE(ReadFile(err).find("it would be overwritten"), std::string::npos)
-                << ReadFile(err);
+            EXPECT_NE(r.err.find("it would be overwritten"), std::string::npos) << r.err;
             EXPECT_EQ(ReadFile(model), modelText);
             EXPECT_EQ(ReadFile(dir / "pi_module.kvc"), moduleText);
         }
@@ -125,10 +107,12 @@ TEST(Output, TheModelAndItsModulesAreNeverTargets) {
 
 TEST(Output, TargetsThatAreNoPlainWritableFileAreRefused) {
     fs::path dir = TempDir();
-    fs::path model = Oscillator(dir, "osc.kvd");
-    fs::path err = dir / "err.txt";
+    fs::path model = Oscillator("osc.kvd");
+    std::string err;
     auto run = [&](const std::string& target) {
-        return RunCli(model.string() + " --until 0.002 --out " + target, err.string()).status;
+        Result r = RunCli(model.string() + " --until 0.002 --out " + target);
+        err = r.err;
+        return r.status;
     };
     // A link is followed: the link stays, the file it leads to gets the rows.
     WriteFile(dir / "real.csv", "old");
@@ -148,22 +132,20 @@ TEST(Output, TargetsThatAreNoPlainWritableFileAreRefused) {
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
     EXPECT_EQ(run(dir.string()), 3);
     EXPECT_EQ(run("''"), 3);
-    EXPECT_NE(ReadFile(err).find("--out needs a file name"), std::string::npos);
+    EXPECT_NE(err.find("--out needs a file name"), std::string::npos);
     EXPECT_EQ(RunCli(model.string() + " --save-as ''").status, 3);
 }
 
 TEST(Output, AFailedWriteToStandardOutputIsAFailure) {
-    fs::path dir = TempDir();
-    fs::path model = Oscillator(dir, "osc.kvd");
-    fs::path err = dir / "err.txt";
-    for (const char* redirect : {" >/dev/full", " >&-"}) {
-        SCOPED_TRACE(redirect);
-        EXPECT_EQ(RunCli(model.string() + " --until 1" + redirect, err.string()).status, 3);
-        EXPECT_NE(ReadFile(err).find("Cannot write to standard output"), std::string::npos)
-            << ReadFile(err);
+    fs::path model = Oscillator("osc.kvd");
+    // The last: everything fits the stream's buffer until the end.
+    for (const char* args :
+         {" --until 1 >/dev/full", " --until 1 >&-", " --until 0.001 >/dev/full"}) {
+        SCOPED_TRACE(args);
+        Result r = RunCli(model.string() + args);
+        EXPECT_EQ(r.status, 3);
+        EXPECT_NE(r.err.find("Cannot write to standard output"), std::string::npos) << r.err;
     }
-    // Even when everything fits the stream's buffer until the end.
-    EXPECT_EQ(RunCli(model.string() + " --until 0.001 >/dev/full", err.string()).status, 3);
 }
 
 }  // namespace

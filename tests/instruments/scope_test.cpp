@@ -43,8 +43,11 @@ double Flat(double) {
     return -1.0;
 }
 
-// Issue 19: the first screen of an Auto-mode scope starts with the run.
-TEST(Scope, AutoModeCapturesTheFirstScreenFromTimeZero) {
+// The first screen of an Auto-mode scope starts with the run. With a source
+// that never crosses, the deadline (set with the mode, at 0) has passed after
+// that screen, so the next sample forces a capture of N - 1 history points
+// plus one new sample.
+TEST(Scope, AutoModeCapturesFromTimeZeroThenForcesCaptures) {
     Rig rig(TriggerMode::Auto);
     rig.Run(0, 399, Flat);
     EXPECT_EQ(rig.scope->CapturedScreen().captures, 0);
@@ -55,6 +58,11 @@ TEST(Scope, AutoModeCapturesTheFirstScreenFromTimeZero) {
     EXPECT_NEAR(screen.time.back(), 0.1, 1e-12);
     EXPECT_TRUE(rig.messages.boxes.empty());
     EXPECT_EQ(rig.scope->State(), ScopeState::PreTrigger);
+    rig.Run(401, 401, Flat);
+    EXPECT_EQ(rig.scope->State(), ScopeState::Capturing);
+    EXPECT_EQ(rig.scope->ScreenPointCount(), 400);
+    rig.Run(402, 402, Flat);
+    EXPECT_EQ(rig.scope->CapturedScreen().captures, 2);
 }
 
 // A crossing at sample 1000 with the trigger at 20%: floor(401 * 0.2) = 80
@@ -72,25 +80,10 @@ TEST(Scope, NormalModeStartsTheScreenAtTheTriggerPosition) {
     EXPECT_DOUBLE_EQ(screen.time[79], crossing);
     EXPECT_EQ(screen.values[0][78], -1.0);
     EXPECT_EQ(screen.values[0][79], 1.0);
-}
-
-TEST(Scope, AFlatSourceInNormalModeNeverCaptures) {
-    Rig rig(TriggerMode::Normal);
-    rig.Run(0, 5000, Flat);
-    EXPECT_EQ(rig.scope->CapturedScreen().captures, 0);
-}
-
-// Auto mode with a source that never crosses: after the first screen the
-// deadline (set with the mode, at 0) has passed, so the next sample forces a
-// capture of N - 1 history points plus one new sample.
-TEST(Scope, AutoModeForcesACaptureFromTheWholeHistory) {
-    Rig rig(TriggerMode::Auto);
-    rig.Run(0, 401, Flat);
-    EXPECT_EQ(rig.scope->CapturedScreen().captures, 1);
-    EXPECT_EQ(rig.scope->State(), ScopeState::Capturing);
-    EXPECT_EQ(rig.scope->ScreenPointCount(), 400);
-    rig.Run(402, 402, Flat);
-    EXPECT_EQ(rig.scope->CapturedScreen().captures, 2);
+    // A flat source never captures.
+    Rig flat(TriggerMode::Normal);
+    flat.Run(0, 5000, Flat);
+    EXPECT_EQ(flat.scope->CapturedScreen().captures, 0);
 }
 
 // Cont mode starts every capture from 2 history points; with roll, each
@@ -132,12 +125,6 @@ TEST(Scope, AnUnknownHorizontalChannelIsRefusedWithTheCaption) {
     EXPECT_TRUE(rig.scope->SetHorizontalChannel("x"));
     EXPECT_TRUE(rig.scope->IsXYMode());
 }
-
-}  // namespace
-}  // namespace korvel
-
-namespace korvel {
-namespace {
 
 // Pixel rows on a 200-pixel screen at 1 unit per division: 8 divisions of
 // 25 pixels around row 100, clamped to one pixel beyond the screen. Columns

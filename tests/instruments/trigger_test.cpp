@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "instruments/channel.h"
@@ -98,12 +99,10 @@ TEST(Trigger, HoldOffAndAutoDeadlineCountFromTheTrigger) {
 
 TEST(Trigger, PositionIsClampedToTheScreen) {
     Rig rig;
-    rig.trigger.SetPosition(-5);
-    EXPECT_EQ(rig.trigger.Position(), 0.0);
-    rig.trigger.SetPosition(150);
-    EXPECT_EQ(rig.trigger.Position(), 100.0);
-    rig.trigger.SetPosition(std::nan(""));
-    EXPECT_EQ(rig.trigger.Position(), 0.0);
+    for (const auto& [set, position] : {std::pair{-5.0, 0.0}, {150.0, 100.0}, {std::nan(""), 0.0}}) {
+        rig.trigger.SetPosition(set);
+        EXPECT_EQ(rig.trigger.Position(), position) << set;
+    }
 }
 
 }  // namespace

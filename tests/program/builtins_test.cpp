@@ -1,5 +1,6 @@
-// Every built-in function at chosen points and at the edges where it fails.
-// Values are the functions' mathematical values, typed from tables.
+// Every built-in function at chosen points and at the edges where it fails,
+// and the run-time faults of the operators. Values are the functions'
+// mathematical values, typed from tables.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -58,6 +59,11 @@ TEST(Builtins, ValuesAndMathErrors) {
         {"fmod(-7, 2)", -1, nullptr},
         {"fmod(1, 0)", 0, "Domain error in function\"fmod()\""},
         {"PI()", 3.1415926, nullptr},
+        {"1 / 0", 0, "division by zero"},
+        {"1 % (2 - 2)", 0, "division by zero"},
+        {"log10(0)", 0, "Singularity error in function\"log()\""},
+        // Arguments are evaluated last one first.
+        {"max(sqrt(-1), log(-1))", 0, "Domain error in function\"log()\""},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.call);

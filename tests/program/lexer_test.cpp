@@ -21,11 +21,12 @@ std::vector<int> Codes(const std::string& text) {
 TEST(Lexer, CutsTextIntoTokenKinds) {
     constexpr int kId = tok::kIdentifier, kD = tok::kDoubleLiteral, kI = tok::kIntLiteral;
     struct Case {
-        const char* text;
+        std::string text;
         std::vector<int> codes;
     };
     const Case kCases[] = {
         {"", {}},
+        {std::string("a\0b", 3), {kId}},  // the text ends at its first NUL byte
         {"  /* only */ // comments", {}},
         {"x1$a", {kId}},
         {"2x", {kI, kId}},
@@ -47,12 +48,8 @@ TEST(Lexer, CutsTextIntoTokenKinds) {
     }
 }
 
-// The text ends at its first NUL byte.
-TEST(Lexer, StopsAtNul) {
-    EXPECT_EQ(Codes(std::string("a\0b", 3)), std::vector<int>{tok::kIdentifier});
-}
-
-TEST(Lexer, LiteralValuesAndNames) {
+// Literal values and names; only line feeds count lines, also inside comments.
+TEST(Lexer, LiteralValuesNamesAndLines) {
     std::vector<KToken> tokens;
     KProgramError error;
     ASSERT_TRUE(Tokenize("Input_2 = 1e-3 + 2147483647 + 5.;", tokens, error));
@@ -61,12 +58,7 @@ TEST(Lexer, LiteralValuesAndNames) {
     EXPECT_EQ(tokens[2].doubleValue, 0.001);
     EXPECT_EQ(tokens[4].intValue, 2147483647);
     EXPECT_EQ(tokens[6].doubleValue, 5.0);
-}
-
-// Only line feeds count lines, also inside comments.
-TEST(Lexer, CountsLineFeedsOnly) {
-    std::vector<KToken> tokens;
-    KProgramError error;
+    tokens.clear();
     ASSERT_TRUE(Tokenize("a\r\nb\rc /* x\n y */ d // e\n f", tokens, error));
     ASSERT_EQ(tokens.size(), 5u);
     const int lines[] = {1, 2, 2, 3, 4};

@@ -37,6 +37,36 @@ std::unique_ptr<KWorkbook> Open(const std::string& path) {
     return book;
 }
 
+// The reference workbook's bytes with parts replaced or removed.
+std::string PatchedBytes(const std::map<std::string, std::string>& replace,
+                         const std::vector<std::string>& remove = {}) {
+    KTempDir dir;
+    test::WriteXlsx(dir.File("ref.xlsx"), Reference());
+    std::string bytes;
+    std::string error;
+    EXPECT_TRUE(
+        RewriteZip(test::ReadFileBytes(dir.File("ref.xlsx")), replace, remove, bytes, error))
+        << error;
+    return bytes;
+}
+
+// The same, opened from memory.
+std::unique_ptr<KWorkbook> Patched(const std::map<std::string, std::string>& replace) {
+    std::string error;
+    auto book = OpenWorkbookBytes("patched.xlsx", PatchedBytes(replace), error);
+    EXPECT_NE(book, nullptr) << error;
+    return book;
+}
+
+// A part of a workbook's bytes.
+std::string Part(const std::string& bytes, const std::string& name) {
+    std::string error;
+    std::string text;
+    auto zip = KZipReader::Open(bytes, error);
+    EXPECT_TRUE(zip && zip->Read(name, text, error)) << name << ": " << error;
+    return text;
+}
+
 KCellValue Read(KWorkbook& book, const char* sheet, const char* address) {
     KSheet* s = book.FindSheet(sheet);
     EXPECT_NE(s, nullptr) << sheet;
@@ -174,32 +204,23 @@ TEST(XlsxWrite, AFailedWriteBackLeavesTheWorkbookAsItWas) {
 // Producers may prefix element names and leave out the optional row and
 // cell references; positions then follow the previous row or cell.
 TEST(XlsxWrite, PrefixedSheetsWithoutReferencesReadAndWriteInPlace) {
-    KTempDir dir;
-    test::WriteXlsx(dir.File("ref.xlsx"), Reference());
     const std::string sheet =
         "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
         "<x:sheetData><x:row><x:c t=\"s\"><x:v>0</x:v></x:c><x:c><x:v>2.5</x:v></x:c></x:row>"
         "<x:row r=\"3\"><x:c r=\"C3\" t=\"inlineStr\"><x:is><x:r><x:t>a</x:t></x:r><x:r>"
         "<x:t>b</x:t></x:r></x:is></x:c></x:row></x:sheetData></x:worksheet>";
-    std::string bytes;
-    std::string error;
-    ASSERT_TRUE(RewriteZip(test::ReadFileBytes(dir.File("ref.xlsx")),
-                           {{"xl/worksheets/sheet1.xml", sheet}}, {}, bytes, error));
-    auto book = OpenWorkbookBytes("p.xlsx", bytes, error);
-    ASSERT_NE(book, nullptr) << error;
+    auto book = Patched({{"xl/worksheets/sheet1.xml", sheet}});
+    ASSERT_NE(book, nullptr);
     KSheet& s = book->SheetAt(0);
     EXPECT_EQ(CellText(s.Read({1, 1})), "Gain");
     EXPECT_EQ(LoadNumber(s.Read({1, 2})), 2.5);
     EXPECT_EQ(CellText(s.Read({3, 3})), "ab");
+    std::string error;
     ASSERT_TRUE(s.Write({2, 2}, 4.0, error));
     ASSERT_TRUE(s.Write({1, 3}, 5.0, error));
     std::string saved;
     ASSERT_TRUE(book->Serialize(saved, error)) << error;
-    const std::string xml = [&] {
-        std::string out;
-        EXPECT_TRUE(KZipReader::Open(saved, error)->Read("xl/worksheets/sheet1.xml", out, error));
-        return out;
-    }();
+    const std::string xml = Part(saved, "xl/worksheets/sheet1.xml");
     EXPECT_NE(xml.find("<x:row r=\"1\"><x:c t=\"s\" r=\"A1\"><x:v>0</x:v></x:c><x:c r=\"B1\">"
                        "<x:v>2.5</x:v></x:c><x:c r=\"C1\"><x:v>5</x:v></x:c></x:row><x:row "
                        "r=\"2\"><x:c r=\"B2\"><x:v>4</x:v></x:c></x:row><x:row r=\"3\">"),
@@ -210,61 +231,45 @@ TEST(XlsxWrite, PrefixedSheetsWithoutReferencesReadAndWriteInPlace) {
 // The calculation chain lists formula cells; one that no longer holds a
 // formula would make spreadsheet programs report the file as damaged.
 TEST(XlsxWrite, OverwritingAFormulaDropsTheCalculationChain) {
-    KTempDir dir;
-    test::WriteXlsx(dir.File("ref.xlsx"), Reference());
-    auto entries = test::ZipEntries(dir.File("ref.xlsx"));
+    const std::string plain = PatchedBytes({});
     auto insertBefore = [](std::string text, const std::string& end, const std::string& what) {
         return text.insert(text.rfind(end), what);
     };
-    const std::string types =
-        insertBefore(entries.at("[Content_Types].xml"), "</Types>",
-                     "<Override PartName=\"/xl/calcChain.xml\" ContentType=\"application/"
-                     "vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml\"/>");
-    const std::string rels = insertBefore(
-        entries.at("xl/_rels/workbook.xml.rels"), "</Relationships>",
-        "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-        "relationships/calcChain\" Target=\"calcChain.xml\"/>");
-    const std::string chain = "<calcChain><c r=\"B5\" i=\"1\"/></calcChain>";
-    std::string bytes;
-    std::string error;
-    ASSERT_TRUE(RewriteZip(test::ReadFileBytes(dir.File("ref.xlsx")),
-                           {{"[Content_Types].xml", types},
-                            {"xl/_rels/workbook.xml.rels", rels},
-                            {"xl/calcChain.xml", chain}},
-                           {}, bytes, error));
-    auto book = OpenWorkbookBytes("c.xlsx", bytes, error);
-    ASSERT_NE(book, nullptr) << error;
+    auto book = Patched(
+        {{"[Content_Types].xml",
+          insertBefore(Part(plain, "[Content_Types].xml"), "</Types>",
+                       "<Override PartName=\"/xl/calcChain.xml\" ContentType=\"application/"
+                       "vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml\"/>")},
+         {"xl/_rels/workbook.xml.rels",
+          insertBefore(Part(plain, "xl/_rels/workbook.xml.rels"), "</Relationships>",
+                       "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/"
+                       "officeDocument/2006/relationships/calcChain\" Target=\"calcChain.xml\"/>")},
+         {"xl/calcChain.xml", "<calcChain><c r=\"B5\" i=\"1\"/></calcChain>"}});
+    ASSERT_NE(book, nullptr);
     std::string saved;
+    std::string error;
     ASSERT_TRUE(book->SheetAt(1).Write({1, 1}, 1.0, error));
     ASSERT_TRUE(book->Serialize(saved, error));
     EXPECT_TRUE(KZipReader::Open(saved, error)->Has("xl/calcChain.xml"));  // no formula lost yet
     ASSERT_TRUE(book->SheetAt(0).Write({5, 2}, 1.0, error));
     ASSERT_TRUE(book->Serialize(saved, error));
-    auto zip = KZipReader::Open(saved, error);
-    EXPECT_FALSE(zip->Has("xl/calcChain.xml"));
-    std::string text;
-    ASSERT_TRUE(zip->Read("[Content_Types].xml", text, error));
-    EXPECT_EQ(text.find("calcChain"), std::string::npos);
-    ASSERT_TRUE(zip->Read("xl/_rels/workbook.xml.rels", text, error));
-    EXPECT_EQ(text.find("calcChain"), std::string::npos);
-    EXPECT_NE(text.find("sharedStrings"), std::string::npos);
+    EXPECT_FALSE(KZipReader::Open(saved, error)->Has("xl/calcChain.xml"));
+    EXPECT_EQ(Part(saved, "[Content_Types].xml").find("calcChain"), std::string::npos);
+    const std::string rels = Part(saved, "xl/_rels/workbook.xml.rels");
+    EXPECT_EQ(rels.find("calcChain"), std::string::npos);
+    EXPECT_NE(rels.find("sharedStrings"), std::string::npos);
     EXPECT_NE(OpenWorkbookBytes("c.xlsx", saved, error), nullptr) << error;
 }
 
 TEST(XlsxWrite, TheCellThatHoldsASharedFormulaIsNotOverwritten) {
-    KTempDir dir;
-    test::WriteXlsx(dir.File("ref.xlsx"), Reference());
     const std::string sheet =
         "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
         "<sheetData><row r=\"1\"><c r=\"A1\"><f t=\"shared\" ref=\"A1:A2\" si=\"0\">B1</f>"
         "<v>1</v></c></row><row r=\"2\"><c r=\"A2\"><f t=\"shared\" si=\"0\"/><v>2</v></c>"
         "</row></sheetData></worksheet>";
-    std::string bytes;
+    auto book = Patched({{"xl/worksheets/sheet2.xml", sheet}});
+    ASSERT_NE(book, nullptr);
     std::string error;
-    ASSERT_TRUE(RewriteZip(test::ReadFileBytes(dir.File("ref.xlsx")),
-                           {{"xl/worksheets/sheet2.xml", sheet}}, {}, bytes, error));
-    auto book = OpenWorkbookBytes("f.xlsx", bytes, error);
-    ASSERT_NE(book, nullptr) << error;
     EXPECT_FALSE(book->SheetAt(1).Write({1, 1}, 5.0, error));
     EXPECT_NE(error.find("cell A1 of sheet \"Data Sheet\""), std::string::npos) << error;
     EXPECT_FALSE(book->Changed());
@@ -272,21 +277,10 @@ TEST(XlsxWrite, TheCellThatHoldsASharedFormulaIsNotOverwritten) {
 }
 
 TEST(XlsxOpen, BrokenFilesAreRefusedWithAReason) {
-    KTempDir dir;
-    const std::string good = dir.File("good.xlsx");
-    test::WriteXlsx(good, Reference());
-    const std::string bytes = test::ReadFileBytes(good);
-    auto without = [&](const std::string& part) {
-        std::string out;
-        std::string error;
-        EXPECT_TRUE(RewriteZip(bytes, {}, {part}, out, error)) << error;
-        return out;
-    };
-    auto replaced = [&](const std::string& part, const std::string& text) {
-        std::string out;
-        std::string error;
-        EXPECT_TRUE(RewriteZip(bytes, {{part, text}}, {}, out, error)) << error;
-        return out;
+    const std::string bytes = PatchedBytes({});
+    auto without = [](const std::string& part) { return PatchedBytes({}, {part}); };
+    auto replaced = [](const std::string& part, const std::string& text) {
+        return PatchedBytes({{part, text}});
     };
     struct Case {
         const char* name;
@@ -307,11 +301,11 @@ TEST(XlsxOpen, BrokenFilesAreRefusedWithAReason) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string error;
-        EXPECT_EQ(OpenWorkbookBytes(dir.File("x.xlsx"), c.bytes, error), nullptr);
+        EXPECT_EQ(OpenWorkbookBytes("x.xlsx", c.bytes, error), nullptr);
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     }
     std::string error;
-    EXPECT_EQ(OpenWorkbook(dir.File("missing.xlsx"), error), nullptr);
+    EXPECT_EQ(OpenWorkbook("/no/such/missing.xlsx", error), nullptr);
     EXPECT_NE(error.find("Cannot open"), std::string::npos) << error;
 }
 
