@@ -3,39 +3,12 @@
 #include <filesystem>
 
 #include "base/messages.h"
-#include "base/settings.h"
 #include "base/texthelpers.h"
 
 namespace korvel {
 
-namespace {
-
-std::string FolderKey(int i) {
-    return "CustomModuleDir" + std::to_string(i);
-}
-
-}  // namespace
-
 KModuleFinder::KModuleFinder(std::vector<std::string> folders) {
     for (auto& f : folders) AddFolder(std::move(f));
-}
-
-KModuleFinder KModuleFinder::FromSettings(const SettingsStore& settings) {
-    KModuleFinder finder;
-    for (int i = 0; i < kMaxModuleFolders; ++i)
-        if (auto folder = settings.Get(FolderKey(i)); folder && !folder->empty())
-            finder.AddFolder(*folder);
-    return finder;
-}
-
-void KModuleFinder::SaveToSettings(SettingsStore& settings) const {
-    // A folder added past the limit is not one of the settings' folders.
-    for (int i = 0; i < kMaxModuleFolders; ++i) {
-        if (i < static_cast<int>(folders_.size()))
-            settings.Set(FolderKey(i), folders_[static_cast<std::size_t>(i)]);
-        else
-            settings.Remove(FolderKey(i));
-    }
 }
 
 void KModuleFinder::AddFolder(std::string folder) {

@@ -11,7 +11,6 @@
 namespace korvel {
 
 class Messages;
-class SettingsStore;
 
 inline constexpr int kMaxModuleFolders = 20;
 
@@ -20,15 +19,11 @@ public:
     KModuleFinder() = default;
     explicit KModuleFinder(std::vector<std::string> folders);
 
-    // The folders kept in the settings store (keys "CustomModuleDir0".."19").
-    static KModuleFinder FromSettings(const SettingsStore& settings);
-    void SaveToSettings(SettingsStore& settings) const;
-
     const std::vector<std::string>& Folders() const { return folders_; }
     // Adds a folder at the end of the list (at most 20 are kept).
     void AddFolder(std::string folder);
     // Adds a folder searched after the list whatever its length: the
-    // folder of the model itself. It is not one of the settings' folders.
+    // folder of the model itself, which is not one of the user's folders.
     void AddFolderPastLimit(std::string folder);
 
     // The full path of the module file, or nullopt after the message

@@ -1,4 +1,4 @@
-// The module search folders kept in the settings store.
+// The module search folders.
 #include "model/modulefinder.h"
 
 #include <gtest/gtest.h>
@@ -6,24 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "base/settings.h"
-
 namespace korvel {
 namespace {
-
-using Folders = std::vector<std::string>;
-
-// A shorter list saved over a longer one must not bring the old tail back,
-// and an empty entry (a folder the user cleared) is no folder.
-TEST(ModuleFinder, FoldersSurviveTheSettingsAndAShorterListDropsTheRest) {
-    KMemorySettings settings;
-    KModuleFinder({"a", "b", "c", "d"}).SaveToSettings(settings);
-    EXPECT_EQ(KModuleFinder::FromSettings(settings).Folders(), (Folders{"a", "b", "c", "d"}));
-    KModuleFinder({"x", "y"}).SaveToSettings(settings);
-    EXPECT_EQ(KModuleFinder::FromSettings(settings).Folders(), (Folders{"x", "y"}));
-    settings.Set("CustomModuleDir0", "");
-    EXPECT_EQ(KModuleFinder::FromSettings(settings).Folders(), (Folders{"y"}));
-}
 
 TEST(ModuleFinder, KeepsAtMostTwentyFolders) {
     KModuleFinder finder;
