@@ -32,9 +32,13 @@
 
 namespace korvel::test {
 
+using NodeValues = std::initializer_list<std::pair<const char*, double>>;
+
 class KTestModel {
 public:
     KTestModel() = default;
+    // A model with its Solver block of step h and time limit.
+    explicit KTestModel(double h, double limit = 0.0) { AddSolver(h, limit); }
     KTestModel(const KTestModel&) = delete;
     KTestModel& operator=(const KTestModel&) = delete;
 
@@ -49,6 +53,11 @@ public:
         return static_cast<KBlock&>(elements.Add(std::move(block)));
     }
 
+    // A block of the tag with its nodes set.
+    KBlock& Add(std::string_view tag, NodeValues values, std::string name = {}) {
+        return Set(Add(tag, std::move(name)), values);
+    }
+
     // The Solver block with its step and time limit.
     KBlock& AddSolver(double h, double limit = 0.0) {
         KBlock& solver = Add("KSolver", "Solver");
@@ -61,6 +70,10 @@ public:
         KNode* n = block.FindNode(node);
         ASSERT_NE(n, nullptr) << node;
         n->value = value;
+    }
+    static KBlock& Set(KBlock& block, NodeValues values) {
+        for (const auto& [node, value] : values) Set(block, node, value);
+        return block;
     }
 
     void Wire(KBlock& from, std::string_view fromNode, KBlock& to, std::string_view toNode) {
@@ -124,6 +137,16 @@ public:
     double* Slot(KBlock& block, std::string_view node) { return NodeSlot(*benchTop, block, node); }
 
     KSolver& Solver() { return *benchTop->Solver(); }
+    // One solver step from the bench-top clock; a run to t.
+    bool Step() { return Solver().Step(benchTop->time); }
+    bool RunUntil(double t) { return Solver().RunUntil(t); }
+
+    // Asserts that exactly one box was shown, with this caption and text.
+    void ExpectOnlyBox(std::string_view caption, std::string_view text) {
+        ASSERT_EQ(messages.boxes.size(), 1u) << (messages.boxes.empty() ? "" : messages.Last().text);
+        EXPECT_EQ(messages.Last().caption, caption);
+        EXPECT_EQ(messages.Last().text, text);
+    }
 
     KMessageRecorder messages;
     KElements elements{messages};
@@ -164,18 +187,14 @@ private:
     const double* watched_;
 };
 
-using NodeValues = std::initializer_list<std::pair<const char*, double>>;
-
 // One block with its nodes set, evaluated once at time t in plain and in
 // batched order, which must agree to the bit; the output node's value.
 inline double Evaluate(const char* tag, NodeValues values, const char* output = "Output",
                        double t = 0) {
     double results[2] = {0, 0};
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(1e-3);
-        KBlock& block = model.Add(tag);
-        for (const auto& [node, value] : values) KTestModel::Set(block, node, value);
+        KTestModel model(1e-3);
+        KBlock& block = model.Add(tag, values);
         KBenchTop& benchTop = model.Build();
         benchTop.SetBatchedEvaluation(batched);
         EXPECT_TRUE(benchTop.ComputeAll(t)) << tag;
