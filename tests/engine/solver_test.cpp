@@ -315,8 +315,7 @@ TEST(Solver, AStepWiredToDropToZeroStopsTheRunThere) {
     // it is the node's own.
     EXPECT_FALSE(m.RunUntil(2.0));
     EXPECT_NEAR(m.benchTop->time, 0.5, 1.5e-3);
-    EXPECT_TRUE(
-        m.messages.HasText("node \"h\" must be a finite number greater than 0 (it is 0)"));
+    EXPECT_TRUE(m.messages.HasText("node \"h\" must be a finite number greater than 0 (it is 0)"));
 }
 
 // Zero All Stored Outputs between runs must take effect before the first

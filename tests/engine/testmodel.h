@@ -143,7 +143,8 @@ public:
 
     // Asserts that exactly one box was shown, with this caption and text.
     void ExpectOnlyBox(std::string_view caption, std::string_view text) {
-        ASSERT_EQ(messages.boxes.size(), 1u) << (messages.boxes.empty() ? "" : messages.Last().text);
+        ASSERT_EQ(messages.boxes.size(), 1u)
+            << (messages.boxes.empty() ? "" : messages.Last().text);
         EXPECT_EQ(messages.Last().caption, caption);
         EXPECT_EQ(messages.Last().text, text);
     }
@@ -205,4 +206,3 @@ inline double Evaluate(const char* tag, NodeValues values, const char* output = 
 }
 
 }  // namespace korvel::test
-
