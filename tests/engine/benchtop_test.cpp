@@ -11,8 +11,7 @@ namespace korvel::test {
 namespace {
 
 TEST(BenchTop, VariableNamedTimeWarnsAndRuns) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     model.Add("KVariable", "Time");
     KBenchTop& benchTop = model.Build();
     ASSERT_EQ(benchTop.CompileMessages().size(), 1u);
@@ -27,8 +26,7 @@ TEST(BenchTop, VariableNamedTimeWarnsAndRuns) {
 }
 
 TEST(BenchTop, EachClashWithAnEarlierNameWarnsOnce) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     model.Add("KVariable", "x");
     model.Add("KVariable", "y");
     const KBlock& second = model.Add("KVariable", "x", 1);
@@ -49,8 +47,7 @@ TEST(BenchTop, EachClashWithAnEarlierNameWarnsOnce) {
 }
 
 TEST(BenchTop, HiddenStatesCountForClashesButDoNotWarnThemselves) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     model.Add("KVariable", "Int");
     model.Add("KInt");  // hidden state "Int": no warning of its own
     model.Add("KVariable", "Int");
@@ -61,8 +58,7 @@ TEST(BenchTop, HiddenStatesCountForClashesButDoNotWarnThemselves) {
 }
 
 TEST(BenchTop, VarAtOutsideTheListIsAnInternalError) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     model.Add("KVariable", "a");
     KBenchTop& benchTop = model.Build();
     ASSERT_NE(benchTop.VarAt(0), nullptr);
@@ -118,8 +114,7 @@ TEST(BenchTop, SecondTimeVariableReplacesTheFirstAfterAnError) {
 }
 
 TEST(BenchTop, BuildMakesTheTimeVariable) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     KBenchTop& benchTop = model.Build();
     const KLibraryVar* time = benchTop.TimeVar();
     ASSERT_NE(time, nullptr);
@@ -170,8 +165,7 @@ TEST(BenchTop, TwoStopRequestsShowTwoNotesAndStopOnce) {
 TEST(BenchTop, ErrorInTheThirdObjectLeavesTheRestUncomputed) {
     for (bool batched : {false, true}) {
         SCOPED_TRACE(batched ? "batched" : "plain");
-        KTestModel model;
-        model.AddSolver(0.01);
+        KTestModel model(0.01);
         std::vector<KBlock*> blocks;
         for (const char* name : {"a", "b", "c", "d", "e"})
             blocks.push_back(&model.Add("KAdd", name));
@@ -201,8 +195,7 @@ TEST(BenchTop, ErrorInTheThirdObjectLeavesTheRestUncomputed) {
 }
 
 TEST(BenchTop, ErrorInAnUnnamedBlockSaysWhichKind) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     KBlock& divide = model.Add("KDivide");
     divide.userString.clear();
     KTestModel::Set(divide, "Input2", 0.0);
@@ -277,10 +270,8 @@ TEST(BenchTop, EveryInstrumentSamplesEvenAfterOneFails) {
 }
 
 TEST(BenchTop, ZeroStoredOutputsClearsObjectsThenResetsStates) {
-    KTestModel model;
-    model.AddSolver(0.1);
-    KBlock& integrator = model.Add("KInt");
-    KTestModel::Set(integrator, "Initial Value", 5.0);
+    KTestModel model(0.1);
+    model.Add("KInt", {{"Initial Value", 5.0}});
     KBlock& other = model.Add("KLabel");
     KBenchTop& benchTop = model.Build();
     auto& probe = benchTop.Adopt(std::make_unique<KProbe>(benchTop, other));
@@ -293,8 +284,7 @@ TEST(BenchTop, ZeroStoredOutputsClearsObjectsThenResetsStates) {
 }
 
 TEST(BenchTop, FindDigitalControllerByName) {
-    KTestModel model;
-    model.AddSolver(0.1);
+    KTestModel model(0.1);
     KBlock& first = model.Add("KLabel", "ctl");
     KBlock& second = model.Add("KLabel", "ctl2");
     KBenchTop& benchTop = model.Build();
@@ -309,11 +299,9 @@ TEST(BenchTop, FindDigitalControllerByName) {
 }
 
 TEST(BenchTop, ArenaGivesNetsAndUnwiredNodesTheirValues) {
-    KTestModel model;
-    model.AddSolver(0.1);
+    KTestModel model(0.1);
     KBlock& source = model.Add("KTime");
-    KBlock& add = model.Add("KAdd");
-    KTestModel::Set(add, "Input2", 4.0);
+    KBlock& add = model.Add("KAdd", {{"Input2", 4.0}});
     model.Wire(source, "Time", add, "Input1");
     KBlock& module = model.Add("KCustMod");
     KBenchTop& benchTop = model.Build();
@@ -332,8 +320,7 @@ TEST(BenchTop, ArenaGivesNetsAndUnwiredNodesTheirValues) {
 
 // A net sourced by an unwired custom-module input feeds that node's value.
 TEST(BenchTop, SourceFlagNetHoldsTheSourceNodeValue) {
-    KTestModel model;
-    model.AddSolver(0.1);
+    KTestModel model(0.1);
     KBlock& input = model.Add("KCustOutput");  // its "Output" node is an input
     KBlock& minus = model.Add("KMinusX");
     KNode& source = *input.FindNode("Output");

@@ -10,12 +10,8 @@ namespace korvel::test {
 namespace {
 
 TEST(AnalogBlocks, IntegratorStartsAtInitialValueAndScalesByGain) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& integrator = model.Add("KInt");
-    KTestModel::Set(integrator, "Initial Value", 2.0);
-    KTestModel::Set(integrator, "Gain", 3.0);
-    KTestModel::Set(integrator, "Input", 0.5);
+    KTestModel model(0.01);
+    KBlock& integrator = model.Add("KInt", {{"Initial Value", 2.0}, {"Gain", 3.0}, {"Input", 0.5}});
     KBenchTop& benchTop = model.Build();
     EXPECT_EQ(model.Value(integrator, "Output"), 2.0);
     const KLibraryVar* state = benchTop.VarAt(0);
@@ -32,11 +28,8 @@ TEST(AnalogBlocks, IntegratorStartsAtInitialValueAndScalesByGain) {
 }
 
 TEST(AnalogBlocks, IntegratorResetHoldsAtResetValue) {
-    KTestModel model;
-    model.AddSolver(0.1);
-    KBlock& integrator = model.Add("KInt");
-    KTestModel::Set(integrator, "Input", 1.0);
-    KTestModel::Set(integrator, "Reset Value", -4.0);
+    KTestModel model(0.1);
+    KBlock& integrator = model.Add("KInt", {{"Input", 1.0}, {"Reset Value", -4.0}});
     KBenchTop& benchTop = model.Build();
     ASSERT_TRUE(benchTop.Solver()->RunUntil(0.25));
     EXPECT_NEAR(benchTop.Solver()->States()[0], 0.3, 1e-14);
@@ -51,12 +44,9 @@ TEST(AnalogBlocks, IntegratorResetHoldsAtResetValue) {
 }
 
 TEST(AnalogBlocks, ClampedIntegratorHoldsAtTheLimitAndLeavesAtOnce) {
-    KTestModel model;
-    model.AddSolver(0.1);
-    KBlock& integrator = model.Add("KClampedInt");
-    KTestModel::Set(integrator, "Input", 1.0);
-    KTestModel::Set(integrator, "Maximum", 0.55);
-    KTestModel::Set(integrator, "Minimum", -10.0);
+    KTestModel model(0.1);
+    KBlock& integrator =
+        model.Add("KClampedInt", {{"Input", 1.0}, {"Maximum", 0.55}, {"Minimum", -10.0}});
     KBenchTop& benchTop = model.Build();
     EXPECT_EQ(benchTop.VarAt(0)->Name(), "ClampedInt");
     ASSERT_TRUE(benchTop.Solver()->RunUntil(1.0));
@@ -69,11 +59,8 @@ TEST(AnalogBlocks, ClampedIntegratorHoldsAtTheLimitAndLeavesAtOnce) {
 
 // y' = (u - y) w with w = 2 pi f: a unit step from y = 0 gives 1 - exp(-w t).
 TEST(AnalogBlocks, LowPassStepResponse) {
-    KTestModel model;
-    model.AddSolver(1e-4);
-    KBlock& filter = model.Add("KLpf1");
-    KTestModel::Set(filter, "Input", 1.0);
-    KTestModel::Set(filter, "Frequency", 10.0);
+    KTestModel model(1e-4);
+    KBlock& filter = model.Add("KLpf1", {{"Input", 1.0}, {"Frequency", 10.0}});
     KBenchTop& benchTop = model.Build();
     EXPECT_EQ(benchTop.VarAt(0)->Name(), "LowPass1");
     ASSERT_TRUE(benchTop.Solver()->RunUntil(0.02 - 5e-5));
@@ -87,10 +74,8 @@ TEST(AnalogBlocks, LowPassStepResponse) {
 }
 
 TEST(AnalogBlocks, LowPassStartsFromItsStoredOutputAndZeroes) {
-    KTestModel model;
-    model.AddSolver(1e-3);
-    KBlock& filter = model.Add("KLpf1");
-    filter.FindNode("Output")->value = 0.75;
+    KTestModel model(1e-3);
+    KBlock& filter = model.Add("KLpf1", {{"Output", 0.75}});
     KBenchTop& benchTop = model.Build();
     EXPECT_EQ(benchTop.Solver()->States()[0], 0.75);
     EXPECT_EQ(model.Value(filter, "Output"), 0.75);

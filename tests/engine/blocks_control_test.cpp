@@ -126,14 +126,11 @@ namespace {
 TEST(ControlBlocks, BatchedAndPlainEvaluationAgreeToTheBit) {
     std::vector<double> results[2];
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         KBlock& time = model.Add("KTime");
-        KBlock& omega = model.Add("KScale");
-        KTestModel::Set(omega, "Scale by", 6);
+        KBlock& omega = model.Add("KScale", {{"Scale by", 6}});
         KBlock& square = model.Add("KSquareWave");
-        KBlock& amplitude = model.Add("KScale");
-        KTestModel::Set(amplitude, "Scale by", 20);
+        KBlock& amplitude = model.Add("KScale", {{"Scale by", 20}});
         model.Wire(time, "Time", omega, "Input");
         model.Wire(omega, "Output", square, "Input");
         model.Wire(square, "Output", amplitude, "Input");
@@ -166,9 +163,8 @@ TEST(ControlBlocks, BatchedAndPlainEvaluationAgreeToTheBit) {
             }
             model.Wire(law, "Output", plant, "Input");
         }
-        KBlock& leadLag = model.Add("KLeadLag");
-        KTestModel::Set(leadLag, "Numerator Frequency", 2);
-        KTestModel::Set(leadLag, "Denominator Frequency", 10);
+        KBlock& leadLag =
+            model.Add("KLeadLag", {{"Numerator Frequency", 2}, {"Denominator Frequency", 10}});
         model.Wire(amplitude, "Output", leadLag, "Input");
         KBenchTop& benchTop = model.Build();
         benchTop.SetBatchedEvaluation(batched);

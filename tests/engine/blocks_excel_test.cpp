@@ -206,8 +206,7 @@ TEST_F(ExcelBlocks, ALegacyWorkbookLoadsButRefusesAStore) {
     ASSERT_TRUE(model.benchTop->ComputeAll(0.0));
     EXPECT_EQ(model.Value(load, "Output"), -7.25);
 
-    KTestModel withStore;
-    withStore.AddSolver(0.1, 1.0);
+    KTestModel withStore(0.1, 1.0);
     KBlock& xls = withStore.Add("KExcelFile");
     SetText(xls, "File", legacy);
     KBlock& store = withStore.Add("KExcelStore");

@@ -18,8 +18,7 @@ constexpr double kLiteralTwoPi = 2 * 3.1415926;
 // A filter with a unit step input (the input holds 1 from t = 0), run to
 // `until` with step h; answers the output then.
 double StepResponse(const char* tag, NodeValues parameters, double h, double until) {
-    KTestModel model;
-    model.AddSolver(h);
+    KTestModel model(h);
     KBlock& filter = model.Add(tag);
     for (const auto& [node, value] : parameters) KTestModel::Set(filter, node, value);
     KBenchTop& benchTop = model.Build();
@@ -89,8 +88,7 @@ TEST(FilterBlocks, TwoPoleStepResponsesAtSeveralDampings) {
 
 // A sine at the notch frequency is removed once the transient has died out.
 TEST(FilterBlocks, NotchRemovesItsFrequency) {
-    KTestModel model;
-    model.AddSolver(1e-5);
+    KTestModel model(1e-5);
     KBlock& time = model.Add("KTime");
     KBlock& omega = model.Add("KScale");
     KBlock& sine = model.Add("KSin");
@@ -212,8 +210,7 @@ TEST(FilterBlocks, AStoredOutputCarriesOverInASteadyState) {
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.tag);
-        KTestModel model;
-        model.AddSolver(1e-4);
+        KTestModel model(1e-4);
         KBlock& filter = model.Add(c.tag);
         KTestModel::Set(filter, "Input", c.input);
         if (std::string(c.tag) == "KLeadLag") KTestModel::Set(filter, "Numerator Frequency", 10);
@@ -230,8 +227,7 @@ TEST(FilterBlocks, AStoredOutputCarriesOverInASteadyState) {
 TEST(FilterBlocks, ZeroingStoredOutputsClearsStatesAndOutput) {
     for (const char* tag : {"KLpf2", "KNotch", "KBiQuad", "KLeadLag"}) {
         SCOPED_TRACE(tag);
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         KBlock& filter = model.Add(tag);
         KTestModel::Set(filter, "Input", 1.0);
         KBenchTop& benchTop = model.Build();
@@ -245,8 +241,7 @@ TEST(FilterBlocks, ZeroingStoredOutputsClearsStatesAndOutput) {
 }
 
 TEST(FilterBlocks, StateNames) {
-    KTestModel model;
-    model.AddSolver(1e-3);
+    KTestModel model(1e-3);
     model.Add("KSFilter3");
     model.Add("KLeadLag");
     model.Add("KBiQuad");

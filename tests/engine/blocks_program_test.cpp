@@ -27,8 +27,7 @@ TEST(ProgramBlock, EveryTypeBindsItsInputsAndOutputs) {
     for (const Case& c :
          {Case{"KProgram2i2o", 2}, Case{"KProgram4i4o", 4}, Case{"KProgram8i8o", 8}}) {
         SCOPED_TRACE(c.tag);
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         KBlock& program = model.Add(c.tag, "P");
         std::string text;
         for (int i = 1; i <= c.count; ++i) {
@@ -46,8 +45,7 @@ TEST(ProgramBlock, EveryTypeBindsItsInputsAndOutputs) {
 
 // y = 2 t + 1 from the Time block's output, at any evaluation time.
 TEST(ProgramBlock, ComputesFromItsWiredInput) {
-    KTestModel model;
-    model.AddSolver(1e-3);
+    KTestModel model(1e-3);
     KBlock& clock = model.Add("KTime", "Clock");
     KBlock& program = model.Add("KProgram2i2o", "P");
     model.Wire(clock, "Time", program, "Input1");
@@ -63,8 +61,7 @@ TEST(ProgramBlock, ComputesFromItsWiredInput) {
 // Assigning a wired input changes the input's own value only: the wire's
 // source keeps its value and the input keeps reading it.
 TEST(ProgramBlock, AssigningAWiredInputLeavesTheSourceAlone) {
-    KTestModel model;
-    model.AddSolver(1e-3);
+    KTestModel model(1e-3);
     KBlock& clock = model.Add("KTime", "Clock");
     KBlock& program = model.Add("KProgram2i2o", "P");
     model.Wire(clock, "Time", program, "Input1");
@@ -90,8 +87,7 @@ TEST(ProgramBlock, AProgramThatDoesNotCompileFailsTheBuild) {
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.text);
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         KBlock& program = model.Add("KProgram2i2o", "P");
         SetProgram(program, c.text);
         model.Compile();
@@ -128,8 +124,7 @@ TEST(ProgramBlock, StopAndMathErrorsReachTheBenchTop) {
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.text);
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         KBlock& program = model.Add("KProgram2i2o", "P");
         SetProgram(program, c.text);
         model.Build();
@@ -147,11 +142,9 @@ TEST(ProgramBlock, ADigitalProgramRunsOncePerSampleAndHoldsBetween) {
     for (const char* tag : {"KProgramDigital2i2o", "KProgramDigital4i4o", "KProgramDigital8i8o"}) {
         for (bool batched : {false, true}) {
             SCOPED_TRACE(std::string(tag) + (batched ? " batched" : " plain"));
-            KTestModel model;
-            model.AddSolver(0.01);
+            KTestModel model(0.01);
             KTestModel::Set(model.Add("KDctl", "Ctl"), "TSample", 0.05);
-            KBlock& ramp = model.Add("KInt", "ramp");
-            KTestModel::Set(ramp, "Input", 1.0);
+            KBlock& ramp = model.Add("KInt", {{"Input", 1.0}}, "ramp");
             KBlock& program = model.Add(tag, "P");
             model.Wire(ramp, "Output", program, "Input1");
             SetProgram(program, "Output1 = Output1 + 1; Output2 = Input1;");
@@ -173,8 +166,7 @@ TEST(ProgramBlock, ADigitalProgramRunsOncePerSampleAndHoldsBetween) {
 // Without its controller a digital program is compile error 28 and its text
 // is not compiled, so even a broken text adds no second message.
 TEST(ProgramBlock, ADigitalProgramWithoutItsControllerIsError28) {
-    KTestModel model;
-    model.AddSolver(1e-3);
+    KTestModel model(1e-3);
     KBlock& program = model.Add("KProgramDigital2i2o", "P");
     SetProgram(program, "Output1 = ;");
     KBenchTop& benchTop = model.Build();

@@ -95,13 +95,9 @@ TEST(DigitalFilters, LeadLagAndBiQuadMatchTheirZerosAndPoles) {
 // A matched one-pole low-pass samples the continuous step response exactly:
 // y_k = 1 - exp(-w k T) for a unit step taken from the first sample.
 TEST(DigitalFilters, OnePoleLowPassStepResponseMatchesTheContinuousOne) {
-    KTestModel model;
-    model.AddSolver(1e-3);
-    KBlock& controller = model.Add("KDctl");
-    KTestModel::Set(controller, "TSample", 1e-3);
-    KBlock& filter = model.Add("KDLpf1");
-    KTestModel::Set(filter, "Frequency", 10.0);
-    KTestModel::Set(filter, "Input", 1.0);
+    KTestModel model(1e-3);
+    model.Add("KDctl", {{"TSample", 1e-3}});
+    KBlock& filter = model.Add("KDLpf1", {{"Frequency", 10.0}, {"Input", 1.0}});
     KBenchTop& benchTop = model.Build();
     for (int step = 1; step <= 50; ++step) {
         ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
@@ -113,16 +109,10 @@ TEST(DigitalFilters, OnePoleLowPassStepResponseMatchesTheContinuousOne) {
 
 // (z + 0.5) / (z^2 - 0.5 z): y0 = u1 + 0.5 u2 + 0.5 y1 on a unit step.
 TEST(DigitalFilters, ZFilterRunsItsDifferenceEquation) {
-    KTestModel model;
-    model.AddSolver(0.1);
-    KBlock& controller = model.Add("KDctl");
-    KTestModel::Set(controller, "TSample", 0.1);
-    KBlock& filter = model.Add("KZFilter2");
-    KTestModel::Set(filter, "Input", 1.0);
-    KTestModel::Set(filter, "A2", 0.0);
-    KTestModel::Set(filter, "A1", 1.0);
-    KTestModel::Set(filter, "A0", 0.5);
-    KTestModel::Set(filter, "B1", -0.5);
+    KTestModel model(0.1);
+    model.Add("KDctl", {{"TSample", 0.1}});
+    KBlock& filter = model.Add(
+        "KZFilter2", {{"Input", 1.0}, {"A2", 0.0}, {"A1", 1.0}, {"A0", 0.5}, {"B1", -0.5}});
     KBenchTop& benchTop = model.Build();
     for (double value : {1.0, 2.0, 2.5, 2.75}) {
         ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
@@ -145,13 +135,9 @@ TEST(DigitalFilters, UnusableCoefficientsStopTheRunWithAMessage) {
          "computed"},
     };
     for (const auto& c : cases) {
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         model.Add("KDctl");
-        KBlock& filter = model.Add("KZFilter1", "unstable");
-        KTestModel::Set(filter, "Input", 1.0);
-        KTestModel::Set(filter, "B1", c.b1);
-        KTestModel::Set(filter, "B0", c.b0);
+        model.Add("KZFilter1", {{"Input", 1.0}, {"B1", c.b1}, {"B0", c.b0}}, "unstable");
         KBenchTop& benchTop = model.Build();
         EXPECT_FALSE(benchTop.Solver()->RunUntil(5.0));
         ASSERT_EQ(model.messages.boxes.size(), 1u);
@@ -183,14 +169,10 @@ TEST(DigitalFilters, BatchedDesignedFiltersAgreeWithThePlainOrderToTheBit) {
     std::vector<double> outputs[2];
     std::size_t gatedKernels[2] = {};
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(1e-3);
-        KBlock& fast = model.Add("KDctl", "fast");
-        KTestModel::Set(fast, "TSample", 1e-3);
-        KBlock& slow = model.Add("KDctl", "slow");
-        KTestModel::Set(slow, "TSample", 3e-3);
-        KBlock& phase = model.Add("KInt");  // 40 t
-        KTestModel::Set(phase, "Input", 40.0);
+        KTestModel model(1e-3);
+        KBlock& fast = model.Add("KDctl", {{"TSample", 1e-3}}, "fast");
+        KBlock& slow = model.Add("KDctl", {{"TSample", 3e-3}}, "slow");
+        KBlock& phase = model.Add("KInt", {{"Input", 40.0}});  // 40 t
         KBlock& source = model.Add("KSin");
         model.Wire(phase, "Output", source, "Input");
         std::vector<KBlock*> blocks;
@@ -237,12 +219,10 @@ TEST(DigitalFilters, BatchedDesignedFiltersAgreeWithThePlainOrderToTheBit) {
 // A filter that fails inside a batch is named, not its neighbours.
 TEST(DigitalFilters, AFailingFilterInABatchIsNamed) {
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         model.Add("KDctl");
         for (const char* name : {"first", "broken", "last"}) {
-            KBlock& filter = model.Add("KDLpf1", name);
-            KTestModel::Set(filter, "Input", 1.0);
+            KBlock& filter = model.Add("KDLpf1", {{"Input", 1.0}}, name);
             KTestModel::Set(filter, "Frequency",
                             name == std::string("broken") ? std::nan("") : 10.0);
         }

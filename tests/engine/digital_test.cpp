@@ -64,8 +64,7 @@ TEST(Digital, APeriodBetweenStepsSamplesAtTheNextStepEnd) {
 // they evaluate predictors, not points of the solution.
 TEST(Digital, TheFirstStepSamplesOnlyAtItsStartAndEnd) {
     DigitalModel m(0.1, 0.01);
-    KBlock& sum = m.model.Add("KDSum");
-    KTestModel::Set(sum, "Input", 1.0);
+    KBlock& sum = m.model.Add("KDSum", {{"Input", 1.0}});
     KBenchTop& benchTop = m.model.Build();
     ASSERT_TRUE(benchTop.Solver()->Step(0.0));
     EXPECT_NEAR(m.model.Value(sum, "Output"), 0.02, 1e-15);  // two samples of 0.01 x 1
@@ -73,8 +72,7 @@ TEST(Digital, TheFirstStepSamplesOnlyAtItsStartAndEnd) {
 
 TEST(Digital, TwoControllersSampleAtTheirOwnRates) {
     DigitalModel m(0.01, 0.02);
-    KBlock& slow = m.model.Add("KDctl", "Slow");
-    KTestModel::Set(slow, "TSample", 0.05);
+    KBlock& slow = m.model.Add("KDctl", {{"TSample", 0.05}}, "Slow");
     KBlock& fast = m.AddFedByRamp("KDSampleHold");
     KTestModel::Set(fast, "Controller", m.controller->IDNumber());
     KBlock& slowHold = m.AddFedByRamp("KDSampleHold");
@@ -101,9 +99,7 @@ TEST(Digital, DelayLagsByOneSample) {
 // Output += T x Input from "Initial Value"; one sample at 0, then one per step.
 TEST(Digital, SumAccumulatesTSampleTimesInput) {
     DigitalModel m(0.1, 0.1);
-    KBlock& sum = m.model.Add("KDSum");
-    KTestModel::Set(sum, "Input", 3.0);
-    KTestModel::Set(sum, "Initial Value", 2.0);
+    KBlock& sum = m.model.Add("KDSum", {{"Input", 3.0}, {"Initial Value", 2.0}});
     KBenchTop& benchTop = m.model.Build();
     EXPECT_EQ(m.model.Value(sum, "Output"), 2.0);
     for (int step = 1; step <= 4; ++step) {
@@ -132,10 +128,7 @@ TEST(Digital, PidDerivativeOfARamp) {
 // samples (I = 8, 7, 6, 5 gives 14, 12, 10, 8) instead of seven.
 TEST(Digital, PiAntiWindupPullsTheIntegralBack) {
     DigitalModel m(0.1, 0.1);
-    KBlock& pi = m.model.Add("KDPi");
-    KTestModel::Set(pi, "Input", 1.0);
-    KTestModel::Set(pi, "KP", 2.0);
-    KTestModel::Set(pi, "KI", 10.0);
+    KBlock& pi = m.model.Add("KDPi", {{"Input", 1.0}, {"KP", 2.0}, {"KI", 10.0}});
     KBenchTop& benchTop = m.model.Build();
     const double rising[] = {6, 8, 10, 10, 10, 10, 10, 10, 10, 10};
     for (double value : rising) {
@@ -152,11 +145,8 @@ TEST(Digital, PiAntiWindupPullsTheIntegralBack) {
 // The Clegg integrator empties the integral at each sign change of the error.
 TEST(Digital, Pid2CleggIntegratorResetsAtZeroCrossings) {
     DigitalModel m(0.1, 0.1);
-    KBlock& pid = m.model.Add("KDPid2");
-    KTestModel::Set(pid, "KP", 0.0);
-    KTestModel::Set(pid, "KI", 10.0);
-    KTestModel::Set(pid, "Clegg Integrator", 1.0);
-    KTestModel::Set(pid, "Input", 1.0);
+    KBlock& pid = m.model.Add(
+        "KDPid2", {{"KP", 0.0}, {"KI", 10.0}, {"Clegg Integrator", 1.0}, {"Input", 1.0}});
     KBenchTop& benchTop = m.model.Build();
     // The first sample (I = 1) sees the error rise from 0 to 1, a sign
     // change, so the integral restarts; the second gives I = 1 again.
@@ -173,9 +163,7 @@ TEST(Digital, Pid2CleggIntegratorResetsAtZeroCrossings) {
 
 TEST(Digital, DitherWithTwoCyclesAlternatesEveryTwoSamples) {
     DigitalModel m(0.1, 0.1);
-    KBlock& dither = m.model.Add("KDDither");
-    KTestModel::Set(dither, "Cycles", 2.0);
-    KTestModel::Set(dither, "Amplitude", 3.0);
+    KBlock& dither = m.model.Add("KDDither", {{"Cycles", 2.0}, {"Amplitude", 3.0}});
     KBenchTop& benchTop = m.model.Build();
     // Samples 1 and 2 come from the first step.
     const double expected[] = {-3, -3, 3, 3, -3, -3};
@@ -256,8 +244,7 @@ TEST(Digital, BatchedAndPlainEvaluationAgree) {
         DigitalModel m(0.01, 0.03);
         KBlock& sub = m.model.Add("KSub");
         KBlock& delay = m.model.Add("KDDelay");
-        KBlock& gain = m.model.Add("KScale");
-        KTestModel::Set(gain, "Scale by", 5.0);
+        KBlock& gain = m.model.Add("KScale", {{"Scale by", 5.0}});
         m.model.Wire(*m.ramp, "Output", sub, "Input1");
         m.model.Wire(delay, "Output", sub, "Input2");
         m.model.Wire(sub, "Output", gain, "Input");
@@ -283,8 +270,7 @@ TEST(Digital, BatchedControlLawsAgreeWithThePlainOrderToTheBit) {
     Run runs[2];
     for (bool batched : {false, true}) {
         DigitalModel m(0.001, 0.002);
-        KBlock& slow = m.model.Add("KDctl", "Slow");
-        KTestModel::Set(slow, "TSample", 0.005);
+        KBlock& slow = m.model.Add("KDctl", {{"TSample", 0.005}}, "Slow");
         std::vector<KBlock*> laws;
         for (int i = 0; i < 6; ++i) {
             KBlock& sub = m.model.Add("KSub");
@@ -295,8 +281,7 @@ TEST(Digital, BatchedControlLawsAgreeWithThePlainOrderToTheBit) {
             KTestModel::Set(law, "KI", 40.0);
             if (i % 3 != 2) KTestModel::Set(law, "KD", 0.01 * i);
             KTestModel::Set(law, "Saturation", 4.0);
-            KTestModel::Set(law, "Controller",
-                            (i < 3 ? *m.controller : slow).IDNumber());
+            KTestModel::Set(law, "Controller", (i < 3 ? *m.controller : slow).IDNumber());
             KTestModel::Set(lag, "Frequency", 5.0);
             m.model.Wire(lag, "Output", sub, "Input2");
             m.model.Wire(sub, "Output", law, "Input");

@@ -135,8 +135,7 @@ TEST(EvaluationPlan, BatchedAndPlainOrderAgreeToTheBit) {
 // The chain's subtracts read only state outputs and the sine, so all stages
 // but the first fall into a handful of batches.
 TEST(EvaluationPlan, ChainStagesRunAsBatches) {
-    KTestModel model;
-    model.AddSolver(1e-5);
+    KTestModel model(1e-5);
     AddLowPassChain(model, 50);
     KBenchTop& benchTop = model.Build();
     const KEvaluationPlan& plan = benchTop.Plan();
@@ -151,11 +150,9 @@ TEST(EvaluationPlan, ChainStagesRunAsBatches) {
 // not a plain state output, sees the previous value in both orders.
 TEST(EvaluationPlan, EarlierReaderStillSeesTheOldValue) {
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(0.1);
+        KTestModel model(0.1);
         KBlock& reader = model.Add("KMinusX");
-        KBlock& clamped = model.Add("KClampedInt");
-        KTestModel::Set(clamped, "Input", 1.0);
+        KBlock& clamped = model.Add("KClampedInt", {{"Input", 1.0}});
         model.Wire(clamped, "Output", reader, "Input");
         KBlock& afterwards = model.Add("KMinusX");
         model.Wire(clamped, "Output", afterwards, "Input");
@@ -169,8 +166,7 @@ TEST(EvaluationPlan, EarlierReaderStillSeesTheOldValue) {
 
 // Objects that are not kernels keep their compile order among themselves.
 TEST(EvaluationPlan, ObjectsKeepTheirRelativeOrder) {
-    KTestModel model;
-    model.AddSolver(0.1);
+    KTestModel model(0.1);
     std::vector<KBlock*> blocks;
     for (int i = 0; i < 6; ++i) blocks.push_back(&model.Add("KLabel", std::to_string(i)));
     KBlock& kernel = model.Add("KAdd");

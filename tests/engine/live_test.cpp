@@ -22,13 +22,10 @@ T& ObjectOf(KBenchTop& benchTop, const KBlock& block) {
 }
 
 TEST(LiveConstants, LimitsOutOfOrderAreExchangedAndWarned) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& block = model.Add("KDConstant", "gain");
-    KTestModel::Set(block, "Minimum", 10.0);
-    KTestModel::Set(block, "Maximum", 0.0);
-    KTestModel::Set(block, "InitValue", 4.0);
-    KTestModel::Set(block, "Mult", 0.5);
+    KTestModel model(0.01);
+    KBlock& block =
+        model.Add("KDConstant",
+                  {{"Minimum", 10.0}, {"Maximum", 0.0}, {"InitValue", 4.0}, {"Mult", 0.5}}, "gain");
     KBenchTop& benchTop = model.Build();
     ASSERT_EQ(benchTop.CompileMessages().size(), 1u);
     EXPECT_EQ(benchTop.CompileMessages()[0].code, 10001);
@@ -62,8 +59,7 @@ TEST(LiveConstants, AnInitialValueOutsideTheRangeStartsAtTheNearestLimit) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        KTestModel model;
-        model.AddSolver(0.01);
+        KTestModel model(0.01);
         KBlock& block = model.Add(c.tag);
         KTestModel::Set(block, "Minimum", 1.0);
         KTestModel::Set(block, "Maximum", 2.0);
@@ -85,8 +81,7 @@ TEST(LiveConstants, OutputsOfTheFourKinds) {
         {"KDConstant", 2.0}, {"KDIConstant", 0.5}, {"KSConstant", 6.0}, {"KISConstant", 1.5}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tag);
-        KTestModel model;
-        model.AddSolver(0.01);
+        KTestModel model(0.01);
         KBlock& block = model.Add(c.tag);
         KTestModel::Set(block, "InitValue", 4.0);
         KTestModel::Set(block, "Mult", 0.5);
@@ -98,8 +93,7 @@ TEST(LiveConstants, OutputsOfTheFourKinds) {
 }
 
 TEST(LiveConstants, SetLiveTextTakesOnlyWholeFiniteNumbers) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     KBlock& block = model.Add("KDConstant", "k");
     KBenchTop& benchTop = model.Build();
     auto& constant = ObjectOf<KLibraryConstant>(benchTop, block);
@@ -113,11 +107,8 @@ TEST(LiveConstants, SetLiveTextTakesOnlyWholeFiniteNumbers) {
 }
 
 TEST(LiveSwitches, RelayCrossesItsInputsWhenOff) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& block = model.Add("KRelay");
-    KTestModel::Set(block, "Input 1", 1.0);
-    KTestModel::Set(block, "Input 2", 2.0);
+    KTestModel model(0.01);
+    KBlock& block = model.Add("KRelay", {{"Input 1", 1.0}, {"Input 2", 2.0}});
     KBenchTop& benchTop = model.Build();
     ASSERT_TRUE(benchTop.ComputeAll(0.0));
     EXPECT_EQ(model.Value(block, "Output 1"), 2.0);
@@ -132,8 +123,7 @@ TEST(LiveSwitches, RelayCrossesItsInputsWhenOff) {
 }
 
 TEST(LiveSwitches, StringConstantParsesTheChosenString) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     KBlock& block = model.Add("KStringConstant");
     block.FindNode("Strings")->SetStrings({"1.5", "fast", "-2"});
     KBenchTop& benchTop = model.Build();
@@ -166,8 +156,7 @@ KDisplayState StateOf(KBenchTop& benchTop, const KBlock& block) {
 }
 
 TEST(Displays, LampBarDialAndBannerShowTheirInputs) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     KBlock& lamp = model.Add("KLamp");
     KBlock& bar = model.Add("KBar");
     KBlock& dial = model.Add("KDial");
@@ -202,8 +191,7 @@ TEST(Displays, LampBarDialAndBannerShowTheirInputs) {
 // Cancel in the box stops the run with the stop() note; OK sets the output.
 TEST(Displays, MessageBlockAsksOnARisingEdge) {
     for (KAnswer answer : {KAnswer::Ok, KAnswer::Cancel}) {
-        KTestModel model;
-        model.AddSolver(0.1);
+        KTestModel model(0.1);
         KBlock& message = model.Add("KMessage", "ask");
         message.FindNode("Message")->SetText("Continue?");
         KBenchTop& benchTop = model.Build();

@@ -16,13 +16,10 @@ constexpr double kTwoPi = 2 * 3.1415926;
 // Time x w through a sine of amplitude `amplitude`: returns the scale block.
 KBlock& AddSine(KTestModel& model, double hz, double amplitude, double phase = 0.0) {
     KBlock& time = model.Add("KTime");
-    KBlock& angle = model.Add("KScale");
-    KTestModel::Set(angle, "Scale by", hz * kTwoPi);
-    KBlock& shift = model.Add("KAdd");
-    KTestModel::Set(shift, "Input2", phase);
+    KBlock& angle = model.Add("KScale", {{"Scale by", hz * kTwoPi}});
+    KBlock& shift = model.Add("KAdd", {{"Input2", phase}});
     KBlock& sine = model.Add("KSin");
-    KBlock& gain = model.Add("KScale");
-    KTestModel::Set(gain, "Scale by", amplitude);
+    KBlock& gain = model.Add("KScale", {{"Scale by", amplitude}});
     model.Wire(time, "Time", angle, "Input");
     model.Wire(angle, "Output", shift, "Input1");
     model.Wire(shift, "Output", sine, "Input");
@@ -32,13 +29,9 @@ KBlock& AddSine(KTestModel& model, double hz, double amplitude, double phase = 0
 
 // A constant input gives the exact recursion m_k = x^2 (1 - a^k).
 TEST(Meters, RmsOfAConstantFollowsItsRecursion) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& meter = model.Add("KMeterRMS");
-    KTestModel::Set(meter, "Input", 3.0);
-    KTestModel::Set(meter, "TSample", 0.02);
-    KTestModel::Set(meter, "Filter", 2.0);
-    KTestModel::Set(meter, "Mult", 10.0);
+    KTestModel model(0.01);
+    KBlock& meter = model.Add("KMeterRMS",
+                              {{"Input", 3.0}, {"TSample", 0.02}, {"Filter", 2.0}, {"Mult", 10.0}});
     KBenchTop& benchTop = model.Build();
     ASSERT_TRUE(benchTop.Solver()->RunUntil(0.095));  // samples at 0, .02, .04, .06, .08
     const double a = std::exp(-2.0 * kTwoPi * 0.02);
@@ -50,12 +43,9 @@ TEST(Meters, RmsOfAConstantFollowsItsRecursion) {
 
 // Amplitude 2 at 50 Hz: A / sqrt(2), to the ripple a 0.1 Hz filter leaves.
 TEST(Meters, RmsOfASineIsItsAmplitudeOverRootTwo) {
-    KTestModel model;
-    model.AddSolver(1e-4);
+    KTestModel model(1e-4);
     KBlock& sine = AddSine(model, 50.0, 2.0);
-    KBlock& meter = model.Add("KMeterRMS");
-    KTestModel::Set(meter, "Filter", 0.1);
-    KTestModel::Set(meter, "TSample", 1e-4);
+    KBlock& meter = model.Add("KMeterRMS", {{"Filter", 0.1}, {"TSample", 1e-4}});
     model.Wire(sine, "Output", meter, "Input");
     KBenchTop& benchTop = model.Build();
     ASSERT_TRUE(benchTop.Solver()->RunUntil(30.0));
@@ -64,17 +54,12 @@ TEST(Meters, RmsOfASineIsItsAmplitudeOverRootTwo) {
 
 // A pulse high a quarter of each period (saw > 0.5) averages to 0.25.
 TEST(Meters, DcOfAPulseTrainIsItsDuty) {
-    KTestModel model;
-    model.AddSolver(1e-4);
+    KTestModel model(1e-4);
     KBlock& time = model.Add("KTime");
-    KBlock& angle = model.Add("KScale");
-    KTestModel::Set(angle, "Scale by", 20 * kTwoPi);
+    KBlock& angle = model.Add("KScale", {{"Scale by", 20 * kTwoPi}});
     KBlock& saw = model.Add("KSawtoothWave");
-    KBlock& pulse = model.Add("KCompareGT");
-    KTestModel::Set(pulse, "Input2", 0.5);
-    KBlock& meter = model.Add("KMeterDC");
-    KTestModel::Set(meter, "Filter", 0.05);
-    KTestModel::Set(meter, "TSample", 1e-4);
+    KBlock& pulse = model.Add("KCompareGT", {{"Input2", 0.5}});
+    KBlock& meter = model.Add("KMeterDC", {{"Filter", 0.05}, {"TSample", 1e-4}});
     model.Wire(time, "Time", angle, "Input");
     model.Wire(angle, "Output", saw, "Input");
     model.Wire(saw, "Output", pulse, "Input1");
@@ -87,20 +72,16 @@ TEST(Meters, DcOfAPulseTrainIsItsDuty) {
 // Input = sin(th) + 0.5 sin(3 th + 0.3), th = 2 pi 10 t: the third
 // harmonic reads 0.5 at angle 0.3 - pi/2 after one turn of the reference.
 TEST(Meters, HarmonicMeterPicksOneToneOfTwo) {
-    KTestModel model;
-    model.AddSolver(1e-5);
+    KTestModel model(1e-5);
     KBlock& time = model.Add("KTime");
-    KBlock& reference = model.Add("KScale");
-    KTestModel::Set(reference, "Scale by", 10 * kTwoPi);
+    KBlock& reference = model.Add("KScale", {{"Scale by", 10 * kTwoPi}});
     model.Wire(time, "Time", reference, "Input");
     KBlock& first = AddSine(model, 10.0, 1.0);
     KBlock& third = AddSine(model, 30.0, 0.5, 0.3);
     KBlock& sum = model.Add("KAdd");
     model.Wire(first, "Output", sum, "Input1");
     model.Wire(third, "Output", sum, "Input2");
-    KBlock& meter = model.Add("KMeterHarm");
-    KTestModel::Set(meter, "Harmonic", 3.0);
-    KTestModel::Set(meter, "TSample", 1e-5);
+    KBlock& meter = model.Add("KMeterHarm", {{"Harmonic", 3.0}, {"TSample", 1e-5}});
     model.Wire(sum, "Output", meter, "Input");
     model.Wire(reference, "Output", meter, "Reference");
     KBenchTop& benchTop = model.Build();
@@ -113,16 +94,12 @@ TEST(Meters, HarmonicMeterPicksOneToneOfTwo) {
 // 0.4 and the step ends at 0.4 again. Acting on every evaluation would count
 // the predictor's excursion to 0.6 as an edge the solution never makes.
 TEST(Meters, CounterIgnoresEdgesOfMidStepPredictors) {
-    KTestModel model;
-    model.AddSolver(1.0);
+    KTestModel model(1.0);
     KBlock& time = model.Add("KTime");
-    KBlock& angle = model.Add("KScale");
-    KTestModel::Set(angle, "Scale by", 3.14159265358979323846);
+    KBlock& angle = model.Add("KScale", {{"Scale by", 3.14159265358979323846}});
     KBlock& cosine = model.Add("KCos");
-    KBlock& slope = model.Add("KScale");
-    KTestModel::Set(slope, "Scale by", 0.4);
-    KBlock& integrator = model.Add("KInt");
-    KTestModel::Set(integrator, "Initial Value", 0.4);
+    KBlock& slope = model.Add("KScale", {{"Scale by", 0.4}});
+    KBlock& integrator = model.Add("KInt", {{"Initial Value", 0.4}});
     KBlock& counter = model.Add("KMeterCounter");
     model.Wire(time, "Time", angle, "Input");
     model.Wire(angle, "Output", cosine, "Input");
@@ -137,13 +114,10 @@ TEST(Meters, CounterIgnoresEdgesOfMidStepPredictors) {
 
 // Minimum 0, Maximum 9, Roll? on: 8, 9, then 0 with a rollover pulse.
 TEST(Meters, CounterRollsOverWithAOneSamplePulse) {
-    KTestModel model;
-    model.AddSolver(0.1);
-    KBlock& counter = model.Add("KMeterCounter");
-    KTestModel::Set(counter, "Minimum Value", 0.0);
-    KTestModel::Set(counter, "Maximum Value", 9.0);
-    KTestModel::Set(counter, "Roll?", 1.0);
-    KTestModel::Set(counter, "Counter", 7.0);
+    KTestModel model(0.1);
+    KBlock& counter = model.Add(
+        "KMeterCounter",
+        {{"Minimum Value", 0.0}, {"Maximum Value", 9.0}, {"Roll?", 1.0}, {"Counter", 7.0}});
     KBenchTop& benchTop = model.Build();
     double* up = model.Slot(counter, "Up");
     const struct {
@@ -164,8 +138,7 @@ TEST(Meters, CounterRollsOverWithAOneSamplePulse) {
 }
 
 TEST(Meters, TimerMeasuresFromBeginToTheFallOfStop) {
-    KTestModel model;
-    model.AddSolver(0.25);
+    KTestModel model(0.25);
     KBlock& timer = model.Add("KMeterTimer");
     KBenchTop& benchTop = model.Build();
     double* begin = model.Slot(timer, "Begin");
@@ -188,8 +161,7 @@ TEST(Meters, NotANumberOnAnEventInputStopsTheRun) {
         const char* node;
     } cases[] = {{"KMeterCounter", "Up"}, {"KMeterTimer", "Begin"}};
     for (const auto& c : cases) {
-        KTestModel model;
-        model.AddSolver(0.1);
+        KTestModel model(0.1);
         KBlock& block = model.Add(c.tag, "meter");
         KTestModel::Set(block, c.node, std::nan(""));
         KBenchTop& benchTop = model.Build();
@@ -202,8 +174,7 @@ TEST(Meters, NotANumberOnAnEventInputStopsTheRun) {
 }
 
 TEST(Meters, TriggeredInspectorCapturesOnceAfterArming) {
-    KTestModel model;
-    model.AddSolver(0.1);
+    KTestModel model(0.1);
     KBlock& inspector = model.Add("KMeterTrigInspect");
     KBenchTop& benchTop = model.Build();
     double* input = model.Slot(inspector, "Input");
@@ -229,17 +200,13 @@ namespace {
 // Input 0.5 sin(2 th + 0.3): one learned window puts C cos 2th - S sin 2th
 // = 0.5 sin(2 th + 0.3) in the table, so the correction rebuilds the input.
 TEST(Meters, HarmonicCorrectionTableRebuildsALearnedHarmonic) {
-    KTestModel model;
-    model.AddSolver(1e-5);
+    KTestModel model(1e-5);
     KBlock& time = model.Add("KTime");
-    KBlock& reference = model.Add("KScale");
-    KTestModel::Set(reference, "Scale by", 10 * kTwoPi);
+    KBlock& reference = model.Add("KScale", {{"Scale by", 10 * kTwoPi}});
     model.Wire(time, "Time", reference, "Input");
     KBlock& tone = AddSine(model, 20.0, 0.5, 0.3);
-    KBlock& table = model.Add("KHarmCorrTable");
-    KTestModel::Set(table, "Harmonic", 2.0);
-    KTestModel::Set(table, "TSample", 1e-5);
-    KTestModel::Set(table, "Correction Scale", 1.0);
+    KBlock& table = model.Add("KHarmCorrTable",
+                              {{"Harmonic", 2.0}, {"TSample", 1e-5}, {"Correction Scale", 1.0}});
     model.Wire(tone, "Output", table, "Input");
     model.Wire(reference, "Output", table, "Reference");
     KBenchTop& benchTop = model.Build();
