@@ -141,6 +141,15 @@ public:
     bool Step() { return Solver().Step(benchTop->time); }
     bool RunUntil(double t) { return Solver().RunUntil(t); }
 
+    // One step per expected value, each followed by a check of the node.
+    void ExpectSteps(KBlock& block, std::string_view node, std::initializer_list<double> values,
+                     double tolerance = 1e-12) {
+        for (double value : values) {
+            ASSERT_TRUE(Step());
+            EXPECT_NEAR(Value(block, node), value, tolerance) << "t = " << benchTop->time;
+        }
+    }
+
     // Asserts that exactly one box was shown, with this caption and text.
     void ExpectOnlyBox(std::string_view caption, std::string_view text) {
         ASSERT_EQ(messages.boxes.size(), 1u)
