@@ -220,7 +220,7 @@ TEST(Digital, BatchedControlLawsAgreeWithThePlainOrderToTheBit) {
         ASSERT_TRUE(m.RunUntil(0.6));
         for (KBlock* block : watched) outputs[batched].push_back(m.Value(*block, "Output"));
     }
-    EXPECT_EQ(gatedKernels[1], 6u);  // the laws; the delay in its loop keeps its order
+    EXPECT_EQ(gatedKernels[1], 6u);  // the six laws
     EXPECT_EQ(outputs[0], outputs[1]);
 }
 
