@@ -114,12 +114,6 @@ TEST(ControlBlocks, AStoredOutputCarriesOver) {
     EXPECT_EQ(proportional.OutputAt(0.01), 1.0);
 }
 
-}  // namespace
-}  // namespace korvel::test
-
-namespace korvel::test {
-namespace {
-
 // The laws and the lead-lag and two-pole filters run as kernels in batched evaluation and as
 // objects in plain evaluation; both must give the same bits, wind-up resets
 // included.

@@ -141,12 +141,6 @@ TEST(LiveSwitches, StringConstantParsesTheChosenString) {
               "Value in String Constant \"fast\" is invalid.  Value will be forced to zero.");
 }
 
-}  // namespace
-}  // namespace korvel::test
-
-namespace korvel::test {
-namespace {
-
 KDisplayState StateOf(KBenchTop& benchTop, const KBlock& block) {
     for (KLibraryClass* object : benchTop.DisplayList()) {
         if (&object->Block() == &block) return dynamic_cast<KDisplayed&>(*object).DisplayState();

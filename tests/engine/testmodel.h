@@ -86,6 +86,18 @@ public:
         elements.Add(std::move(wire));
     }
 
+    // Wires each block's "Output" (a Time block's "Time") to the next one's "Input".
+    void Chain(std::initializer_list<KBlock*> blocks) {
+        const KBlock* from = nullptr;
+        for (KBlock* to : blocks) {
+            if (from != nullptr) {
+                KBlock& source = *const_cast<KBlock*>(from);
+                Wire(source, source.FindNode("Output") ? "Output" : "Time", *to, "Input");
+            }
+            from = to;
+        }
+    }
+
     void Compile() {
         compiled = KCompiled{};
         std::map<std::pair<KBlock*, int>, int> netOf;
