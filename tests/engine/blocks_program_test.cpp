@@ -43,34 +43,27 @@ TEST(ProgramBlock, EveryTypeBindsItsInputsAndOutputs) {
     }
 }
 
-// y = 2 t + 1 from the Time block's output, at any evaluation time.
-TEST(ProgramBlock, ComputesFromItsWiredInput) {
+// y = 2 t + 1 from the Time block's output, at any evaluation time. Assigning
+// a wired input (in Q) changes the input's own value only: the wire's source
+// keeps its value and the input keeps reading it.
+TEST(ProgramBlock, ComputesFromItsWiredInputAndAssigningItLeavesTheSourceAlone) {
     KTestModel model(1e-3);
     KBlock& clock = model.Add("KTime", "Clock");
     KBlock& program = model.Add("KProgram2i2o", "P");
+    KBlock& assigning = model.Add("KProgram2i2o", "Q");
     model.Wire(clock, "Time", program, "Input1");
+    model.Wire(clock, "Time", assigning, "Input1");
     SetProgram(program, "Output1 = 2 * Input1 + 1; Output2 = t();");
+    SetProgram(assigning, "Input1 = 100; Output1 = Input1; Input2 = 7; Output2 = Input2;");
     model.Build();
     for (double t : {0.0, 0.25, 3.0}) {
         ASSERT_TRUE(model.benchTop->ComputeAll(t));
         EXPECT_EQ(model.Value(program, "Output1"), 2 * t + 1);
         EXPECT_EQ(model.Value(program, "Output2"), t);
+        EXPECT_EQ(model.Value(clock, "Time"), t);
+        EXPECT_EQ(model.Value(assigning, "Output1"), t);
+        EXPECT_EQ(model.Value(assigning, "Output2"), 7);  // unwired: its own value
     }
-}
-
-// Assigning a wired input changes the input's own value only: the wire's
-// source keeps its value and the input keeps reading it.
-TEST(ProgramBlock, AssigningAWiredInputLeavesTheSourceAlone) {
-    KTestModel model(1e-3);
-    KBlock& clock = model.Add("KTime", "Clock");
-    KBlock& program = model.Add("KProgram2i2o", "P");
-    model.Wire(clock, "Time", program, "Input1");
-    SetProgram(program, "Input1 = 100; Output1 = Input1; Input2 = 7; Output2 = Input2;");
-    model.Build();
-    ASSERT_TRUE(model.benchTop->ComputeAll(0.5));
-    EXPECT_EQ(model.Value(clock, "Time"), 0.5);
-    EXPECT_EQ(model.Value(program, "Output1"), 0.5);
-    EXPECT_EQ(model.Value(program, "Output2"), 7);  // unwired: its own value
 }
 
 TEST(ProgramBlock, AProgramThatDoesNotCompileFailsTheBuild) {
@@ -93,9 +86,7 @@ TEST(ProgramBlock, AProgramThatDoesNotCompileFailsTheBuild) {
         model.Compile();
         EXPECT_EQ(BuildBenchTop(model.compiled, model.messages), nullptr);
         if (c.box != nullptr) {
-            ASSERT_EQ(model.messages.boxes.size(), 1u);
-            EXPECT_EQ(model.messages.Last().caption, "Error");
-            EXPECT_EQ(model.messages.Last().text, c.box);
+            model.ExpectOnlyBox("Error", c.box);
         } else {
             ASSERT_EQ(model.messages.messages.size(), 1u);
             const KTwoLineMessage& m = model.messages.messages[0];
@@ -129,9 +120,7 @@ TEST(ProgramBlock, StopAndMathErrorsReachTheBenchTop) {
         SetProgram(program, c.text);
         model.Build();
         EXPECT_FALSE(model.benchTop->ComputeAll(1.0));
-        ASSERT_FALSE(model.messages.boxes.empty());
-        EXPECT_EQ(model.messages.Last().caption, c.caption);
-        EXPECT_EQ(model.messages.Last().text, c.message);
+        model.ExpectOnlyBox(c.caption, c.message);
     }
 }
 
@@ -150,14 +139,12 @@ TEST(ProgramBlock, ADigitalProgramRunsOncePerSampleAndHoldsBetween) {
             SetProgram(program, "Output1 = Output1 + 1; Output2 = Input1;");
             KBenchTop& benchTop = model.Build();
             benchTop.SetBatchedEvaluation(batched);
-            const double count[] = {1, 1, 1, 1, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3};
-            const double held[] = {0,    0,    0,    0,    0.05, 0.05, 0.05,
-                                   0.05, 0.05, 0.10, 0.10, 0.10, 0.10, 0.10};
-            for (std::size_t k = 0; k < std::size(count); ++k) {
-                ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-                SCOPED_TRACE(benchTop.time);
-                EXPECT_EQ(model.Value(program, "Output1"), count[k]);
-                EXPECT_NEAR(model.Value(program, "Output2"), held[k], 1e-12);
+            // Samples at 0, 0.05 and 0.10: the runs counted and the ramp held.
+            for (int k = 0; k < 14; ++k) {
+                ASSERT_TRUE(model.Step());
+                const int samples = k < 4 ? 1 : k < 9 ? 2 : 3;
+                EXPECT_EQ(model.Value(program, "Output1"), samples) << k;
+                EXPECT_NEAR(model.Value(program, "Output2"), 0.05 * (samples - 1), 1e-12) << k;
             }
         }
     }
