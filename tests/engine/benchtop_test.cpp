@@ -172,9 +172,8 @@ TEST(BenchTop, ErrorInTheThirdObjectLeavesTheRestUncomputed) {
 
 TEST(BenchTop, ErrorInAnUnnamedBlockSaysWhichKind) {
     KTestModel model(0.01);
-    KBlock& divide = model.Add("KDivide");
+    KBlock& divide = model.Add("KDivide", {{"Input2", 0.0}});
     divide.userString.clear();
-    KTestModel::Set(divide, "Input2", 0.0);
     KBenchTop& benchTop = model.Build();
     EXPECT_FALSE(benchTop.ComputeAll(0.0));
     EXPECT_EQ(model.messages.Last().text, "Run time error:  division by zero in a KDivide block");

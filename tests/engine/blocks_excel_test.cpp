@@ -126,11 +126,9 @@ TEST_F(ExcelBlocks, AWorkbookThatCannotBeOpenedRefusesTheModel) {
 
 TEST_F(ExcelBlocks, StoresAreWrittenBackWhenTheRunTimeModelGoes) {
     const std::string before = test::ReadFileBytes(dir.File("book.xlsx"));
-    KBlock& store = model.Add("KExcelStore");
+    KBlock& store = model.Add("KExcelStore", {{"Row", 3}, {"Input", 2.0 / 3.0}});
     SetText(store, "Sheet", "S");
     SetText(store, "Column", "B");
-    KTestModel::Set(store, "Row", 3);
-    KTestModel::Set(store, "Input", 2.0 / 3.0);
     ASSERT_TRUE(Build());
     ASSERT_TRUE(model.benchTop->ComputeAll(0.0));
     // Nothing reaches the file while the model exists.
@@ -171,10 +169,8 @@ TEST_F(ExcelBlocks, TheMotorLoadsItsSheetAndSteps) {
             cells.push_back({19 + i, 3 + column, kTable[i][column]});
     test::WriteXlsx(dir.File("motor.xlsx"), {{"M", cells}});
     SetText(*file, "File", "motor.xlsx");
-    KBlock& motor = model.Add("KExcelMotor");
+    KBlock& motor = model.Add("KExcelMotor", {{"Current", 4.0}, {"Velocity", 25.0}});
     SetText(motor, "Sheet", "M");
-    KTestModel::Set(motor, "Current", 4.0);
-    KTestModel::Set(motor, "Velocity", 25.0);
     ASSERT_TRUE(Build());
     ASSERT_TRUE(model.benchTop->ComputeAll(0.0));
     // 6 x 4/10 = 2.4 Nm, under the limit 4.75 at 25 rad/s; the loss at 25 is

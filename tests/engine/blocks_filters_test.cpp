@@ -88,10 +88,9 @@ TEST(FilterBlocks, TwoPoleStepResponsesAtSeveralDampings) {
 TEST(FilterBlocks, NotchRemovesItsFrequency) {
     KTestModel model(1e-5);
     KBlock& time = model.Add("KTime");
-    KBlock& omega = model.Add("KScale");
+    KBlock& omega = model.Add("KScale", {{"Scale by", 50 * kLiteralTwoPi}});
     KBlock& sine = model.Add("KSin");
     KBlock& notch = model.Add("KNotch", {{"Frequency", 50}, {"Damping", 0.707}});
-    KTestModel::Set(omega, "Scale by", 50 * kLiteralTwoPi);
     model.Chain({&time, &omega, &sine, &notch});
     KBenchTop& benchTop = model.Build();
     ASSERT_TRUE(model.RunUntil(0.12));

@@ -28,18 +28,18 @@ struct DsaModel {
 
     DsaModel() {
         model.AddSolver(1e-3);
-        dsa = &model.Add("KDsa", "Analyzer");
+        dsa = &model.Add("KDsa",
+                         {{"Switched Input Wave", 0.5},
+                          {"Unswitched Input Wave", 10.0},
+                          {"TSample", 0.01},
+                          {"Start Zero Time", 0.0},
+                          {"End Zero Time", 0.0},
+                          {"Order", 3}},
+                         "Analyzer");
         KBlock& u = model.Add("KVariable", "u");
-        gain = &model.Add("KScale", "gain");
+        gain = &model.Add("KScale", {{"Scale by", 3.0}}, "gain");
         KBlock& y = model.Add("KVariable", "y");
         model.Add("KScope", "Scope");
-        KTestModel::Set(*gain, "Scale by", 3.0);
-        KTestModel::Set(*dsa, "Switched Input Wave", 0.5);
-        KTestModel::Set(*dsa, "Unswitched Input Wave", 10.0);
-        KTestModel::Set(*dsa, "TSample", 0.01);
-        KTestModel::Set(*dsa, "Start Zero Time", 0.0);
-        KTestModel::Set(*dsa, "End Zero Time", 0.0);
-        KTestModel::Set(*dsa, "Order", 3);
         KTestModel::Set(*dsa, "Input Channel", u.IDNumber());
         KTestModel::Set(*dsa, "Output Channel", y.IDNumber());
         model.Wire(*dsa, "Excitation", u, "Input");

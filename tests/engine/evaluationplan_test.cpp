@@ -23,10 +23,8 @@ void AddLowPassChain(KTestModel& model, int stages) {
     const char* previousOutput = "Output";
     for (int i = 0; i < stages; ++i) {
         KBlock& sub = model.Add("KSub");
-        KBlock& gain = model.Add("KScale");
-        KBlock& integrator = model.Add("KInt");
-        KTestModel::Set(gain, "Scale by", 100.0);
-        KTestModel::Set(integrator, "Initial Value", 1.0);
+        KBlock& gain = model.Add("KScale", {{"Scale by", 100.0}});
+        KBlock& integrator = model.Add("KInt", {{"Initial Value", 1.0}});
         model.Wire(*previous, previousOutput, sub, "Input1");
         model.Wire(integrator, "Output", sub, "Input2");
         model.Wire(sub, "Output", gain, "Input");
@@ -42,27 +40,20 @@ void AddLowPassChain(KTestModel& model, int stages) {
 void BuildMixedModel(KTestModel& model, bool statesInArena = true) {
     model.AddSolver(1e-3);
     AddLowPassChain(model, 9);
-    KBlock& clampedReader = model.Add("KMult");
+    KBlock& clampedReader = model.Add("KMult", {{"Input2", 3.0}});
     KBlock& random = model.Add("KRandom");
     KBlock& sum = model.Add("KAdd");
-    KBlock& clamped = model.Add("KClampedInt");
-    KBlock& divide = model.Add("KDivide");
-    KBlock& lowPass = model.Add("KLpf1");
+    KBlock& clamped = model.Add("KClampedInt", {{"Maximum", 0.02}, {"Minimum", -0.03}});
+    KBlock& divide = model.Add("KDivide", {{"Input1", 2.0}});
+    KBlock& lowPass = model.Add("KLpf1", {{"Frequency", 30.0}});
     KBlock& square = model.Add("KSquareWave");
-    KBlock& compare = model.Add("KCompareGT");
-    KBlock& buffer = model.Add("KLogicTimedBuffer");
+    KBlock& compare = model.Add("KCompareGT", {{"Input2", 0.2}});
+    KBlock& buffer = model.Add("KLogicTimedBuffer", {{"Delay Time", 0.004}});
     KBlock& gate = model.Add("KLogicXor");
     KBlock& variable = model.Add("KVariable", "mixed");
-    KBlock& stop = model.Add("KStop");
+    KBlock& stop = model.Add("KStop", {{"Stop", 0.0}});
     KBlock& clock = static_cast<KBlock&>(model.elements.At(1));  // the chain's Time block
-    KTestModel::Set(clampedReader, "Input2", 3.0);
-    KTestModel::Set(clamped, "Maximum", 0.02);
-    KTestModel::Set(clamped, "Minimum", -0.03);
-    KTestModel::Set(divide, "Input1", 2.0);
-    KTestModel::Set(lowPass, "Frequency", 30.0);
-    lowPass.FindNode("Output")->value = 1.0;  // the divide's divisor: never 0
-    KTestModel::Set(buffer, "Delay Time", 0.004);
-    KTestModel::Set(compare, "Input2", 0.2);
+    lowPass.FindNode("Output")->value = 1.0;                     // the divide's divisor: never 0
     model.Wire(clamped, "Output", clampedReader, "Input1");
     model.Wire(random, "Output", sum, "Input1");
     model.Wire(clampedReader, "Output", sum, "Input2");
@@ -76,7 +67,6 @@ void BuildMixedModel(KTestModel& model, bool statesInArena = true) {
     model.Wire(square, "Output", gate, "Input2");
     model.Wire(divide, "Output", variable, "Input");
     model.Wire(gate, "Output", stop, "Stop");
-    KTestModel::Set(stop, "Stop", 0.0);
     if (statesInArena) {
         model.Build();
         return;

@@ -56,7 +56,6 @@ struct LoopModel {
     double Time() const { return model.benchTop->time; }
 };
 
-
 // Issue 15: the run-time objects point at the compiled blocks, which an edit
 // may delete; a model edited while it runs must stop, not step on.
 TEST(RunLoop, AnEditedModelStopsAndDoesNotRunAgain) {
