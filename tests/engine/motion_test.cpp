@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "testmodel.h"
 
@@ -99,38 +101,54 @@ TEST(Motion, MotorFeedbackQuantisesToCounts) {
     EXPECT_EQ(model.Value(feedback, "Output Position"), 1.0);
 }
 
-struct Sample {
-    double t, pc, vc, ac, profiling, inMotion;
-};
-
-void ExpectProfile(KTestModel& model, KBlock& profile, const Sample* samples, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const Sample& s = samples[i];
-        SCOPED_TRACE(s.t);
-        ASSERT_TRUE(model.benchTop->ComputeAll(s.t));
-        EXPECT_NEAR(model.Value(profile, "Pc"), s.pc, 1e-12);
-        EXPECT_NEAR(model.Value(profile, "Vc"), s.vc, 1e-12);
-        EXPECT_NEAR(model.Value(profile, "Ac"), s.ac, 1e-12);
-        EXPECT_EQ(model.Value(profile, "Profiling"), s.profiling);
-        EXPECT_EQ(model.Value(profile, "In Motion"), s.inMotion);
-    }
-}
-
-// D = 2 at V = 4 from Pf = 5: half a second up at 8 rad/s^2, half down,
-// a dwell of 0.1 s, then idle at 7.
-TEST(MotionProfiles, TriangularMoveAtItsBreakpoints) {
-    KTestModel model(0.01);
-    KBlock& profile = model.Add(
-        "KProfileTri", {{"PDistance", 2.0}, {"VMax", 4.0}, {"Pf", 5.0}, {"Continuous", 1.0}});
-    model.Build();
-    const Sample samples[] = {
-        {0.0, 5.0, 0, 8, 1, 1},    {0.25, 5.25, 2, 8, 1, 1}, {0.5, 6.0, 4, -8, 1, 1},
-        {0.75, 6.75, 2, -8, 1, 1}, {1.0, 7.0, 0, 0, 1, 0},
+// Pc, Vc, Ac, Profiling and In Motion at chosen times. Triangular: D = 2 at
+// V = 4 from Pf = 5: half a second up at 8 rad/s^2, half down, a dwell of
+// 0.1 s, then idle at 7 (once not Continuous, at 1.2). AVD with D = 10, V = 4,
+// A = 8, B = 4: 1 rad up in 0.5 s, 7 rad at 4 rad/s in 1.75 s, 2 rad down in
+// 1 s. With D = 1 and A = B = 8 the move cannot reach V: it peaks at sqrt(8)
+// rad/s half way.
+TEST(MotionProfiles, MovesAtTheirBreakpoints) {
+    struct Sample {
+        double t, pc, vc, ac, profiling, inMotion;
     };
-    ExpectProfile(model, profile, samples, std::size(samples));
-    *model.Slot(profile, "Continuous") = 0.0;
-    const Sample idle[] = {{1.2, 7.0, 0, 0, 0, 0}};
-    ExpectProfile(model, profile, idle, 1);
+    const double top = std::sqrt(8.0);
+    const struct {
+        const char* tag;
+        NodeValues values;
+        std::vector<Sample> samples;
+    } kCases[] = {
+        {"KProfileTri",
+         {{"PDistance", 2.0}, {"VMax", 4.0}, {"Pf", 5.0}, {"Continuous", 1.0}},
+         {{0.0, 5.0, 0, 8, 1, 1},
+          {0.25, 5.25, 2, 8, 1, 1},
+          {0.5, 6.0, 4, -8, 1, 1},
+          {0.75, 6.75, 2, -8, 1, 1},
+          {1.0, 7.0, 0, 0, 1, 0},
+          {1.2, 7.0, 0, 0, 0, 0}}},
+        {"KProfileAVD",
+         {{"PDistance", 10.0}, {"VTraverse", 4.0}, {"AMax", 8.0}, {"DMax", 4.0}, {"Continuous", 1}},
+         {{0.0, 0, 0, 8, 1, 1}, {0.5, 1, 4, 0, 1, 1}, {2.25, 8, 4, -4, 1, 1}, {3.25, 10, 0, 0, 1, 0}}},
+        {"KProfileAVD",
+         {{"PDistance", 1.0}, {"VTraverse", 4.0}, {"AMax", 8.0}, {"DMax", 8.0}, {"Continuous", 1}},
+         {{0.0, 0, 0, 8, 1, 1},
+          {0.1, 0.04, 0.8, 8, 1, 1},
+          {top / 8 + 0.1, 0.5 + top * 0.1 - 0.04, top - 0.8, -8, 1, 1}}},
+    };
+    for (const auto& c : kCases) {
+        KTestModel model(0.01);
+        KBlock& profile = model.Add(c.tag, c.values);
+        model.Build();
+        for (const Sample& s : c.samples) {
+            SCOPED_TRACE(std::string(c.tag) + " " + std::to_string(s.t));
+            *model.Slot(profile, "Continuous") = s.profiling;  // off: the profile idles
+            ASSERT_TRUE(model.benchTop->ComputeAll(s.t));
+            EXPECT_NEAR(model.Value(profile, "Pc"), s.pc, 1e-12);
+            EXPECT_NEAR(model.Value(profile, "Vc"), s.vc, 1e-12);
+            EXPECT_NEAR(model.Value(profile, "Ac"), s.ac, 1e-12);
+            EXPECT_EQ(model.Value(profile, "Profiling"), s.profiling);
+            EXPECT_EQ(model.Value(profile, "In Motion"), s.inMotion);
+        }
+    }
 }
 
 // A move of -2 mirrors the move of +2 about its start.
@@ -159,35 +177,6 @@ TEST(MotionProfiles, ANegativeDistanceMovesBackwards) {
             }
         }
     }
-}
-
-// AVD with D = 10, V = 4, A = 8, B = 4: 1 rad up in 0.5 s, 7 rad at 4 rad/s
-// in 1.75 s, 2 rad down in 1 s. With D = 1 and A = B = 8 the move cannot
-// reach V: it peaks at sqrt(8) rad/s half way.
-TEST(MotionProfiles, AvdTraversesOrPeaksBelowItsSpeed) {
-    KTestModel model(0.01);
-    KBlock& profile = model.Add("KProfileAVD", {{"PDistance", 10.0},
-                                                {"VTraverse", 4.0},
-                                                {"AMax", 8.0},
-                                                {"DMax", 4.0},
-                                                {"Continuous", 1.0}});
-    model.Build();
-    const Sample samples[] = {
-        {0.0, 0, 0, 8, 1, 1}, {0.5, 1, 4, 0, 1, 1}, {2.25, 8, 4, -4, 1, 1}, {3.25, 10, 0, 0, 1, 0}};
-    ExpectProfile(model, profile, samples, std::size(samples));
-
-    KTestModel short_(0.01);
-    KBlock& peak = short_.Add("KProfileAVD", {{"PDistance", 1.0},
-                                              {"VTraverse", 4.0},
-                                              {"AMax", 8.0},
-                                              {"DMax", 8.0},
-                                              {"Continuous", 1.0}});
-    short_.Build();
-    const double top = std::sqrt(8.0);
-    const Sample peaked[] = {{0.0, 0, 0, 8, 1, 1},
-                             {0.1, 0.04, 0.8, 8, 1, 1},
-                             {top / 8 + 0.1, 0.5 + top * 0.1 - 0.04, top - 0.8, -8, 1, 1}};
-    ExpectProfile(short_, peak, peaked, std::size(peaked));
 }
 
 TEST(MotionProfiles, AnUnusableSpeedStopsTheRunWithAMessage) {
