@@ -180,42 +180,19 @@ TEST(BenchTop, ErrorInAnUnnamedBlockSaysWhichKind) {
     EXPECT_TRUE(divide.runFailed);
 }
 
-// An instrument that asks for samples every `period` and records them.
-class FakeScope : public KRunObject, public KSampledInstrument {
-public:
-    explicit FakeScope(double next, bool answer = true) : next_(next), answer_(answer) {}
-    double NextSampleTime() const override { return next_; }
-    bool Sample(double time) override {
-        samples.push_back(time);
-        return answer_;
-    }
-    void PrepareForRun() override { ++prepared; }
-    bool WantsStop() const override { return wantsStop; }
-    bool IsRunning() const override { return running; }
-
-    std::vector<double> samples;
-    int prepared = 0;
-    bool wantsStop = false;
-    bool running = false;
-    double next_;
-
-private:
-    bool answer_;
-};
-
 TEST(BenchTop, NextRunTimeIsTheEarliestSampleAsked) {
     KMessageRecorder messages;
     KBenchTop benchTop(messages);
     benchTop.time = 2.0;
     EXPECT_EQ(benchTop.NextRunTime(), 1000002.0);
-    auto& scope = benchTop.Adopt(std::make_unique<FakeScope>(5.0));
-    auto& none = benchTop.Adopt(std::make_unique<FakeScope>(-1.0));
-    auto& analyzer = benchTop.Adopt(std::make_unique<FakeScope>(3.0));
+    auto& scope = benchTop.Adopt(std::make_unique<KFakeInstrument>(5.0));
+    auto& none = benchTop.Adopt(std::make_unique<KFakeInstrument>(-1.0));
+    auto& analyzer = benchTop.Adopt(std::make_unique<KFakeInstrument>(3.0));
     benchTop.AddScope(scope);
     benchTop.AddScope(none);
     benchTop.AddAnalyzer(analyzer);
     EXPECT_EQ(benchTop.NextRunTime(), 3.0);
-    analyzer.next_ = 4e6;
+    analyzer.next = 4e6;
     EXPECT_EQ(benchTop.NextRunTime(), 5.0);
 }
 
@@ -223,9 +200,10 @@ TEST(BenchTop, EveryInstrumentSamplesEvenAfterOneFails) {
     KMessageRecorder messages;
     KBenchTop benchTop(messages);
     benchTop.time = 0.5;
-    auto& failing = benchTop.Adopt(std::make_unique<FakeScope>(1.0, false));
-    auto& other = benchTop.Adopt(std::make_unique<FakeScope>(1.0));
-    auto& analyzer = benchTop.Adopt(std::make_unique<FakeScope>(1.0));
+    auto& failing = benchTop.Adopt(std::make_unique<KFakeInstrument>(1.0));
+    failing.failAt = 1;
+    auto& other = benchTop.Adopt(std::make_unique<KFakeInstrument>(1.0));
+    auto& analyzer = benchTop.Adopt(std::make_unique<KFakeInstrument>(1.0));
     benchTop.AddScope(failing);
     benchTop.AddScope(other);
     benchTop.AddAnalyzer(analyzer);

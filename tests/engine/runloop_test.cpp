@@ -11,34 +11,9 @@
 namespace korvel::test {
 namespace {
 
-// A scope that wants a sample every `period` seconds.
-class PeriodicScope : public KRunObject, public KSampledInstrument {
-public:
-    explicit PeriodicScope(double period) : period_(period), next_(period) {}
-    double NextSampleTime() const override { return next_; }
-    bool Sample(double time) override {
-        samples.push_back(time);
-        if (time >= next_ - 1e-12) next_ += period_;
-        return samples.size() != failAt;
-    }
-    void PrepareForRun() override { ++prepared; }
-    bool WantsStop() const override { return wantsStop; }
-    bool IsRunning() const override { return analyzing; }
-
-    std::vector<double> samples;
-    std::size_t failAt = 0;
-    int prepared = 0;
-    bool wantsStop = false;
-    bool analyzing = false;
-
-private:
-    double period_;
-    double next_;
-};
-
 struct LoopModel {
     KTestModel model;
-    PeriodicScope* scope = nullptr;
+    KFakeInstrument* scope = nullptr;
     KRunLoop loop{model.messages};
     std::vector<bool> runningChanges;
     std::string timeText;
@@ -47,7 +22,7 @@ struct LoopModel {
         model.AddSolver(1e-3, limit);
         model.Add("KTime");
         KBenchTop& benchTop = model.Build();
-        scope = &benchTop.Adopt(std::make_unique<PeriodicScope>(0.01));
+        scope = &benchTop.Adopt(std::make_unique<KFakeInstrument>(0.01, 0.01));
         benchTop.AddScope(*scope);
         loop.onRunningChanged = [this](bool running) { runningChanges.push_back(running); };
         loop.onTimeText = [this](std::string_view text) { timeText = std::string(text); };
@@ -93,7 +68,7 @@ TEST(RunLoop, PassesThatDoNotAdvanceTheModel) {
             m.loop.PressRun();
             m.scope->wantsStop = true;
         }
-        m.scope->analyzing = situation == 2;
+        m.scope->running = situation == 2;
         EXPECT_TRUE(m.loop.Pass());
         EXPECT_EQ(m.Time(), 0.0);
         EXPECT_TRUE(m.scope->samples.empty());

@@ -23,6 +23,7 @@
 #include "engine/buildbenchtop.h"
 #include "engine/libraryclass.h"
 #include "engine/runerror.h"
+#include "engine/runobject.h"
 #include "engine/solver.h"
 #include "model/block.h"
 #include "model/blocktype.h"
@@ -33,6 +34,33 @@
 namespace korvel::test {
 
 using NodeValues = std::initializer_list<std::pair<const char*, double>>;
+
+// An instrument that asks for a sample at `next` (none while negative), then
+// every `period` seconds when one is given; records the sample times and
+// fails the sample numbered `failAt` (counted from 1).
+class KFakeInstrument : public KRunObject, public KSampledInstrument {
+public:
+    explicit KFakeInstrument(double first, double period = 0.0) : next(first), period_(period) {}
+    double NextSampleTime() const override { return next; }
+    bool Sample(double time) override {
+        samples.push_back(time);
+        if (period_ > 0 && time >= next - 1e-12) next += period_;
+        return samples.size() != failAt;
+    }
+    void PrepareForRun() override { ++prepared; }
+    bool WantsStop() const override { return wantsStop; }
+    bool IsRunning() const override { return running; }
+
+    double next;
+    std::vector<double> samples;
+    std::size_t failAt = 0;
+    int prepared = 0;
+    bool wantsStop = false;
+    bool running = false;
+
+private:
+    double period_;
+};
 
 class KTestModel {
 public:
