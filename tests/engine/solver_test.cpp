@@ -318,28 +318,5 @@ TEST(Solver, AStepWiredToDropToZeroStopsTheRunThere) {
     EXPECT_TRUE(m.messages.HasText("node \"h\" must be a finite number greater than 0 (it is 0)"));
 }
 
-// Zero All Stored Outputs between runs must take effect before the first
-// evaluation of the next step; applied only from stage 2, the stop that ended
-// the run fires again at stage 1 and every later Run stops at once.
-TEST(Solver, ZeroingAfterAStopLetsTheNextRunStartFromZero) {
-    KTestModel m(0.01);
-    KBlock& one = m.Add("KSimpleConstant");
-    KBlock& x = m.Add("KInt", "x");
-    KBlock& ten = m.Add("KSimpleConstant", {{"Input", 10}});
-    KBlock& past = m.Add("KCompareGT");
-    KBlock& stop = m.Add("KStop");
-    m.Wire(one, "Output", x, "Input");
-    m.Wire(x, "Output", past, "Input1");
-    m.Wire(ten, "Output", past, "Input2");
-    m.Wire(past, "Output", stop, "Stop");
-    m.Build();
-    EXPECT_FALSE(m.RunUntil(100.0));
-    const double firstStop = m.benchTop->time;
-    EXPECT_NEAR(firstStop, 10.0, 0.02);
-    m.benchTop->ZeroStoredOutputs();
-    EXPECT_FALSE(m.RunUntil(100.0));
-    EXPECT_NEAR(m.benchTop->time - firstStop, 10.0, 0.02);
-}
-
 }  // namespace
 }  // namespace korvel::test
