@@ -98,12 +98,11 @@ TEST(DigitalFilters, OnePoleLowPassStepResponseMatchesTheContinuousOne) {
     KTestModel model(1e-3);
     model.Add("KDctl", {{"TSample", 1e-3}});
     KBlock& filter = model.Add("KDLpf1", {{"Frequency", 10.0}, {"Input", 1.0}});
-    KBenchTop& benchTop = model.Build();
-    for (int step = 1; step <= 50; ++step) {
-        ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-        const int samples = step + 1;
-        EXPECT_NEAR(model.Value(filter, "Output"), 1 - std::exp(-10 * kOmegaPerHz * samples * 1e-3),
-                    1e-12);
+    model.Build();
+    for (int samples = 2; samples <= 51; ++samples) {
+        ASSERT_TRUE(model.Step());
+        const double expected = 1 - std::exp(-10 * kOmegaPerHz * samples * 1e-3);
+        EXPECT_NEAR(model.Value(filter, "Output"), expected, 1e-12);
     }
 }
 
@@ -114,10 +113,7 @@ TEST(DigitalFilters, ZFilterRunsItsDifferenceEquation) {
     KBlock& filter = model.Add(
         "KZFilter2", {{"Input", 1.0}, {"A2", 0.0}, {"A1", 1.0}, {"A0", 0.5}, {"B1", -0.5}});
     KBenchTop& benchTop = model.Build();
-    for (double value : {1.0, 2.0, 2.5, 2.75}) {
-        ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-        EXPECT_EQ(model.Value(filter, "Output"), value);
-    }
+    model.ExpectSteps(filter, "Output", {1.0, 2.0, 2.5, 2.75}, 0.0);
     benchTop.ZeroStoredOutputs();
     EXPECT_EQ(model.Value(filter, "Output"), 0.0);
 }
@@ -138,11 +134,10 @@ TEST(DigitalFilters, UnusableCoefficientsStopTheRunWithAMessage) {
         KTestModel model(1e-3);
         model.Add("KDctl");
         model.Add("KZFilter1", {{"Input", 1.0}, {"B1", c.b1}, {"B0", c.b0}}, "unstable");
-        KBenchTop& benchTop = model.Build();
-        EXPECT_FALSE(benchTop.Solver()->RunUntil(5.0));
-        ASSERT_EQ(model.messages.boxes.size(), 1u);
-        EXPECT_EQ(model.messages.Last().text, std::string("Run time error:  ") + c.why +
-                                                  " in KZFilter1 block named \"unstable\"");
+        model.Build();
+        EXPECT_FALSE(model.RunUntil(5.0));
+        model.ExpectOnlyBox("Error", std::string("Run time error:  ") + c.why +
+                                         " in KZFilter1 block named \"unstable\"");
     }
 }
 
@@ -153,7 +148,7 @@ TEST(DigitalFilters, UnusableCoefficientsStopTheRunWithAMessage) {
 TEST(DigitalFilters, BatchedDesignedFiltersAgreeWithThePlainOrderToTheBit) {
     const struct {
         const char* tag;
-        std::vector<std::pair<const char*, double>> parameters;
+        NodeValues parameters;
     } designs[] = {
         {"KDLpf1", {{"Frequency", 20.0}}},
         {"KDLpf2", {{"Frequency", 15.0}, {"Damping", 0.3}}},
@@ -178,14 +173,10 @@ TEST(DigitalFilters, BatchedDesignedFiltersAgreeWithThePlainOrderToTheBit) {
         std::vector<KBlock*> blocks;
         for (KBlock* controller : {&fast, &slow}) {
             for (const auto& design : designs) {
-                KBlock& filter = model.Add(design.tag);
+                KBlock& filter = model.Add(design.tag, design.parameters);
                 KBlock& delay = model.Add("KDDelay");
-                for (const auto& [node, value] : design.parameters) {
-                    KTestModel::Set(filter, node, value);
-                }
-                for (KBlock* block : {&filter, &delay}) {
+                for (KBlock* block : {&filter, &delay})
                     KTestModel::Set(*block, "Controller", controller->IDNumber());
-                }
                 model.Wire(source, "Output", filter, "Input");
                 model.Wire(filter, "Output", delay, "Input");
                 blocks.push_back(&filter);
@@ -211,9 +202,7 @@ TEST(DigitalFilters, BatchedDesignedFiltersAgreeWithThePlainOrderToTheBit) {
     EXPECT_EQ(gatedKernels[1], 24u);
     ASSERT_EQ(outputs[0].size(), outputs[1].size());
     EXPECT_NE(outputs[1][0], 0.0);
-    for (std::size_t i = 0; i < outputs[0].size(); ++i) {
-        EXPECT_EQ(outputs[0][i], outputs[1][i]) << "output " << i;
-    }
+    EXPECT_EQ(outputs[0], outputs[1]);
 }
 
 // A filter that fails inside a batch is named, not its neighbours.
@@ -229,10 +218,10 @@ TEST(DigitalFilters, AFailingFilterInABatchIsNamed) {
         KBenchTop& benchTop = model.Build();
         benchTop.SetBatchedEvaluation(batched);
         EXPECT_FALSE(benchTop.Solver()->RunUntil(1.0));
-        ASSERT_EQ(model.messages.boxes.size(), 1u);
-        EXPECT_EQ(model.messages.Last().text,
-                  "Run time error:  the filter's output is no longer a finite number; its "
-                  "coefficients make it unstable in KDLpf1 block named \"broken\"");
+        model.ExpectOnlyBox(
+            "Error",
+            "Run time error:  the filter's output is no longer a finite number; its "
+            "coefficients make it unstable in KDLpf1 block named \"broken\"");
     }
 }
 

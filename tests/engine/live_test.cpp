@@ -131,8 +131,9 @@ TEST(LiveSwitches, StringConstantParsesTheChosenString) {
     EXPECT_EQ(constant.SetLiveText("slow"), "\"slow\" is not one of the block's strings");
     EXPECT_EQ(constant.SetLiveText("fast"), "");
     EXPECT_EQ(model.Value(block, "Output"), 0.0);
-    model.ExpectOnlyBox("Invalid String Constant",
-                        "Value in String Constant \"fast\" is invalid.  Value will be forced to zero.");
+    model.ExpectOnlyBox(
+        "Invalid String Constant",
+        "Value in String Constant \"fast\" is invalid.  Value will be forced to zero.");
 }
 
 KDisplayState StateOf(KBenchTop& benchTop, const KBlock& block) {
