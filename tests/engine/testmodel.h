@@ -116,12 +116,10 @@ public:
 
     // Wires each block's "Output" (a Time block's "Time") to the next one's "Input".
     void Chain(std::initializer_list<KBlock*> blocks) {
-        const KBlock* from = nullptr;
+        KBlock* from = nullptr;
         for (KBlock* to : blocks) {
-            if (from != nullptr) {
-                KBlock& source = *const_cast<KBlock*>(from);
-                Wire(source, source.FindNode("Output") ? "Output" : "Time", *to, "Input");
-            }
+            if (from != nullptr)
+                Wire(*from, from->FindNode("Output") ? "Output" : "Time", *to, "Input");
             from = to;
         }
     }
