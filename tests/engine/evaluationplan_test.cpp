@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "engine/libraryfactory.h"
@@ -134,6 +135,24 @@ TEST(EvaluationPlan, ChainStagesRunAsBatches) {
     EXPECT_LE(plan.LevelCount(), 5);
     // Stages 2..50 of each kind sit in consecutive slots: plain array loops.
     EXPECT_EQ(plan.DenseBatchCount(), 3);
+}
+
+// Sines of four scaled clocks side by side: one loop over consecutive slots
+// of a one-input kind, each giving sin(k t).
+TEST(EvaluationPlan, ParallelSinesRunAsOneDenseBatch) {
+    KTestModel model(1e-3);
+    KBlock& time = model.Add("KTime");
+    std::vector<KBlock*> sines;
+    for (int k = 1; k <= 4; ++k) {
+        KBlock& scale = model.Add("KScale", {{"Scale by", double(k)}});
+        sines.push_back(&model.Add("KSin"));
+        model.Chain({&time, &scale, sines.back()});
+    }
+    KBenchTop& benchTop = model.Build();
+    benchTop.SetBatchedEvaluation(true);
+    EXPECT_GE(benchTop.Plan().DenseBatchCount(), 1);
+    ASSERT_TRUE(benchTop.ComputeAll(0.3));
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(model.Value(*sines[k - 1], "Output"), std::sin(k * 0.3));
 }
 
 // A block that reads the output of an object later in the order, which is
