@@ -11,8 +11,7 @@ namespace korvel::test {
 namespace {
 
 TEST(BenchTop, VariableNamedTimeWarnsAndRuns) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     model.Add("KVariable", "Time");
     KBenchTop& benchTop = model.Build();
     ASSERT_EQ(benchTop.CompileMessages().size(), 1u);
@@ -27,8 +26,7 @@ TEST(BenchTop, VariableNamedTimeWarnsAndRuns) {
 }
 
 TEST(BenchTop, EachClashWithAnEarlierNameWarnsOnce) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     model.Add("KVariable", "x");
     model.Add("KVariable", "y");
     const KBlock& second = model.Add("KVariable", "x", 1);
@@ -49,8 +47,7 @@ TEST(BenchTop, EachClashWithAnEarlierNameWarnsOnce) {
 }
 
 TEST(BenchTop, HiddenStatesCountForClashesButDoNotWarnThemselves) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     model.Add("KVariable", "Int");
     model.Add("KInt");  // hidden state "Int": no warning of its own
     model.Add("KVariable", "Int");
@@ -60,12 +57,15 @@ TEST(BenchTop, HiddenStatesCountForClashesButDoNotWarnThemselves) {
     EXPECT_EQ(benchTop.VisibleVariableCount(), 2);
 }
 
+// The time variable is made by the build but not listed.
 TEST(BenchTop, VarAtOutsideTheListIsAnInternalError) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     model.Add("KVariable", "a");
     KBenchTop& benchTop = model.Build();
-    ASSERT_NE(benchTop.VarAt(0), nullptr);
+    ASSERT_NE(benchTop.TimeVar(), nullptr);
+    EXPECT_EQ(benchTop.TimeVar()->Name(), "Time");
+    EXPECT_EQ(benchTop.TimeVar()->display.scale, 0.02);
+    ASSERT_EQ(benchTop.Variables().Count(), 1);
     EXPECT_EQ(benchTop.VarAt(0)->Name(), "a");
     EXPECT_EQ(benchTop.VarAt(1), nullptr);
     EXPECT_EQ(benchTop.VarAt(-1), nullptr);
@@ -117,51 +117,26 @@ TEST(BenchTop, SecondTimeVariableReplacesTheFirstAfterAnError) {
     EXPECT_EQ(benchTop.TimeVar()->Name(), "Time2");
 }
 
-TEST(BenchTop, BuildMakesTheTimeVariable) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBenchTop& benchTop = model.Build();
-    const KLibraryVar* time = benchTop.TimeVar();
-    ASSERT_NE(time, nullptr);
-    EXPECT_EQ(time->Name(), "Time");
-    EXPECT_EQ(time->display.units, "");
-    EXPECT_EQ(time->display.scale, 0.02);
-    EXPECT_EQ(time->display.offset, 0.0);
-    EXPECT_EQ(time->display.mult, 1.0);
-    EXPECT_EQ(benchTop.Variables().Count(), 0);  // the time variable is not listed
-}
-
-// Stop blocks wired to a constant 1 are armed by a first evaluation at 0.
-struct TwoStops {
-    KTestModel model;
-    KBlock* level = nullptr;
-
-    TwoStops() {
-        model.AddSolver(0.01);
-        level = &model.Add("KSimpleConstant");
-        KTestModel::Set(*level, "Input", 0.0);
+// Stop blocks wired to a constant 0 are armed by a first evaluation.
+TEST(BenchTop, TwoStopRequestsShowTwoNotesAndStopOnce) {
+    for (bool batched : {false, true}) {
+        KTestModel model(0.01);
+        KBlock& level = model.Add("KSimpleConstant", {{"Input", 0.0}});
         KBlock& named = model.Add("KStop", "Halt", 0);
         KBlock& unnamed = model.Add("KStop", "", 2);
         unnamed.userString.clear();
-        model.Wire(*level, "Output", named, "Stop");
-        model.Wire(*level, "Output", unnamed, "Stop");
-        model.Build();
-    }
-};
-
-TEST(BenchTop, TwoStopRequestsShowTwoNotesAndStopOnce) {
-    for (bool batched : {false, true}) {
-        TwoStops stops;
-        KBenchTop& benchTop = *stops.model.benchTop;
+        model.Wire(level, "Output", named, "Stop");
+        model.Wire(level, "Output", unnamed, "Stop");
+        KBenchTop& benchTop = model.Build();
         benchTop.SetBatchedEvaluation(batched);
         EXPECT_TRUE(benchTop.ComputeAll(0.0));
-        *stops.model.Slot(*stops.level, "Input") = 1.0;
+        *model.Slot(level, "Input") = 1.0;
         EXPECT_FALSE(benchTop.ComputeAll(0.0));
         EXPECT_EQ(
-            stops.model.messages.Texts(),
+            model.messages.Texts(),
             (std::vector<std::string>{"stop() executed from KStop block named \"Halt\" on sheet 1",
                                       "stop() executed from KStop block on sheet 3"}));
-        EXPECT_EQ(stops.model.messages.Count("Note"), 2);
+        EXPECT_EQ(model.messages.Count("Note"), 2);
         // Each fired once: the next evaluation goes on.
         EXPECT_TRUE(benchTop.ComputeAll(0.0));
     }
@@ -170,8 +145,7 @@ TEST(BenchTop, TwoStopRequestsShowTwoNotesAndStopOnce) {
 TEST(BenchTop, ErrorInTheThirdObjectLeavesTheRestUncomputed) {
     for (bool batched : {false, true}) {
         SCOPED_TRACE(batched ? "batched" : "plain");
-        KTestModel model;
-        model.AddSolver(0.01);
+        KTestModel model(0.01);
         std::vector<KBlock*> blocks;
         for (const char* name : {"a", "b", "c", "d", "e"})
             blocks.push_back(&model.Add("KAdd", name));
@@ -187,67 +161,38 @@ TEST(BenchTop, ErrorInTheThirdObjectLeavesTheRestUncomputed) {
         probes[2]->throwAt = 1;
         probes[2]->throwMessage = "boom";
         EXPECT_FALSE(benchTop.ComputeAll(0.0));
-        EXPECT_EQ(probes[0]->evaluations, 1);
-        EXPECT_EQ(probes[1]->evaluations, 1);
-        EXPECT_EQ(probes[2]->evaluations, 1);
-        EXPECT_EQ(probes[3]->evaluations, 0);
-        EXPECT_EQ(probes[4]->evaluations, 0);
-        ASSERT_EQ(model.messages.boxes.size(), 1u);
-        EXPECT_EQ(model.messages.Last().caption, "Error");
-        EXPECT_EQ(model.messages.Last().text, "Run time error:  boom in KAdd block named \"c\"");
+        std::vector<int> evaluations;
+        for (const KProbe* probe : probes) evaluations.push_back(probe->evaluations);
+        EXPECT_EQ(evaluations, (std::vector<int>{1, 1, 1, 0, 0}));
+        model.ExpectOnlyBox("Error", "Run time error:  boom in KAdd block named \"c\"");
         EXPECT_TRUE(blocks[2]->runFailed);
         EXPECT_FALSE(blocks[1]->runFailed);
     }
 }
 
 TEST(BenchTop, ErrorInAnUnnamedBlockSaysWhichKind) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& divide = model.Add("KDivide");
+    KTestModel model(0.01);
+    KBlock& divide = model.Add("KDivide", {{"Input2", 0.0}});
     divide.userString.clear();
-    KTestModel::Set(divide, "Input2", 0.0);
     KBenchTop& benchTop = model.Build();
     EXPECT_FALSE(benchTop.ComputeAll(0.0));
     EXPECT_EQ(model.messages.Last().text, "Run time error:  division by zero in a KDivide block");
     EXPECT_TRUE(divide.runFailed);
 }
 
-// An instrument that asks for samples every `period` and records them.
-class FakeScope : public KRunObject, public KSampledInstrument {
-public:
-    explicit FakeScope(double next, bool answer = true) : next_(next), answer_(answer) {}
-    double NextSampleTime() const override { return next_; }
-    bool Sample(double time) override {
-        samples.push_back(time);
-        return answer_;
-    }
-    void PrepareForRun() override { ++prepared; }
-    bool WantsStop() const override { return wantsStop; }
-    bool IsRunning() const override { return running; }
-
-    std::vector<double> samples;
-    int prepared = 0;
-    bool wantsStop = false;
-    bool running = false;
-    double next_;
-
-private:
-    bool answer_;
-};
-
 TEST(BenchTop, NextRunTimeIsTheEarliestSampleAsked) {
     KMessageRecorder messages;
     KBenchTop benchTop(messages);
     benchTop.time = 2.0;
     EXPECT_EQ(benchTop.NextRunTime(), 1000002.0);
-    auto& scope = benchTop.Adopt(std::make_unique<FakeScope>(5.0));
-    auto& none = benchTop.Adopt(std::make_unique<FakeScope>(-1.0));
-    auto& analyzer = benchTop.Adopt(std::make_unique<FakeScope>(3.0));
+    auto& scope = benchTop.Adopt(std::make_unique<KFakeInstrument>(5.0));
+    auto& none = benchTop.Adopt(std::make_unique<KFakeInstrument>(-1.0));
+    auto& analyzer = benchTop.Adopt(std::make_unique<KFakeInstrument>(3.0));
     benchTop.AddScope(scope);
     benchTop.AddScope(none);
     benchTop.AddAnalyzer(analyzer);
     EXPECT_EQ(benchTop.NextRunTime(), 3.0);
-    analyzer.next_ = 4e6;
+    analyzer.next = 4e6;
     EXPECT_EQ(benchTop.NextRunTime(), 5.0);
 }
 
@@ -255,9 +200,10 @@ TEST(BenchTop, EveryInstrumentSamplesEvenAfterOneFails) {
     KMessageRecorder messages;
     KBenchTop benchTop(messages);
     benchTop.time = 0.5;
-    auto& failing = benchTop.Adopt(std::make_unique<FakeScope>(1.0, false));
-    auto& other = benchTop.Adopt(std::make_unique<FakeScope>(1.0));
-    auto& analyzer = benchTop.Adopt(std::make_unique<FakeScope>(1.0));
+    auto& failing = benchTop.Adopt(std::make_unique<KFakeInstrument>(1.0));
+    failing.failAt = 1;
+    auto& other = benchTop.Adopt(std::make_unique<KFakeInstrument>(1.0));
+    auto& analyzer = benchTop.Adopt(std::make_unique<KFakeInstrument>(1.0));
     benchTop.AddScope(failing);
     benchTop.AddScope(other);
     benchTop.AddAnalyzer(analyzer);
@@ -277,10 +223,8 @@ TEST(BenchTop, EveryInstrumentSamplesEvenAfterOneFails) {
 }
 
 TEST(BenchTop, ZeroStoredOutputsClearsObjectsThenResetsStates) {
-    KTestModel model;
-    model.AddSolver(0.1);
-    KBlock& integrator = model.Add("KInt");
-    KTestModel::Set(integrator, "Initial Value", 5.0);
+    KTestModel model(0.1);
+    model.Add("KInt", {{"Initial Value", 5.0}});
     KBlock& other = model.Add("KLabel");
     KBenchTop& benchTop = model.Build();
     auto& probe = benchTop.Adopt(std::make_unique<KProbe>(benchTop, other));
@@ -293,8 +237,7 @@ TEST(BenchTop, ZeroStoredOutputsClearsObjectsThenResetsStates) {
 }
 
 TEST(BenchTop, FindDigitalControllerByName) {
-    KTestModel model;
-    model.AddSolver(0.1);
+    KTestModel model(0.1);
     KBlock& first = model.Add("KLabel", "ctl");
     KBlock& second = model.Add("KLabel", "ctl2");
     KBenchTop& benchTop = model.Build();
@@ -308,41 +251,29 @@ TEST(BenchTop, FindDigitalControllerByName) {
     EXPECT_EQ(benchTop.FindSpreadsheetFile("ctl2"), nullptr);
 }
 
+// A net sourced by an unwired custom-module input feeds that node's value.
 TEST(BenchTop, ArenaGivesNetsAndUnwiredNodesTheirValues) {
-    KTestModel model;
-    model.AddSolver(0.1);
+    KTestModel model(0.1);
     KBlock& source = model.Add("KTime");
-    KBlock& add = model.Add("KAdd");
-    KTestModel::Set(add, "Input2", 4.0);
+    KBlock& add = model.Add("KAdd", {{"Input2", 4.0}});
     model.Wire(source, "Time", add, "Input1");
-    KBlock& module = model.Add("KCustMod");
+    model.Add("KCustMod");
+    KBlock& input = model.Add("KCustOutput", {{"Output", 2.5}});  // "Output" is an input
+    input.FindNode("Output")->sourceFlag = true;
+    KBlock& minus = model.Add("KMinusX");
+    model.Wire(input, "Output", minus, "Input");
     KBenchTop& benchTop = model.Build();
-    (void)module;
     // Wired input and its source share one slot.
     EXPECT_EQ(model.Slot(source, "Time"), model.Slot(add, "Input1"));
     EXPECT_EQ(model.Value(add, "Input2"), 4.0);
     EXPECT_TRUE(benchTop.ComputeAll(1.5));
     EXPECT_EQ(model.Value(add, "Output"), 5.5);
+    EXPECT_EQ(model.Value(minus, "Output"), -2.5);
     // Node values change only when the editor asks.
     EXPECT_EQ(add.FindNode("Output")->value, 0.0);
     benchTop.SyncNodeValues();
     EXPECT_EQ(add.FindNode("Output")->value, 5.5);
     EXPECT_EQ(add.FindNode("Input2")->value, 4.0);
-}
-
-// A net sourced by an unwired custom-module input feeds that node's value.
-TEST(BenchTop, SourceFlagNetHoldsTheSourceNodeValue) {
-    KTestModel model;
-    model.AddSolver(0.1);
-    KBlock& input = model.Add("KCustOutput");  // its "Output" node is an input
-    KBlock& minus = model.Add("KMinusX");
-    KNode& source = *input.FindNode("Output");
-    source.sourceFlag = true;
-    source.value = 2.5;
-    model.Wire(input, "Output", minus, "Input");
-    KBenchTop& benchTop = model.Build();
-    EXPECT_TRUE(benchTop.ComputeAll(0.0));
-    EXPECT_EQ(model.Value(minus, "Output"), -2.5);
 }
 
 }  // namespace

@@ -10,92 +10,67 @@ namespace korvel::test {
 namespace {
 
 TEST(AnalogBlocks, IntegratorStartsAtInitialValueAndScalesByGain) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& integrator = model.Add("KInt");
-    KTestModel::Set(integrator, "Initial Value", 2.0);
-    KTestModel::Set(integrator, "Gain", 3.0);
-    KTestModel::Set(integrator, "Input", 0.5);
+    KTestModel model(0.01);
+    KBlock& integrator = model.Add("KInt", {{"Initial Value", 2.0}, {"Gain", 3.0}, {"Input", 0.5}});
     KBenchTop& benchTop = model.Build();
     EXPECT_EQ(model.Value(integrator, "Output"), 2.0);
-    const KLibraryVar* state = benchTop.VarAt(0);
-    ASSERT_NE(state, nullptr);
-    EXPECT_EQ(state->Name(), "Int");
-    EXPECT_TRUE(state->IsHidden());
-    EXPECT_TRUE(state->IsState());
-    EXPECT_EQ(state->display.units, "Null");
-    EXPECT_EQ(state->display.mult, 0.0);
-    EXPECT_TRUE(state->display.show);
-    ASSERT_TRUE(benchTop.Solver()->RunUntil(0.995));
+    ASSERT_NE(benchTop.VarAt(0), nullptr);
+    EXPECT_TRUE(benchTop.VarAt(0)->IsHidden());
+    EXPECT_TRUE(benchTop.VarAt(0)->IsState());
+    ASSERT_TRUE(model.RunUntil(0.995));
     benchTop.SyncNodeValues();
     EXPECT_NEAR(integrator.FindNode("Output")->value, 2.0 + 1.5, 1e-12);
 }
 
 TEST(AnalogBlocks, IntegratorResetHoldsAtResetValue) {
-    KTestModel model;
-    model.AddSolver(0.1);
-    KBlock& integrator = model.Add("KInt");
-    KTestModel::Set(integrator, "Input", 1.0);
-    KTestModel::Set(integrator, "Reset Value", -4.0);
-    KBenchTop& benchTop = model.Build();
-    ASSERT_TRUE(benchTop.Solver()->RunUntil(0.25));
-    EXPECT_NEAR(benchTop.Solver()->States()[0], 0.3, 1e-14);
+    KTestModel model(0.1);
+    KBlock& integrator = model.Add("KInt", {{"Input", 1.0}, {"Reset Value", -4.0}});
+    model.Build();
+    ASSERT_TRUE(model.RunUntil(0.25));
+    EXPECT_NEAR(model.Solver().States()[0], 0.3, 1e-14);
     *model.Slot(integrator, "Reset") = 1.0;
-    ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-    EXPECT_EQ(benchTop.Solver()->States()[0], -4.0);
-    ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-    EXPECT_EQ(benchTop.Solver()->States()[0], -4.0);
+    model.ExpectSteps(integrator, "Output", {-4.0, -4.0}, 0.0);
     *model.Slot(integrator, "Reset") = 0.5;  // not above 0.5: integrates again
-    ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-    EXPECT_NEAR(benchTop.Solver()->States()[0], -3.9, 1e-14);
+    ASSERT_TRUE(model.Step());
+    EXPECT_NEAR(model.Solver().States()[0], -3.9, 1e-14);
 }
 
 TEST(AnalogBlocks, ClampedIntegratorHoldsAtTheLimitAndLeavesAtOnce) {
-    KTestModel model;
-    model.AddSolver(0.1);
-    KBlock& integrator = model.Add("KClampedInt");
-    KTestModel::Set(integrator, "Input", 1.0);
-    KTestModel::Set(integrator, "Maximum", 0.55);
-    KTestModel::Set(integrator, "Minimum", -10.0);
-    KBenchTop& benchTop = model.Build();
-    EXPECT_EQ(benchTop.VarAt(0)->Name(), "ClampedInt");
-    ASSERT_TRUE(benchTop.Solver()->RunUntil(1.0));
-    EXPECT_EQ(benchTop.Solver()->States()[0], 0.55);
+    KTestModel model(0.1);
+    KBlock& integrator =
+        model.Add("KClampedInt", {{"Input", 1.0}, {"Maximum", 0.55}, {"Minimum", -10.0}});
+    model.Build();
+    ASSERT_TRUE(model.RunUntil(1.0));
+    EXPECT_EQ(model.Solver().States()[0], 0.55);
     EXPECT_EQ(model.Value(integrator, "Output"), 0.55);
     *model.Slot(integrator, "Input") = -1.0;
-    ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-    EXPECT_NEAR(benchTop.Solver()->States()[0], 0.45, 1e-14);
+    ASSERT_TRUE(model.Step());
+    EXPECT_NEAR(model.Solver().States()[0], 0.45, 1e-14);
 }
 
 // y' = (u - y) w with w = 2 pi f: a unit step from y = 0 gives 1 - exp(-w t).
 TEST(AnalogBlocks, LowPassStepResponse) {
-    KTestModel model;
-    model.AddSolver(1e-4);
-    KBlock& filter = model.Add("KLpf1");
-    KTestModel::Set(filter, "Input", 1.0);
-    KTestModel::Set(filter, "Frequency", 10.0);
+    KTestModel model(1e-4);
+    KBlock& filter = model.Add("KLpf1", {{"Input", 1.0}, {"Frequency", 10.0}});
     KBenchTop& benchTop = model.Build();
-    EXPECT_EQ(benchTop.VarAt(0)->Name(), "LowPass1");
-    ASSERT_TRUE(benchTop.Solver()->RunUntil(0.02 - 5e-5));
+    ASSERT_TRUE(model.RunUntil(0.02 - 5e-5));
     const double w = 10.0 * 2 * 3.1415926;
     EXPECT_NEAR(model.Value(filter, "Output"), 1.0 - std::exp(-w * benchTop.time), 1e-10);
     // A new frequency takes effect at once.
     *model.Slot(filter, "Frequency") = 0.0;
-    const double held = benchTop.Solver()->States()[0];
-    ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-    EXPECT_EQ(benchTop.Solver()->States()[0], held);
+    const double held = model.Solver().States()[0];
+    ASSERT_TRUE(model.Step());
+    EXPECT_EQ(model.Solver().States()[0], held);
 }
 
 TEST(AnalogBlocks, LowPassStartsFromItsStoredOutputAndZeroes) {
-    KTestModel model;
-    model.AddSolver(1e-3);
-    KBlock& filter = model.Add("KLpf1");
-    filter.FindNode("Output")->value = 0.75;
+    KTestModel model(1e-3);
+    KBlock& filter = model.Add("KLpf1", {{"Output", 0.75}});
     KBenchTop& benchTop = model.Build();
-    EXPECT_EQ(benchTop.Solver()->States()[0], 0.75);
+    EXPECT_EQ(model.Solver().States()[0], 0.75);
     EXPECT_EQ(model.Value(filter, "Output"), 0.75);
     benchTop.ZeroStoredOutputs();
-    EXPECT_EQ(benchTop.Solver()->States()[0], 0.0);
+    EXPECT_EQ(model.Solver().States()[0], 0.0);
     EXPECT_EQ(model.Value(filter, "Output"), 0.0);
 }
 

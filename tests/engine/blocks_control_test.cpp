@@ -114,51 +114,31 @@ TEST(ControlBlocks, AStoredOutputCarriesOver) {
     EXPECT_EQ(proportional.OutputAt(0.01), 1.0);
 }
 
-}  // namespace
-}  // namespace korvel::test
-
-namespace korvel::test {
-namespace {
-
 // The laws and the lead-lag and two-pole filters run as kernels in batched evaluation and as
 // objects in plain evaluation; both must give the same bits, wind-up resets
 // included.
 TEST(ControlBlocks, BatchedAndPlainEvaluationAgreeToTheBit) {
     std::vector<double> results[2];
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         KBlock& time = model.Add("KTime");
-        KBlock& omega = model.Add("KScale");
-        KTestModel::Set(omega, "Scale by", 6);
+        KBlock& omega = model.Add("KScale", {{"Scale by", 6}});
         KBlock& square = model.Add("KSquareWave");
-        KBlock& amplitude = model.Add("KScale");
-        KTestModel::Set(amplitude, "Scale by", 20);
-        model.Wire(time, "Time", omega, "Input");
-        model.Wire(omega, "Output", square, "Input");
-        model.Wire(square, "Output", amplitude, "Input");
-        struct Loop {
-            const char* law;
-            const char* plant;
-        };
-        for (const Loop& loop : {Loop{"KPi", "KLpf2"}, Loop{"KPid", "KLpf2a"},
-                                 Loop{"KPiPlus", "KNotch"}, Loop{"KPi", "KBiQuad"}}) {
+        KBlock& amplitude = model.Add("KScale", {{"Scale by", 20}});
+        model.Chain({&time, &omega, &square, &amplitude});
+        const std::pair<const char*, const char*> kLoops[] = {
+            {"KPi", "KLpf2"}, {"KPid", "KLpf2a"}, {"KPiPlus", "KNotch"}, {"KPi", "KBiQuad"}};
+        for (const auto& [lawTag, plantTag] : kLoops) {
             KBlock& sub = model.Add("KSub");
-            KBlock& law = model.Add(loop.law);
-            KBlock& plant = model.Add(loop.plant);
-            KTestModel::Set(law, "KP", 2);
-            KTestModel::Set(law, "KI", 50);
-            KTestModel::Set(law, "Saturation", 5);
-            KTestModel::Set(law, "Wind-up", 1.2);
-            if (std::string(loop.plant) == "KBiQuad") {
-                KTestModel::Set(plant, "Numerator Frequency", 5);
-                KTestModel::Set(plant, "Denominator Frequency", 3);
-            } else {
-                KTestModel::Set(plant, "Frequency", 3);
-            }
+            KBlock& law =
+                model.Add(lawTag, {{"KP", 2}, {"KI", 50}, {"Saturation", 5}, {"Wind-up", 1.2}});
+            KBlock& plant = std::string(plantTag) == "KBiQuad"
+                                ? model.Add(plantTag, {{"Numerator Frequency", 5},
+                                                       {"Denominator Frequency", 3}})
+                                : model.Add(plantTag, {{"Frequency", 3}});
             model.Wire(amplitude, "Output", sub, "Input1");
             model.Wire(plant, "Output", sub, "Input2");
-            if (std::string(loop.law) == "KPiPlus") {
+            if (std::string(lawTag) == "KPiPlus") {
                 model.Wire(amplitude, "Output", law, "Command");
                 model.Wire(plant, "Output", law, "Feedback");
             } else {
@@ -166,15 +146,14 @@ TEST(ControlBlocks, BatchedAndPlainEvaluationAgreeToTheBit) {
             }
             model.Wire(law, "Output", plant, "Input");
         }
-        KBlock& leadLag = model.Add("KLeadLag");
-        KTestModel::Set(leadLag, "Numerator Frequency", 2);
-        KTestModel::Set(leadLag, "Denominator Frequency", 10);
-        model.Wire(amplitude, "Output", leadLag, "Input");
+        KBlock& leadLag =
+            model.Add("KLeadLag", {{"Numerator Frequency", 2}, {"Denominator Frequency", 10}});
+        model.Chain({&amplitude, &leadLag});
         KBenchTop& benchTop = model.Build();
         benchTop.SetBatchedEvaluation(batched);
-        ASSERT_TRUE(benchTop.Solver()->RunUntil(2.0));
-        const double* states = benchTop.Solver()->States();
-        results[batched].assign(states, states + benchTop.Solver()->Count());
+        ASSERT_TRUE(model.RunUntil(2.0));
+        results[batched].assign(model.Solver().States(),
+                                model.Solver().States() + model.Solver().Count());
     }
     ASSERT_EQ(results[0].size(), 14u);
     EXPECT_EQ(std::memcmp(results[0].data(), results[1].data(), 14 * sizeof(double)), 0);

@@ -22,13 +22,11 @@ void SetText(KBlock& block, std::string_view node, std::string text) {
 class ExcelBlocks : public ::testing::Test {
 protected:
     ExcelBlocks() {
-        test::WriteXlsx(dir.File("book.xlsx"), {{"S",
-                                                 {{0, 0, 1.0},
-                                                  {1, 0, 2.0},
-                                                  {2, 0, 3.0},
-                                                  {3, 0, 4.0},
-                                                  {4, 0, std::string("abc")},
-                                                  {65535, 0, 9.0}}}});
+        std::vector<test::KTestCell> cells;
+        for (int row = 0; row < 4; ++row) cells.push_back({row, 0, row + 1.0});
+        cells.push_back({4, 0, std::string("abc")});
+        cells.push_back({65535, 0, 9.0});
+        test::WriteXlsx(dir.File("book.xlsx"), {{"S", cells}});
         model.AddSolver(0.1, 1.0);
         file = &model.Add("KExcelFile", "ExcelFile1");
         SetText(*file, "File", "book.xlsx");
@@ -128,11 +126,9 @@ TEST_F(ExcelBlocks, AWorkbookThatCannotBeOpenedRefusesTheModel) {
 
 TEST_F(ExcelBlocks, StoresAreWrittenBackWhenTheRunTimeModelGoes) {
     const std::string before = test::ReadFileBytes(dir.File("book.xlsx"));
-    KBlock& store = model.Add("KExcelStore");
+    KBlock& store = model.Add("KExcelStore", {{"Row", 3}, {"Input", 2.0 / 3.0}});
     SetText(store, "Sheet", "S");
     SetText(store, "Column", "B");
-    KTestModel::Set(store, "Row", 3);
-    KTestModel::Set(store, "Input", 2.0 / 3.0);
     ASSERT_TRUE(Build());
     ASSERT_TRUE(model.benchTop->ComputeAll(0.0));
     // Nothing reaches the file while the model exists.
@@ -156,37 +152,25 @@ TEST_F(ExcelBlocks, ABlockWorksOnTheExcelFileItsNodeNames) {
 }
 
 TEST_F(ExcelBlocks, TheMotorLoadsItsSheetAndSteps) {
-    test::WriteXlsx(dir.File("motor.xlsx"), {{"M",
-                                              {{0, 0, std::string("Maximum current")},
-                                               {0, 1, 10.0},
-                                               {1, 0, std::string("Velocity column")},
-                                               {1, 1, std::string("D")},
-                                               {2, 0, std::string("Torque column")},
-                                               {2, 1, std::string("E")},
-                                               {3, 0, std::string("Row of first velocity")},
-                                               {3, 1, 20.0},
-                                               {4, 0, std::string("Number of velocities")},
-                                               {4, 1, 3.0},
-                                               {5, 0, std::string("Linear torque table length")},
-                                               {5, 1, 5.0},
-                                               {6, 0, std::string("Use loss table?")},
-                                               {6, 1, std::string("y")},
-                                               {7, 0, std::string("Loss coefficient column")},
-                                               {7, 1, std::string("F")},
-                                               {19, 3, 0.0},
-                                               {19, 4, 6.0},
-                                               {19, 5, 0.5},
-                                               {20, 3, 40.0},
-                                               {20, 4, 4.0},
-                                               {20, 5, 1.5},
-                                               {21, 3, 100.0},
-                                               {21, 4, 1.0},
-                                               {21, 5, 2.5}}}});
+    // Labels in A, values in B; velocity, torque and loss in D, E, F from row 20.
+    const std::pair<const char*, test::KTestCellValue> kLabels[] = {
+        {"Maximum current", 10.0},     {"Velocity column", "D"},
+        {"Torque column", "E"},        {"Row of first velocity", 20.0},
+        {"Number of velocities", 3.0}, {"Linear torque table length", 5.0},
+        {"Use loss table?", "y"},      {"Loss coefficient column", "F"}};
+    std::vector<test::KTestCell> cells;
+    for (int row = 0; row < 8; ++row) {
+        cells.push_back({row, 0, std::string(kLabels[row].first)});
+        cells.push_back({row, 1, kLabels[row].second});
+    }
+    const double kTable[3][3] = {{0, 6, 0.5}, {40, 4, 1.5}, {100, 1, 2.5}};
+    for (int i = 0; i < 3; ++i)
+        for (int column = 0; column < 3; ++column)
+            cells.push_back({19 + i, 3 + column, kTable[i][column]});
+    test::WriteXlsx(dir.File("motor.xlsx"), {{"M", cells}});
     SetText(*file, "File", "motor.xlsx");
-    KBlock& motor = model.Add("KExcelMotor");
+    KBlock& motor = model.Add("KExcelMotor", {{"Current", 4.0}, {"Velocity", 25.0}});
     SetText(motor, "Sheet", "M");
-    KTestModel::Set(motor, "Current", 4.0);
-    KTestModel::Set(motor, "Velocity", 25.0);
     ASSERT_TRUE(Build());
     ASSERT_TRUE(model.benchTop->ComputeAll(0.0));
     // 6 x 4/10 = 2.4 Nm, under the limit 4.75 at 25 rad/s; the loss at 25 is
@@ -206,8 +190,7 @@ TEST_F(ExcelBlocks, ALegacyWorkbookLoadsButRefusesAStore) {
     ASSERT_TRUE(model.benchTop->ComputeAll(0.0));
     EXPECT_EQ(model.Value(load, "Output"), -7.25);
 
-    KTestModel withStore;
-    withStore.AddSolver(0.1, 1.0);
+    KTestModel withStore(0.1, 1.0);
     KBlock& xls = withStore.Add("KExcelFile");
     SetText(xls, "File", legacy);
     KBlock& store = withStore.Add("KExcelStore");

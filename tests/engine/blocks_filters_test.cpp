@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -18,13 +17,11 @@ constexpr double kLiteralTwoPi = 2 * 3.1415926;
 // A filter with a unit step input (the input holds 1 from t = 0), run to
 // `until` with step h; answers the output then.
 double StepResponse(const char* tag, NodeValues parameters, double h, double until) {
-    KTestModel model;
-    model.AddSolver(h);
-    KBlock& filter = model.Add(tag);
-    for (const auto& [node, value] : parameters) KTestModel::Set(filter, node, value);
+    KTestModel model(h);
+    KBlock& filter = model.Add(tag, parameters);
     KBenchTop& benchTop = model.Build();
     *model.Slot(filter, "Input") = 1.0;
-    EXPECT_TRUE(benchTop.Solver()->RunUntil(until - h / 2));
+    EXPECT_TRUE(model.RunUntil(until - h / 2));
     EXPECT_NEAR(benchTop.time, until, 1e-12);
     EXPECT_TRUE(benchTop.ComputeAll(benchTop.time));
     return model.Value(filter, "Output");
@@ -89,23 +86,17 @@ TEST(FilterBlocks, TwoPoleStepResponsesAtSeveralDampings) {
 
 // A sine at the notch frequency is removed once the transient has died out.
 TEST(FilterBlocks, NotchRemovesItsFrequency) {
-    KTestModel model;
-    model.AddSolver(1e-5);
+    KTestModel model(1e-5);
     KBlock& time = model.Add("KTime");
-    KBlock& omega = model.Add("KScale");
+    KBlock& omega = model.Add("KScale", {{"Scale by", 50 * kLiteralTwoPi}});
     KBlock& sine = model.Add("KSin");
-    KBlock& notch = model.Add("KNotch");
-    KTestModel::Set(omega, "Scale by", 50 * kLiteralTwoPi);
-    KTestModel::Set(notch, "Frequency", 50);
-    KTestModel::Set(notch, "Damping", 0.707);
-    model.Wire(time, "Time", omega, "Input");
-    model.Wire(omega, "Output", sine, "Input");
-    model.Wire(sine, "Output", notch, "Input");
+    KBlock& notch = model.Add("KNotch", {{"Frequency", 50}, {"Damping", 0.707}});
+    model.Chain({&time, &omega, &sine, &notch});
     KBenchTop& benchTop = model.Build();
-    ASSERT_TRUE(benchTop.Solver()->RunUntil(0.12));
+    ASSERT_TRUE(model.RunUntil(0.12));
     double largest = 0;
     while (benchTop.time < 0.14) {
-        ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
+        ASSERT_TRUE(model.Step());
         largest = std::max(largest, std::fabs(model.Value(notch, "Output")));
     }
     EXPECT_LT(largest, 1e-6);
@@ -142,39 +133,29 @@ TEST(FilterBlocks, LeadLagStepResponse) {
         1.0, 1e-15);
 }
 
+// Step responses at t = 2 by partial fractions; the step response of
+// s/(s+1)^5 is the impulse response of 1/(s+1)^5.
 TEST(FilterBlocks, GeneralFiltersOfEveryOrder) {
-    struct Case {
-        const char* name;
+    const double e1 = std::exp(-2.0), e2 = std::exp(-4.0), e3 = std::exp(-6.0);
+    const struct {
         const char* tag;
         NodeValues coefficients;
-        std::function<double(double)> step;
-    };
-    const Case kCases[] = {
-        {"low-pass 2/(s+2)",
-         "KSFilter1",
-         {{"A1", 0}, {"A0", 2}, {"B0", 2}},
-         [](double t) { return 1 - std::exp(-2 * t); }},
-        {"high-pass s/(s+2)", "KSFilter1", {{"B0", 2}}, [](double t) { return std::exp(-2 * t); }},
-        {"defaults pass through", "KSFilter2", {}, [](double) { return 1.0; }},
-        {"2/((s+1)(s+2))",
-         "KSFilter2",
-         {{"A2", 0}, {"A0", 2}, {"B1", 3}, {"B0", 2}},
-         [](double t) { return 1 - 2 * std::exp(-t) + std::exp(-2 * t); }},
-        {"6/((s+1)(s+2)(s+3))",
-         "KSFilter3",
+        double step;
+    } kCases[] = {
+        {"KSFilter1", {{"A1", 0}, {"A0", 2}, {"B0", 2}}, 1 - e2},  // 2/(s+2)
+        {"KSFilter1", {{"B0", 2}}, e2},                            // s/(s+2)
+        {"KSFilter2", {}, 1.0},                                    // defaults pass through
+        {"KSFilter2", {{"A2", 0}, {"A0", 2}, {"B1", 3}, {"B0", 2}}, 1 - 2 * e1 + e2},
+        {"KSFilter3",
          {{"A3", 0}, {"A0", 6}, {"B2", 6}, {"B1", 11}, {"B0", 6}},
-         [](double t) { return 1 - 3 * std::exp(-t) + 3 * std::exp(-2 * t) - std::exp(-3 * t); }},
-        {"1/(s+1)^4",
-         "KSFilter4",
+         1 - 3 * e1 + 3 * e2 - e3},
+        {"KSFilter4",
          {{"A4", 0}, {"A0", 1}, {"B3", 4}, {"B2", 6}, {"B1", 4}, {"B0", 1}},
-         [](double t) { return 1 - std::exp(-t) * (1 + t + t * t / 2 + t * t * t / 6); }},
-        {"s/(s+1)^5",
-         "KSFilter5",
+         1 - e1 * (1 + 2 + 2 + 8.0 / 6)},
+        {"KSFilter5",
          {{"A5", 0}, {"A1", 1}, {"B4", 5}, {"B3", 10}, {"B2", 10}, {"B1", 5}, {"B0", 1}},
-         // The step response of s/(s+1)^5 is the impulse response of 1/(s+1)^5.
-         [](double t) { return t * t * t * t * std::exp(-t) / 24; }},
-        {"1/(s+1)^6",
-         "KSFilter6",
+         16 * e1 / 24},
+        {"KSFilter6",
          {{"A6", 0},
           {"A0", 1},
           {"B5", 6},
@@ -183,79 +164,47 @@ TEST(FilterBlocks, GeneralFiltersOfEveryOrder) {
           {"B2", 15},
           {"B1", 6},
           {"B0", 1}},
-         [](double t) {
-             double sum = 0, term = 1;
-             for (int k = 0; k < 6; ++k) {
-                 sum += term;
-                 term *= t / (k + 1);
-             }
-             return 1 - std::exp(-t) * sum;
-         }},
+         1 - e1 * (1 + 2 + 2 + 8.0 / 6 + 16.0 / 24 + 32.0 / 120)},
     };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_NEAR(StepResponse(c.tag, c.coefficients, 1e-3, 2.0), c.step(2.0), 1e-10);
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.tag);
+        EXPECT_NEAR(StepResponse(c.tag, c.coefficients, 1e-3, 2.0), c.step, 1e-10);
     }
 }
 
 // Issue 16: a stored output restarts where the filter left it, not with a
 // jump (lead-lag, notch, bi-quad) or a dip (two-pole low-pass).
 TEST(FilterBlocks, AStoredOutputCarriesOverInASteadyState) {
-    struct Case {
-        const char* tag;
-        double input;
-        double stored;
-    };
-    const Case kCases[] = {
-        {"KLpf2", 0.75, 0.75},   {"KLpf2a", -2, -2}, {"KNotch", 1.5, 1.5},
-        {"KBiQuad", 0.25, 0.25}, {"KLeadLag", 3, 3},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.tag);
-        KTestModel model;
-        model.AddSolver(1e-4);
-        KBlock& filter = model.Add(c.tag);
-        KTestModel::Set(filter, "Input", c.input);
-        if (std::string(c.tag) == "KLeadLag") KTestModel::Set(filter, "Numerator Frequency", 10);
-        if (std::string(c.tag) == "KBiQuad") KTestModel::Set(filter, "Numerator Frequency", 50);
-        filter.FindNode("Output")->value = c.stored;
+    const std::pair<const char*, double> kCases[] = {
+        {"KLpf2", 0.75}, {"KLpf2a", -2}, {"KNotch", 1.5}, {"KBiQuad", 0.25}, {"KLeadLag", 3}};
+    for (const auto& [tag, level] : kCases) {
+        SCOPED_TRACE(tag);
+        KTestModel model(1e-4);
+        KBlock& filter = model.Add(tag, {{"Input", level}, {"Output", level}});
+        if (std::string(tag) == "KLeadLag") KTestModel::Set(filter, "Numerator Frequency", 10);
+        if (std::string(tag) == "KBiQuad") KTestModel::Set(filter, "Numerator Frequency", 50);
         KBenchTop& benchTop = model.Build();
         ASSERT_TRUE(benchTop.ComputeAll(0));
-        EXPECT_NEAR(model.Value(filter, "Output"), c.stored, 1e-15);
-        ASSERT_TRUE(benchTop.Solver()->RunUntil(0.05));
-        EXPECT_NEAR(model.Value(filter, "Output"), c.stored, 1e-12);
+        EXPECT_NEAR(model.Value(filter, "Output"), level, 1e-15);
+        ASSERT_TRUE(model.RunUntil(0.05));
+        EXPECT_NEAR(model.Value(filter, "Output"), level, 1e-12);
     }
 }
 
+// The states are hidden variables, and Zero Stored Outputs clears them.
 TEST(FilterBlocks, ZeroingStoredOutputsClearsStatesAndOutput) {
     for (const char* tag : {"KLpf2", "KNotch", "KBiQuad", "KLeadLag"}) {
         SCOPED_TRACE(tag);
-        KTestModel model;
-        model.AddSolver(1e-3);
-        KBlock& filter = model.Add(tag);
-        KTestModel::Set(filter, "Input", 1.0);
+        KTestModel model(1e-3);
+        KBlock& filter = model.Add(tag, {{"Input", 1.0}});
         KBenchTop& benchTop = model.Build();
-        ASSERT_TRUE(benchTop.Solver()->RunUntil(0.01));
+        ASSERT_TRUE(model.RunUntil(0.01));
         benchTop.ZeroStoredOutputs();
         EXPECT_EQ(model.Value(filter, "Output"), 0.0);
-        for (int i = 0; i < benchTop.Solver()->Count(); ++i) {
-            EXPECT_EQ(benchTop.Solver()->States()[i], 0.0);
+        for (int i = 0; i < model.Solver().Count(); ++i) {
+            EXPECT_EQ(model.Solver().States()[i], 0.0);
+            EXPECT_TRUE(benchTop.VarAt(i)->IsHidden());
         }
-    }
-}
-
-TEST(FilterBlocks, StateNames) {
-    KTestModel model;
-    model.AddSolver(1e-3);
-    model.Add("KSFilter3");
-    model.Add("KLeadLag");
-    model.Add("KBiQuad");
-    KBenchTop& benchTop = model.Build();
-    const char* kNames[] = {"Int0", "Int1", "Int2", "LeadLag", "LowPass2-1", "LowPass2-2"};
-    ASSERT_EQ(benchTop.Variables().Count(), 6);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(benchTop.VarAt(i)->Name(), kNames[i]);
-        EXPECT_TRUE(benchTop.VarAt(i)->IsHidden());
     }
 }
 

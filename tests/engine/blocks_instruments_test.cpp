@@ -28,18 +28,18 @@ struct DsaModel {
 
     DsaModel() {
         model.AddSolver(1e-3);
-        dsa = &model.Add("KDsa", "Analyzer");
+        dsa = &model.Add("KDsa",
+                         {{"Switched Input Wave", 0.5},
+                          {"Unswitched Input Wave", 10.0},
+                          {"TSample", 0.01},
+                          {"Start Zero Time", 0.0},
+                          {"End Zero Time", 0.0},
+                          {"Order", 3}},
+                         "Analyzer");
         KBlock& u = model.Add("KVariable", "u");
-        gain = &model.Add("KScale", "gain");
+        gain = &model.Add("KScale", {{"Scale by", 3.0}}, "gain");
         KBlock& y = model.Add("KVariable", "y");
         model.Add("KScope", "Scope");
-        KTestModel::Set(*gain, "Scale by", 3.0);
-        KTestModel::Set(*dsa, "Switched Input Wave", 0.5);
-        KTestModel::Set(*dsa, "Unswitched Input Wave", 10.0);
-        KTestModel::Set(*dsa, "TSample", 0.01);
-        KTestModel::Set(*dsa, "Start Zero Time", 0.0);
-        KTestModel::Set(*dsa, "End Zero Time", 0.0);
-        KTestModel::Set(*dsa, "Order", 3);
         KTestModel::Set(*dsa, "Input Channel", u.IDNumber());
         KTestModel::Set(*dsa, "Output Channel", y.IDNumber());
         model.Wire(*dsa, "Excitation", u, "Input");
@@ -93,11 +93,9 @@ TEST(DsaBlock, AStartedAnalyzerExcitesTheModelUntilItsRecordIsComplete) {
 // A live scope is a variable named after its block; a single-shot screen
 // makes the instrument pass answer false once.
 TEST(LiveScopeBlock, IsAVariableAndStopsTheRunOnceAfterASingleShot) {
-    KTestModel model;
-    model.AddSolver(1e-3);
+    KTestModel model(1e-3);
     KBlock& time = model.Add("KTime");
-    KBlock& live = model.Add("KLiveVariable", "watch");
-    KTestModel::Set(live, "Time/Div", 0.01);
+    KBlock& live = model.Add("KLiveVariable", {{"Time/Div", 0.01}}, "watch");
     model.Wire(time, "Time", live, "Input");
     model.Add("KScope", "Scope");
     KBenchTop& benchTop = model.Build();
@@ -123,13 +121,10 @@ TEST(LiveScopeBlock, IsAVariableAndStopsTheRunOnceAfterASingleShot) {
 TEST(LiveScopeBlock, HotConnectShowsAnotherVariable) {
     for (bool hot : {false, true}) {
         SCOPED_TRACE(hot);
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         KBlock& time = model.Add("KTime");
-        KBlock& other = model.Add("KVariable", "other");
-        KTestModel::Set(other, "Input", -5.0);
-        KBlock& live = model.Add("KLiveVariable", "watch");
-        KTestModel::Set(live, "Time/Div", 0.01);
+        model.Add("KVariable", {{"Input", -5.0}}, "other");
+        KBlock& live = model.Add("KLiveVariable", {{"Time/Div", 0.01}}, "watch");
         KTestModel::Set(live, "Trigger Mode", 0.0);  // Normal
         model.Wire(time, "Time", live, "Input");
         model.Add("KScope", "Scope");
@@ -155,14 +150,11 @@ TEST(LiveScopeBlock, HotConnectShowsAnotherVariable) {
 // Through the run loop: a single-shot scope presses Stop once its screen is
 // complete, and holds the model until Run is pressed again.
 TEST(ScopeBlock, ASingleShotScopeStopsTheRunLoop) {
-    KTestModel model;
-    model.AddSolver(1e-3);
+    KTestModel model(1e-3);
     KBlock& time = model.Add("KTime");
     KBlock& x = model.Add("KVariable", "x");
     model.Wire(time, "Time", x, "Input");
-    KBlock& scopeBlock = model.Add("KScope", "Scope");
-    KTestModel::Set(scopeBlock, "Single Shot?", 1.0);
-    KTestModel::Set(scopeBlock, "Time/Div", 0.01);
+    model.Add("KScope", {{"Single Shot?", 1.0}, {"Time/Div", 0.01}}, "Scope");
     KBenchTop& benchTop = model.Build();
     KRunLoop loop(model.messages);
     loop.SetBenchTop(&benchTop);

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <initializer_list>
 #include <limits>
 #include <string>
 #include <utility>
@@ -17,157 +15,96 @@ namespace {
 
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
+// Inputs and the expected output of one output node, per tag.
+struct Case {
+    const char* tag;
+    NodeValues values;
+    double expected;
+    const char* output = "Output";
+};
+
 TEST(NonlinearBlocks, Memoryless) {
-    struct Case {
-        const char* name;
-        const char* tag;
-        NodeValues values;
-        const char* output;
-        double expected;
-    };
     const Case kCases[] = {
-        {"switch high", "KSwitch", {{"Control", 1}, {"Input0", 5}, {"Input1", 7}}, "Output0", 5},
-        {"switch high 1", "KSwitch", {{"Control", 1}, {"Input0", 5}, {"Input1", 7}}, "Output1", 7},
-        {"switch 0 crosses",
-         "KSwitch",
-         {{"Control", 0}, {"Input0", 5}, {"Input1", 7}},
-         "Output0",
-         7},
-        {"switch 0 crosses 1",
-         "KSwitch",
-         {{"Control", 0}, {"Input0", 5}, {"Input1", 7}},
-         "Output1",
-         5},
-        {"switch at 0.5",
-         "KSwitch",
-         {{"Control", 0.5}, {"Input0", 5}, {"Input1", 7}},
-         "Output0",
-         7},
-        {"switch nan", "KSwitch", {{"Control", kNan}, {"Input0", 5}, {"Input1", 7}}, "Output0", 7},
-        {"clamp inside",
-         "KClamp",
-         {{"Input", 0.3}, {"Minimum", -1}, {"Maximum", 1}},
-         "Output",
-         0.3},
-        {"clamp below", "KClamp", {{"Input", -3}, {"Minimum", -1}, {"Maximum", 1}}, "Output", -1},
-        {"clamp above", "KClamp", {{"Input", 3}, {"Minimum", -1}, {"Maximum", 1}}, "Output", 1},
-        {"clamp limits exchanged",
-         "KClamp",
-         {{"Input", 3}, {"Minimum", 2}, {"Maximum", -2}},
-         "Output",
-         2},
-        {"rev shift positive",
-         "KRevShift",
-         {{"Input", 2}, {"Positive Gain", 3}, {"Negative Gain", 5}},
-         "Output",
-         6},
-        {"rev shift negative",
-         "KRevShift",
-         {{"Input", -2}, {"Positive Gain", 3}, {"Negative Gain", 5}},
-         "Output",
-         -10},
-        {"rev shift zero",
-         "KRevShift",
-         {{"Input", 0}, {"Positive Gain", 3}, {"Negative Gain", 5}},
-         "Output",
-         0},
-        {"deadband above",
-         "KDeadband",
-         {{"Input", 2.5}, {"Positive Band", 1}, {"Negative Band", -0.5}},
-         "Output",
-         1.5},
-        {"deadband inside",
-         "KDeadband",
-         {{"Input", 1}, {"Positive Band", 1}, {"Negative Band", -0.5}},
-         "Output",
-         0},
-        {"deadband at negative edge",
-         "KDeadband",
-         {{"Input", -0.5}, {"Positive Band", 1}, {"Negative Band", -0.5}},
-         "Output",
-         0},
-        {"deadband below",
-         "KDeadband",
-         {{"Input", -2}, {"Positive Band", 1}, {"Negative Band", -0.5}},
-         "Output",
-         -1.5},
-        {"deadband comp zero",
-         "KDeadbandComp",
-         {{"Input", 0}, {"Positive Band", 1}, {"Negative Band", -0.5}},
-         "Output",
-         1},
-        {"deadband comp negative",
-         "KDeadbandComp",
-         {{"Input", -2}, {"Positive Band", 1}, {"Negative Band", -0.5}},
-         "Output",
-         -2.5},
+        {"KSwitch", {{"Control", 1}, {"Input0", 5}, {"Input1", 7}}, 5, "Output0"},
+        {"KSwitch", {{"Control", 1}, {"Input0", 5}, {"Input1", 7}}, 7, "Output1"},
+        {"KSwitch", {{"Control", 0}, {"Input0", 5}, {"Input1", 7}}, 7, "Output0"},
+        {"KSwitch", {{"Control", 0}, {"Input0", 5}, {"Input1", 7}}, 5, "Output1"},
+        {"KSwitch", {{"Control", 0.5}, {"Input0", 5}, {"Input1", 7}}, 7, "Output0"},
+        {"KSwitch", {{"Control", kNan}, {"Input0", 5}, {"Input1", 7}}, 7, "Output0"},
+        {"KClamp", {{"Input", 0.3}, {"Minimum", -1}, {"Maximum", 1}}, 0.3},
+        {"KClamp", {{"Input", -3}, {"Minimum", -1}, {"Maximum", 1}}, -1},
+        {"KClamp", {{"Input", 3}, {"Minimum", -1}, {"Maximum", 1}}, 1},
+        {"KClamp", {{"Input", 3}, {"Minimum", 2}, {"Maximum", -2}}, 2},  // limits exchanged
+        {"KRevShift", {{"Input", 2}, {"Positive Gain", 3}, {"Negative Gain", 5}}, 6},
+        {"KRevShift", {{"Input", -2}, {"Positive Gain", 3}, {"Negative Gain", 5}}, -10},
+        {"KRevShift", {{"Input", 0}, {"Positive Gain", 3}, {"Negative Gain", 5}}, 0},
+        {"KDeadband", {{"Input", 2.5}, {"Positive Band", 1}, {"Negative Band", -0.5}}, 1.5},
+        {"KDeadband", {{"Input", 1}, {"Positive Band", 1}, {"Negative Band", -0.5}}, 0},
+        {"KDeadband", {{"Input", -0.5}, {"Positive Band", 1}, {"Negative Band", -0.5}}, 0},
+        {"KDeadband", {{"Input", -2}, {"Positive Band", 1}, {"Negative Band", -0.5}}, -1.5},
+        {"KDeadbandComp", {{"Input", 0}, {"Positive Band", 1}, {"Negative Band", -0.5}}, 1},
+        {"KDeadbandComp", {{"Input", -2}, {"Positive Band", 1}, {"Negative Band", -0.5}}, -2.5},
     };
     for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.tag) + " " + std::to_string(c.values.begin()->second));
         EXPECT_EQ(Evaluate(c.tag, c.values, c.output), c.expected);
     }
-    struct Position {
-        double control;
-        double expected;
-    };
-    for (const Position& p : {Position{0, 10}, Position{0.5, 10}, Position{0.51, 11},
-                              Position{1.5, 11}, Position{1.51, 12}, Position{2.5, 12},
-                              Position{2.51, 13}, Position{7, 13}, Position{kNan, 10}}) {
-        SCOPED_TRACE(p.control);
+    const std::pair<double, double> kPositions[] = {{0, 10},    {0.5, 10},  {0.51, 11},
+                                                    {1.5, 11},  {1.51, 12}, {2.5, 12},
+                                                    {2.51, 13}, {7, 13},    {kNan, 10}};
+    for (const auto& [control, expected] : kPositions) {
+        SCOPED_TRACE(control);
         EXPECT_EQ(Evaluate("KSwitch4", {{"Input0", 10},
                                         {"Input1", 11},
                                         {"Input2", 12},
                                         {"Input3", 13},
-                                        {"Control", p.control}}),
-                  p.expected);
+                                        {"Control", control}}),
+                  expected);
     }
 }
 
 TEST(NonlinearBlocks, HysteresisFollowsItsLimits) {
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(1e-3);
-        KBlock& hyster = model.Add("KHyster");
-        KTestModel::Set(hyster, "Initial State", 1);
+        KTestModel model(1e-3);
+        KBlock& hyster = model.Add("KHyster", {{"Initial State", 1}});
         KBenchTop& benchTop = model.Build();
         benchTop.SetBatchedEvaluation(batched);
         EXPECT_EQ(model.Value(hyster, "Output"), 1.0);
         double* input = model.Slot(hyster, "Input");
-        struct Event {
-            double input;
-            double expected;
-        };
-        for (const Event& e : {Event{0, 1}, Event{-1, 1}, Event{-1.01, 0}, Event{0.5, 0},
-                               Event{1, 0}, Event{1.01, 1}, Event{-0.99, 1}}) {
-            SCOPED_TRACE(e.input);
-            *input = e.input;
+        for (const auto& [in, expected] : {std::pair{0.0, 1.0},
+                                           {-1.0, 1.0},
+                                           {-1.01, 0.0},
+                                           {0.5, 0.0},
+                                           {1.0, 0.0},
+                                           {1.01, 1.0},
+                                           {-0.99, 1.0}}) {
+            SCOPED_TRACE(in);
+            *input = in;
             ASSERT_TRUE(benchTop.ComputeAll(0));
-            EXPECT_EQ(model.Value(hyster, "Output"), e.expected);
+            EXPECT_EQ(model.Value(hyster, "Output"), expected);
         }
     }
 }
 
 TEST(NonlinearBlocks, RampLimitFollowsAStepAtItsRates) {
-    KTestModel model;
-    model.AddSolver(1e-3);
-    KBlock& ramp = model.Add("KRampLimit");
-    KTestModel::Set(ramp, "Positive Rate", 0.5);
-    KTestModel::Set(ramp, "Negative Rate", -2);
-    ramp.FindNode("Output")->value = 0.25;  // starts from the stored output
-    KBenchTop& benchTop = model.Build();
+    KTestModel model(1e-3);
+    // It starts from the stored output.
+    KBlock& ramp =
+        model.Add("KRampLimit", {{"Positive Rate", 0.5}, {"Negative Rate", -2}, {"Output", 0.25}});
+    model.Build();
     *model.Slot(ramp, "Input") = 1.0;
-    ASSERT_TRUE(benchTop.Solver()->RunUntil(1.0 - 5e-4));
+    ASSERT_TRUE(model.RunUntil(1.0 - 5e-4));
     EXPECT_NEAR(model.Value(ramp, "Output"), 0.25 + 0.5 * 1.0, 1e-12);
-    ASSERT_TRUE(benchTop.Solver()->RunUntil(2.0 - 5e-4));
+    ASSERT_TRUE(model.RunUntil(2.0 - 5e-4));
     EXPECT_EQ(model.Value(ramp, "Output"), 1.0);  // reached, not beyond
     *model.Slot(ramp, "Input") = 0.0;
-    ASSERT_TRUE(benchTop.Solver()->RunUntil(2.25 - 5e-4));
+    ASSERT_TRUE(model.RunUntil(2.25 - 5e-4));
     EXPECT_NEAR(model.Value(ramp, "Output"), 1.0 - 2 * 0.25, 1e-12);
 }
 
 // Waveform values at chosen cycle fractions: 1 Hz and no phase, so p = t.
 TEST(WaveGenBlock, WaveformsAtChosenPhases) {
-    struct Case {
+    struct Wave {
         const char* name;
         double waveform;
         double duty;
@@ -175,7 +112,7 @@ TEST(WaveGenBlock, WaveformsAtChosenPhases) {
         double expected;
     };
     const double A = 2, O = 0.5;
-    const Case kCases[] = {
+    const Wave kCases[] = {
         {"sine quarter", 0, 50, 0.25, A * std::sin(2 * 3.1415926 * 0.25) + O},
         {"square first half", 1, 50, 0.5, A + O},
         {"square second half", 1, 50, 0.5001, -A + O},
@@ -197,7 +134,7 @@ TEST(WaveGenBlock, WaveformsAtChosenPhases) {
         {"s-curve fall", 7, 60, 0.55, (1 - 0.75 - 1 / 6.2831852) * A + O},
         {"dc", 8, 50, 0.3, O},
     };
-    for (const Case& c : kCases) {
+    for (const Wave& c : kCases) {
         SCOPED_TRACE(c.name);
         const double got = Evaluate("KWaveGen",
                                     {{"Waveform", c.waveform},
@@ -215,20 +152,17 @@ TEST(WaveGenBlock, WaveformsAtChosenPhases) {
 // The integrals of a DC level 2: KWave #1 = 2 t, KWave #2 = t^2 (exact for RK4).
 // Issue 16: while disabled, the output is 0 and the integrals stand still.
 TEST(WaveGenBlock, IntegralsAndEnable) {
-    KTestModel model;
-    model.AddSolver(1e-3);
-    KBlock& wave = model.Add("KWaveGen");
-    KTestModel::Set(wave, "Waveform", 8);
-    KTestModel::Set(wave, "Offset", 2);
+    KTestModel model(1e-3);
+    KBlock& wave = model.Add("KWaveGen", {{"Waveform", 8}, {"Offset", 2}});
     KBenchTop& benchTop = model.Build();
     EXPECT_EQ(benchTop.VarAt(0)->Name(), "KWave #1");
     EXPECT_EQ(benchTop.VarAt(1)->Name(), "KWave #2");
     EXPECT_FALSE(benchTop.VarAt(0)->IsHidden());
-    ASSERT_TRUE(benchTop.Solver()->RunUntil(1.0 - 5e-4));
+    ASSERT_TRUE(model.RunUntil(1.0 - 5e-4));
     EXPECT_NEAR(benchTop.VarAt(0)->Value(), 2.0, 1e-12);
     EXPECT_NEAR(benchTop.VarAt(1)->Value(), 1.0, 1e-12);
     *model.Slot(wave, "Enable") = 0.5;
-    ASSERT_TRUE(benchTop.Solver()->RunUntil(2.0 - 5e-4));
+    ASSERT_TRUE(model.RunUntil(2.0 - 5e-4));
     EXPECT_EQ(model.Value(wave, "Output"), 0.0);
     EXPECT_NEAR(benchTop.VarAt(0)->Value(), 2.0, 1e-12);
     EXPECT_NEAR(benchTop.VarAt(1)->Value(), 1.0, 1e-12);

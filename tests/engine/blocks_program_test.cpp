@@ -27,8 +27,7 @@ TEST(ProgramBlock, EveryTypeBindsItsInputsAndOutputs) {
     for (const Case& c :
          {Case{"KProgram2i2o", 2}, Case{"KProgram4i4o", 4}, Case{"KProgram8i8o", 8}}) {
         SCOPED_TRACE(c.tag);
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         KBlock& program = model.Add(c.tag, "P");
         std::string text;
         for (int i = 1; i <= c.count; ++i) {
@@ -44,36 +43,27 @@ TEST(ProgramBlock, EveryTypeBindsItsInputsAndOutputs) {
     }
 }
 
-// y = 2 t + 1 from the Time block's output, at any evaluation time.
-TEST(ProgramBlock, ComputesFromItsWiredInput) {
-    KTestModel model;
-    model.AddSolver(1e-3);
+// y = 2 t + 1 from the Time block's output, at any evaluation time. Assigning
+// a wired input (in Q) changes the input's own value only: the wire's source
+// keeps its value and the input keeps reading it.
+TEST(ProgramBlock, ComputesFromItsWiredInputAndAssigningItLeavesTheSourceAlone) {
+    KTestModel model(1e-3);
     KBlock& clock = model.Add("KTime", "Clock");
     KBlock& program = model.Add("KProgram2i2o", "P");
+    KBlock& assigning = model.Add("KProgram2i2o", "Q");
     model.Wire(clock, "Time", program, "Input1");
+    model.Wire(clock, "Time", assigning, "Input1");
     SetProgram(program, "Output1 = 2 * Input1 + 1; Output2 = t();");
+    SetProgram(assigning, "Input1 = 100; Output1 = Input1; Input2 = 7; Output2 = Input2;");
     model.Build();
     for (double t : {0.0, 0.25, 3.0}) {
         ASSERT_TRUE(model.benchTop->ComputeAll(t));
         EXPECT_EQ(model.Value(program, "Output1"), 2 * t + 1);
         EXPECT_EQ(model.Value(program, "Output2"), t);
+        EXPECT_EQ(model.Value(clock, "Time"), t);
+        EXPECT_EQ(model.Value(assigning, "Output1"), t);
+        EXPECT_EQ(model.Value(assigning, "Output2"), 7);  // unwired: its own value
     }
-}
-
-// Assigning a wired input changes the input's own value only: the wire's
-// source keeps its value and the input keeps reading it.
-TEST(ProgramBlock, AssigningAWiredInputLeavesTheSourceAlone) {
-    KTestModel model;
-    model.AddSolver(1e-3);
-    KBlock& clock = model.Add("KTime", "Clock");
-    KBlock& program = model.Add("KProgram2i2o", "P");
-    model.Wire(clock, "Time", program, "Input1");
-    SetProgram(program, "Input1 = 100; Output1 = Input1; Input2 = 7; Output2 = Input2;");
-    model.Build();
-    ASSERT_TRUE(model.benchTop->ComputeAll(0.5));
-    EXPECT_EQ(model.Value(clock, "Time"), 0.5);
-    EXPECT_EQ(model.Value(program, "Output1"), 0.5);
-    EXPECT_EQ(model.Value(program, "Output2"), 7);  // unwired: its own value
 }
 
 TEST(ProgramBlock, AProgramThatDoesNotCompileFailsTheBuild) {
@@ -90,16 +80,13 @@ TEST(ProgramBlock, AProgramThatDoesNotCompileFailsTheBuild) {
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.text);
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         KBlock& program = model.Add("KProgram2i2o", "P");
         SetProgram(program, c.text);
         model.Compile();
         EXPECT_EQ(BuildBenchTop(model.compiled, model.messages), nullptr);
         if (c.box != nullptr) {
-            ASSERT_EQ(model.messages.boxes.size(), 1u);
-            EXPECT_EQ(model.messages.Last().caption, "Error");
-            EXPECT_EQ(model.messages.Last().text, c.box);
+            model.ExpectOnlyBox("Error", c.box);
         } else {
             ASSERT_EQ(model.messages.messages.size(), 1u);
             const KTwoLineMessage& m = model.messages.messages[0];
@@ -128,15 +115,12 @@ TEST(ProgramBlock, StopAndMathErrorsReachTheBenchTop) {
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.text);
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         KBlock& program = model.Add("KProgram2i2o", "P");
         SetProgram(program, c.text);
         model.Build();
         EXPECT_FALSE(model.benchTop->ComputeAll(1.0));
-        ASSERT_FALSE(model.messages.boxes.empty());
-        EXPECT_EQ(model.messages.Last().caption, c.caption);
-        EXPECT_EQ(model.messages.Last().text, c.message);
+        model.ExpectOnlyBox(c.caption, c.message);
     }
 }
 
@@ -147,24 +131,20 @@ TEST(ProgramBlock, ADigitalProgramRunsOncePerSampleAndHoldsBetween) {
     for (const char* tag : {"KProgramDigital2i2o", "KProgramDigital4i4o", "KProgramDigital8i8o"}) {
         for (bool batched : {false, true}) {
             SCOPED_TRACE(std::string(tag) + (batched ? " batched" : " plain"));
-            KTestModel model;
-            model.AddSolver(0.01);
+            KTestModel model(0.01);
             KTestModel::Set(model.Add("KDctl", "Ctl"), "TSample", 0.05);
-            KBlock& ramp = model.Add("KInt", "ramp");
-            KTestModel::Set(ramp, "Input", 1.0);
+            KBlock& ramp = model.Add("KInt", {{"Input", 1.0}}, "ramp");
             KBlock& program = model.Add(tag, "P");
             model.Wire(ramp, "Output", program, "Input1");
             SetProgram(program, "Output1 = Output1 + 1; Output2 = Input1;");
             KBenchTop& benchTop = model.Build();
             benchTop.SetBatchedEvaluation(batched);
-            const double count[] = {1, 1, 1, 1, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3};
-            const double held[] = {0,    0,    0,    0,    0.05, 0.05, 0.05,
-                                   0.05, 0.05, 0.10, 0.10, 0.10, 0.10, 0.10};
-            for (std::size_t k = 0; k < std::size(count); ++k) {
-                ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-                SCOPED_TRACE(benchTop.time);
-                EXPECT_EQ(model.Value(program, "Output1"), count[k]);
-                EXPECT_NEAR(model.Value(program, "Output2"), held[k], 1e-12);
+            // Samples at 0, 0.05 and 0.10: the runs counted and the ramp held.
+            for (int k = 0; k < 14; ++k) {
+                ASSERT_TRUE(model.Step());
+                const int samples = k < 4 ? 1 : k < 9 ? 2 : 3;
+                EXPECT_EQ(model.Value(program, "Output1"), samples) << k;
+                EXPECT_NEAR(model.Value(program, "Output2"), 0.05 * (samples - 1), 1e-12) << k;
             }
         }
     }
@@ -173,8 +153,7 @@ TEST(ProgramBlock, ADigitalProgramRunsOncePerSampleAndHoldsBetween) {
 // Without its controller a digital program is compile error 28 and its text
 // is not compiled, so even a broken text adds no second message.
 TEST(ProgramBlock, ADigitalProgramWithoutItsControllerIsError28) {
-    KTestModel model;
-    model.AddSolver(1e-3);
+    KTestModel model(1e-3);
     KBlock& program = model.Add("KProgramDigital2i2o", "P");
     SetProgram(program, "Output1 = ;");
     KBenchTop& benchTop = model.Build();

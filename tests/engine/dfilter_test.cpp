@@ -95,39 +95,25 @@ TEST(DigitalFilters, LeadLagAndBiQuadMatchTheirZerosAndPoles) {
 // A matched one-pole low-pass samples the continuous step response exactly:
 // y_k = 1 - exp(-w k T) for a unit step taken from the first sample.
 TEST(DigitalFilters, OnePoleLowPassStepResponseMatchesTheContinuousOne) {
-    KTestModel model;
-    model.AddSolver(1e-3);
-    KBlock& controller = model.Add("KDctl");
-    KTestModel::Set(controller, "TSample", 1e-3);
-    KBlock& filter = model.Add("KDLpf1");
-    KTestModel::Set(filter, "Frequency", 10.0);
-    KTestModel::Set(filter, "Input", 1.0);
-    KBenchTop& benchTop = model.Build();
-    for (int step = 1; step <= 50; ++step) {
-        ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-        const int samples = step + 1;
-        EXPECT_NEAR(model.Value(filter, "Output"), 1 - std::exp(-10 * kOmegaPerHz * samples * 1e-3),
-                    1e-12);
+    KTestModel model(1e-3);
+    model.Add("KDctl", {{"TSample", 1e-3}});
+    KBlock& filter = model.Add("KDLpf1", {{"Frequency", 10.0}, {"Input", 1.0}});
+    model.Build();
+    for (int samples = 2; samples <= 51; ++samples) {
+        ASSERT_TRUE(model.Step());
+        const double expected = 1 - std::exp(-10 * kOmegaPerHz * samples * 1e-3);
+        EXPECT_NEAR(model.Value(filter, "Output"), expected, 1e-12);
     }
 }
 
 // (z + 0.5) / (z^2 - 0.5 z): y0 = u1 + 0.5 u2 + 0.5 y1 on a unit step.
 TEST(DigitalFilters, ZFilterRunsItsDifferenceEquation) {
-    KTestModel model;
-    model.AddSolver(0.1);
-    KBlock& controller = model.Add("KDctl");
-    KTestModel::Set(controller, "TSample", 0.1);
-    KBlock& filter = model.Add("KZFilter2");
-    KTestModel::Set(filter, "Input", 1.0);
-    KTestModel::Set(filter, "A2", 0.0);
-    KTestModel::Set(filter, "A1", 1.0);
-    KTestModel::Set(filter, "A0", 0.5);
-    KTestModel::Set(filter, "B1", -0.5);
+    KTestModel model(0.1);
+    model.Add("KDctl", {{"TSample", 0.1}});
+    KBlock& filter = model.Add(
+        "KZFilter2", {{"Input", 1.0}, {"A2", 0.0}, {"A1", 1.0}, {"A0", 0.5}, {"B1", -0.5}});
     KBenchTop& benchTop = model.Build();
-    for (double value : {1.0, 2.0, 2.5, 2.75}) {
-        ASSERT_TRUE(benchTop.Solver()->Step(benchTop.time));
-        EXPECT_EQ(model.Value(filter, "Output"), value);
-    }
+    model.ExpectSteps(filter, "Output", {1.0, 2.0, 2.5, 2.75}, 0.0);
     benchTop.ZeroStoredOutputs();
     EXPECT_EQ(model.Value(filter, "Output"), 0.0);
 }
@@ -145,18 +131,13 @@ TEST(DigitalFilters, UnusableCoefficientsStopTheRunWithAMessage) {
          "computed"},
     };
     for (const auto& c : cases) {
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         model.Add("KDctl");
-        KBlock& filter = model.Add("KZFilter1", "unstable");
-        KTestModel::Set(filter, "Input", 1.0);
-        KTestModel::Set(filter, "B1", c.b1);
-        KTestModel::Set(filter, "B0", c.b0);
-        KBenchTop& benchTop = model.Build();
-        EXPECT_FALSE(benchTop.Solver()->RunUntil(5.0));
-        ASSERT_EQ(model.messages.boxes.size(), 1u);
-        EXPECT_EQ(model.messages.Last().text, std::string("Run time error:  ") + c.why +
-                                                  " in KZFilter1 block named \"unstable\"");
+        model.Add("KZFilter1", {{"Input", 1.0}, {"B1", c.b1}, {"B0", c.b0}}, "unstable");
+        model.Build();
+        EXPECT_FALSE(model.RunUntil(5.0));
+        model.ExpectOnlyBox("Error", std::string("Run time error:  ") + c.why +
+                                         " in KZFilter1 block named \"unstable\"");
     }
 }
 
@@ -167,7 +148,7 @@ TEST(DigitalFilters, UnusableCoefficientsStopTheRunWithAMessage) {
 TEST(DigitalFilters, BatchedDesignedFiltersAgreeWithThePlainOrderToTheBit) {
     const struct {
         const char* tag;
-        std::vector<std::pair<const char*, double>> parameters;
+        NodeValues parameters;
     } designs[] = {
         {"KDLpf1", {{"Frequency", 20.0}}},
         {"KDLpf2", {{"Frequency", 15.0}, {"Damping", 0.3}}},
@@ -183,27 +164,19 @@ TEST(DigitalFilters, BatchedDesignedFiltersAgreeWithThePlainOrderToTheBit) {
     std::vector<double> outputs[2];
     std::size_t gatedKernels[2] = {};
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(1e-3);
-        KBlock& fast = model.Add("KDctl", "fast");
-        KTestModel::Set(fast, "TSample", 1e-3);
-        KBlock& slow = model.Add("KDctl", "slow");
-        KTestModel::Set(slow, "TSample", 3e-3);
-        KBlock& phase = model.Add("KInt");  // 40 t
-        KTestModel::Set(phase, "Input", 40.0);
+        KTestModel model(1e-3);
+        KBlock& fast = model.Add("KDctl", {{"TSample", 1e-3}}, "fast");
+        KBlock& slow = model.Add("KDctl", {{"TSample", 3e-3}}, "slow");
+        KBlock& phase = model.Add("KInt", {{"Input", 40.0}});  // 40 t
         KBlock& source = model.Add("KSin");
         model.Wire(phase, "Output", source, "Input");
         std::vector<KBlock*> blocks;
         for (KBlock* controller : {&fast, &slow}) {
             for (const auto& design : designs) {
-                KBlock& filter = model.Add(design.tag);
+                KBlock& filter = model.Add(design.tag, design.parameters);
                 KBlock& delay = model.Add("KDDelay");
-                for (const auto& [node, value] : design.parameters) {
-                    KTestModel::Set(filter, node, value);
-                }
-                for (KBlock* block : {&filter, &delay}) {
+                for (KBlock* block : {&filter, &delay})
                     KTestModel::Set(*block, "Controller", controller->IDNumber());
-                }
                 model.Wire(source, "Output", filter, "Input");
                 model.Wire(filter, "Output", delay, "Input");
                 blocks.push_back(&filter);
@@ -229,30 +202,26 @@ TEST(DigitalFilters, BatchedDesignedFiltersAgreeWithThePlainOrderToTheBit) {
     EXPECT_EQ(gatedKernels[1], 24u);
     ASSERT_EQ(outputs[0].size(), outputs[1].size());
     EXPECT_NE(outputs[1][0], 0.0);
-    for (std::size_t i = 0; i < outputs[0].size(); ++i) {
-        EXPECT_EQ(outputs[0][i], outputs[1][i]) << "output " << i;
-    }
+    EXPECT_EQ(outputs[0], outputs[1]);
 }
 
 // A filter that fails inside a batch is named, not its neighbours.
 TEST(DigitalFilters, AFailingFilterInABatchIsNamed) {
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(1e-3);
+        KTestModel model(1e-3);
         model.Add("KDctl");
         for (const char* name : {"first", "broken", "last"}) {
-            KBlock& filter = model.Add("KDLpf1", name);
-            KTestModel::Set(filter, "Input", 1.0);
+            KBlock& filter = model.Add("KDLpf1", {{"Input", 1.0}}, name);
             KTestModel::Set(filter, "Frequency",
                             name == std::string("broken") ? std::nan("") : 10.0);
         }
         KBenchTop& benchTop = model.Build();
         benchTop.SetBatchedEvaluation(batched);
         EXPECT_FALSE(benchTop.Solver()->RunUntil(1.0));
-        ASSERT_EQ(model.messages.boxes.size(), 1u);
-        EXPECT_EQ(model.messages.Last().text,
-                  "Run time error:  the filter's output is no longer a finite number; its "
-                  "coefficients make it unstable in KDLpf1 block named \"broken\"");
+        model.ExpectOnlyBox(
+            "Error",
+            "Run time error:  the filter's output is no longer a finite number; its "
+            "coefficients make it unstable in KDLpf1 block named \"broken\"");
     }
 }
 

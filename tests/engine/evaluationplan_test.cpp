@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "engine/libraryfactory.h"
@@ -23,10 +24,8 @@ void AddLowPassChain(KTestModel& model, int stages) {
     const char* previousOutput = "Output";
     for (int i = 0; i < stages; ++i) {
         KBlock& sub = model.Add("KSub");
-        KBlock& gain = model.Add("KScale");
-        KBlock& integrator = model.Add("KInt");
-        KTestModel::Set(gain, "Scale by", 100.0);
-        KTestModel::Set(integrator, "Initial Value", 1.0);
+        KBlock& gain = model.Add("KScale", {{"Scale by", 100.0}});
+        KBlock& integrator = model.Add("KInt", {{"Initial Value", 1.0}});
         model.Wire(*previous, previousOutput, sub, "Input1");
         model.Wire(integrator, "Output", sub, "Input2");
         model.Wire(sub, "Output", gain, "Input");
@@ -42,27 +41,20 @@ void AddLowPassChain(KTestModel& model, int stages) {
 void BuildMixedModel(KTestModel& model, bool statesInArena = true) {
     model.AddSolver(1e-3);
     AddLowPassChain(model, 9);
-    KBlock& clampedReader = model.Add("KMult");
+    KBlock& clampedReader = model.Add("KMult", {{"Input2", 3.0}});
     KBlock& random = model.Add("KRandom");
     KBlock& sum = model.Add("KAdd");
-    KBlock& clamped = model.Add("KClampedInt");
-    KBlock& divide = model.Add("KDivide");
-    KBlock& lowPass = model.Add("KLpf1");
+    KBlock& clamped = model.Add("KClampedInt", {{"Maximum", 0.02}, {"Minimum", -0.03}});
+    KBlock& divide = model.Add("KDivide", {{"Input1", 2.0}});
+    KBlock& lowPass = model.Add("KLpf1", {{"Frequency", 30.0}});
     KBlock& square = model.Add("KSquareWave");
-    KBlock& compare = model.Add("KCompareGT");
-    KBlock& buffer = model.Add("KLogicTimedBuffer");
+    KBlock& compare = model.Add("KCompareGT", {{"Input2", 0.2}});
+    KBlock& buffer = model.Add("KLogicTimedBuffer", {{"Delay Time", 0.004}});
     KBlock& gate = model.Add("KLogicXor");
     KBlock& variable = model.Add("KVariable", "mixed");
-    KBlock& stop = model.Add("KStop");
+    KBlock& stop = model.Add("KStop", {{"Stop", 0.0}});
     KBlock& clock = static_cast<KBlock&>(model.elements.At(1));  // the chain's Time block
-    KTestModel::Set(clampedReader, "Input2", 3.0);
-    KTestModel::Set(clamped, "Maximum", 0.02);
-    KTestModel::Set(clamped, "Minimum", -0.03);
-    KTestModel::Set(divide, "Input1", 2.0);
-    KTestModel::Set(lowPass, "Frequency", 30.0);
-    lowPass.FindNode("Output")->value = 1.0;  // the divide's divisor: never 0
-    KTestModel::Set(buffer, "Delay Time", 0.004);
-    KTestModel::Set(compare, "Input2", 0.2);
+    lowPass.FindNode("Output")->value = 1.0;                     // the divide's divisor: never 0
     model.Wire(clamped, "Output", clampedReader, "Input1");
     model.Wire(random, "Output", sum, "Input1");
     model.Wire(clampedReader, "Output", sum, "Input2");
@@ -76,7 +68,6 @@ void BuildMixedModel(KTestModel& model, bool statesInArena = true) {
     model.Wire(square, "Output", gate, "Input2");
     model.Wire(divide, "Output", variable, "Input");
     model.Wire(gate, "Output", stop, "Stop");
-    KTestModel::Set(stop, "Stop", 0.0);
     if (statesInArena) {
         model.Build();
         return;
@@ -135,8 +126,7 @@ TEST(EvaluationPlan, BatchedAndPlainOrderAgreeToTheBit) {
 // The chain's subtracts read only state outputs and the sine, so all stages
 // but the first fall into a handful of batches.
 TEST(EvaluationPlan, ChainStagesRunAsBatches) {
-    KTestModel model;
-    model.AddSolver(1e-5);
+    KTestModel model(1e-5);
     AddLowPassChain(model, 50);
     KBenchTop& benchTop = model.Build();
     const KEvaluationPlan& plan = benchTop.Plan();
@@ -147,15 +137,31 @@ TEST(EvaluationPlan, ChainStagesRunAsBatches) {
     EXPECT_EQ(plan.DenseBatchCount(), 3);
 }
 
+// Sines of four scaled clocks side by side: one loop over consecutive slots
+// of a one-input kind, each giving sin(k t).
+TEST(EvaluationPlan, ParallelSinesRunAsOneDenseBatch) {
+    KTestModel model(1e-3);
+    KBlock& time = model.Add("KTime");
+    std::vector<KBlock*> sines;
+    for (int k = 1; k <= 4; ++k) {
+        KBlock& scale = model.Add("KScale", {{"Scale by", double(k)}});
+        sines.push_back(&model.Add("KSin"));
+        model.Chain({&time, &scale, sines.back()});
+    }
+    KBenchTop& benchTop = model.Build();
+    benchTop.SetBatchedEvaluation(true);
+    EXPECT_GE(benchTop.Plan().DenseBatchCount(), 1);
+    ASSERT_TRUE(benchTop.ComputeAll(0.3));
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(model.Value(*sines[k - 1], "Output"), std::sin(k * 0.3));
+}
+
 // A block that reads the output of an object later in the order, which is
 // not a plain state output, sees the previous value in both orders.
 TEST(EvaluationPlan, EarlierReaderStillSeesTheOldValue) {
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(0.1);
+        KTestModel model(0.1);
         KBlock& reader = model.Add("KMinusX");
-        KBlock& clamped = model.Add("KClampedInt");
-        KTestModel::Set(clamped, "Input", 1.0);
+        KBlock& clamped = model.Add("KClampedInt", {{"Input", 1.0}});
         model.Wire(clamped, "Output", reader, "Input");
         KBlock& afterwards = model.Add("KMinusX");
         model.Wire(clamped, "Output", afterwards, "Input");
@@ -169,8 +175,7 @@ TEST(EvaluationPlan, EarlierReaderStillSeesTheOldValue) {
 
 // Objects that are not kernels keep their compile order among themselves.
 TEST(EvaluationPlan, ObjectsKeepTheirRelativeOrder) {
-    KTestModel model;
-    model.AddSolver(0.1);
+    KTestModel model(0.1);
     std::vector<KBlock*> blocks;
     for (int i = 0; i < 6; ++i) blocks.push_back(&model.Add("KLabel", std::to_string(i)));
     KBlock& kernel = model.Add("KAdd");

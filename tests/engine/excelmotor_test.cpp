@@ -146,10 +146,9 @@ KFakeSheet MotorSheet() {
     return s;
 }
 
-void ExpectTable(const std::vector<double>& actual, const std::vector<double>& expected) {
+void ExpectTable(const std::vector<double>& actual, std::vector<double> expected) {
     ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_NEAR(actual[i], expected[i], 1e-12) << i;
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(actual[i], expected[i], 1e-12);
 }
 
 TEST(ExcelMotorTables, ResampleTheSheetAtEquallySpacedSpeeds) {

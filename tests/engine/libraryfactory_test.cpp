@@ -33,8 +33,7 @@ TEST(LibraryFactory, EveryTypeRunsOrIsPassive) {
 // Every maker builds its block with default node values, and every object
 // of a block that computes lands on the compute list.
 TEST(LibraryFactory, EveryRunnableTypeBuildsWithDefaults) {
-    KTestModel model;
-    model.AddSolver(1e-3);
+    KTestModel model(1e-3);
     int made = 0;
     std::vector<int> variables;
     for (const KBlockType& type : BlockTypes()) {
@@ -62,8 +61,7 @@ TEST(LibraryFactory, EveryRunnableTypeBuildsWithDefaults) {
 }
 
 TEST(LibraryFactory, PassiveBlocksMakeNoObject) {
-    KTestModel model;
-    model.AddSolver(1e-3);
+    KTestModel model(1e-3);
     for (const char* tag : {"KExtender", "KExtenderOutput", "KCustMod", "KCustInput", "KCustOutput",
                             "KCustDoc", "KCustDctl", "KLabel", "KAnchor"}) {
         EXPECT_TRUE(IsPassiveType(tag)) << tag;

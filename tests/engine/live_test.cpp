@@ -22,13 +22,10 @@ T& ObjectOf(KBenchTop& benchTop, const KBlock& block) {
 }
 
 TEST(LiveConstants, LimitsOutOfOrderAreExchangedAndWarned) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& block = model.Add("KDConstant", "gain");
-    KTestModel::Set(block, "Minimum", 10.0);
-    KTestModel::Set(block, "Maximum", 0.0);
-    KTestModel::Set(block, "InitValue", 4.0);
-    KTestModel::Set(block, "Mult", 0.5);
+    KTestModel model(0.01);
+    KBlock& block =
+        model.Add("KDConstant",
+                  {{"Minimum", 10.0}, {"Maximum", 0.0}, {"InitValue", 4.0}, {"Mult", 0.5}}, "gain");
     KBenchTop& benchTop = model.Build();
     ASSERT_EQ(benchTop.CompileMessages().size(), 1u);
     EXPECT_EQ(benchTop.CompileMessages()[0].code, 10001);
@@ -62,12 +59,9 @@ TEST(LiveConstants, AnInitialValueOutsideTheRangeStartsAtTheNearestLimit) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        KTestModel model;
-        model.AddSolver(0.01);
-        KBlock& block = model.Add(c.tag);
-        KTestModel::Set(block, "Minimum", 1.0);
-        KTestModel::Set(block, "Maximum", 2.0);
-        KTestModel::Set(block, "InitValue", c.initial);
+        KTestModel model(0.01);
+        KBlock& block =
+            model.Add(c.tag, {{"Minimum", 1.0}, {"Maximum", 2.0}, {"InitValue", c.initial}});
         KBenchTop& benchTop = model.Build();
         ASSERT_EQ(benchTop.CompileMessages().size(), 1u);
         EXPECT_EQ(benchTop.CompileMessages()[0].code, c.code);
@@ -85,11 +79,8 @@ TEST(LiveConstants, OutputsOfTheFourKinds) {
         {"KDConstant", 2.0}, {"KDIConstant", 0.5}, {"KSConstant", 6.0}, {"KISConstant", 1.5}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.tag);
-        KTestModel model;
-        model.AddSolver(0.01);
-        KBlock& block = model.Add(c.tag);
-        KTestModel::Set(block, "InitValue", 4.0);
-        KTestModel::Set(block, "Mult", 0.5);
+        KTestModel model(0.01);
+        KBlock& block = model.Add(c.tag, {{"InitValue", 4.0}, {"Mult", 0.5}});
         if (block.FindNode("Input") != nullptr) KTestModel::Set(block, "Input", 3.0);
         KBenchTop& benchTop = model.Build();
         ASSERT_TRUE(benchTop.ComputeAll(0.0));
@@ -98,8 +89,7 @@ TEST(LiveConstants, OutputsOfTheFourKinds) {
 }
 
 TEST(LiveConstants, SetLiveTextTakesOnlyWholeFiniteNumbers) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     KBlock& block = model.Add("KDConstant", "k");
     KBenchTop& benchTop = model.Build();
     auto& constant = ObjectOf<KLibraryConstant>(benchTop, block);
@@ -113,11 +103,8 @@ TEST(LiveConstants, SetLiveTextTakesOnlyWholeFiniteNumbers) {
 }
 
 TEST(LiveSwitches, RelayCrossesItsInputsWhenOff) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& block = model.Add("KRelay");
-    KTestModel::Set(block, "Input 1", 1.0);
-    KTestModel::Set(block, "Input 2", 2.0);
+    KTestModel model(0.01);
+    KBlock& block = model.Add("KRelay", {{"Input 1", 1.0}, {"Input 2", 2.0}});
     KBenchTop& benchTop = model.Build();
     ASSERT_TRUE(benchTop.ComputeAll(0.0));
     EXPECT_EQ(model.Value(block, "Output 1"), 2.0);
@@ -132,8 +119,7 @@ TEST(LiveSwitches, RelayCrossesItsInputsWhenOff) {
 }
 
 TEST(LiveSwitches, StringConstantParsesTheChosenString) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     KBlock& block = model.Add("KStringConstant");
     block.FindNode("Strings")->SetStrings({"1.5", "fast", "-2"});
     KBenchTop& benchTop = model.Build();
@@ -145,17 +131,10 @@ TEST(LiveSwitches, StringConstantParsesTheChosenString) {
     EXPECT_EQ(constant.SetLiveText("slow"), "\"slow\" is not one of the block's strings");
     EXPECT_EQ(constant.SetLiveText("fast"), "");
     EXPECT_EQ(model.Value(block, "Output"), 0.0);
-    ASSERT_EQ(model.messages.boxes.size(), 1u);
-    EXPECT_EQ(model.messages.Last().caption, "Invalid String Constant");
-    EXPECT_EQ(model.messages.Last().text,
-              "Value in String Constant \"fast\" is invalid.  Value will be forced to zero.");
+    model.ExpectOnlyBox(
+        "Invalid String Constant",
+        "Value in String Constant \"fast\" is invalid.  Value will be forced to zero.");
 }
-
-}  // namespace
-}  // namespace korvel::test
-
-namespace korvel::test {
-namespace {
 
 KDisplayState StateOf(KBenchTop& benchTop, const KBlock& block) {
     for (KLibraryClass* object : benchTop.DisplayList()) {
@@ -166,18 +145,14 @@ KDisplayState StateOf(KBenchTop& benchTop, const KBlock& block) {
 }
 
 TEST(Displays, LampBarDialAndBannerShowTheirInputs) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     KBlock& lamp = model.Add("KLamp");
     KBlock& bar = model.Add("KBar");
     KBlock& dial = model.Add("KDial");
     KBlock& banner = model.Add("KBanner");
     banner.FindNode("Messages")->SetStrings({"idle", "running", "fault"});
-    for (KBlock* gauge : {&bar, &dial}) {
-        KTestModel::Set(*gauge, "Minimum", -10.0);
-        KTestModel::Set(*gauge, "Maximum", 10.0);
-        KTestModel::Set(*gauge, "Mult", 2.0);
-    }
+    for (KBlock* gauge : {&bar, &dial})
+        KTestModel::Set(*gauge, {{"Minimum", -10.0}, {"Maximum", 10.0}, {"Mult", 2.0}});
     KBenchTop& benchTop = model.Build();
     const struct {
         double input;
@@ -202,15 +177,14 @@ TEST(Displays, LampBarDialAndBannerShowTheirInputs) {
 // Cancel in the box stops the run with the stop() note; OK sets the output.
 TEST(Displays, MessageBlockAsksOnARisingEdge) {
     for (KAnswer answer : {KAnswer::Ok, KAnswer::Cancel}) {
-        KTestModel model;
-        model.AddSolver(0.1);
+        KTestModel model(0.1);
         KBlock& message = model.Add("KMessage", "ask");
         message.FindNode("Message")->SetText("Continue?");
         KBenchTop& benchTop = model.Build();
         model.messages.answer = answer;
         ASSERT_TRUE(benchTop.Solver()->Step(0.0));
         *model.Slot(message, "Trigger Input") = 1.0;
-        const bool ran = benchTop.Solver()->Step(benchTop.time);
+        const bool ran = model.Step();
         ASSERT_GE(model.messages.boxes.size(), 1u);
         EXPECT_EQ(model.messages.boxes[0].caption, "User Message");
         EXPECT_EQ(model.messages.boxes[0].text, "Continue?");

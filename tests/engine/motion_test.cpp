@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "testmodel.h"
 
@@ -15,11 +17,8 @@ namespace {
 // wd^2 = 2e6 - 100. RK4 at h = 2^-15 s keeps it to 1e-7; integrating stale
 // stage values (a first-order method) misses by about 1e-2.
 TEST(Motion, TwoBodyLoadRingsAtItsNaturalFrequency) {
-    KTestModel model;
-    model.AddSolver(std::ldexp(1.0, -15));
-    KBlock& load = model.Add("KMech2J");
-    KTestModel::Set(load, "Kcv", 0.01);
-    KTestModel::Set(load, "Vm", 1.0);
+    KTestModel model(std::ldexp(1.0, -15));
+    KBlock& load = model.Add("KMech2J", {{"Kcv", 0.01}, {"Vm", 1.0}});
     KBenchTop& benchTop = model.Build();
     ASSERT_TRUE(benchTop.Solver()->RunUntil(0.1));
     const double t = benchTop.time;
@@ -34,13 +33,9 @@ TEST(Motion, TwoBodyLoadRingsAtItsNaturalFrequency) {
 // Decoupled, 1 Nm on 0.001 kg-m^2: 1000 rad/s^2 until Vmax = 10 at 0.01 s,
 // then the angle grows at exactly 10 rad/s.
 TEST(Motion, SpeedLimitedMotorTurnsAtExactlyVmax) {
-    KTestModel model;
-    model.AddSolver(1.0 / 1024);
-    KBlock& load = model.Add("KMech2J");
-    KTestModel::Set(load, "Ks", 0.0);
-    KTestModel::Set(load, "Kcv", 0.0);
-    KTestModel::Set(load, "tApplied", 1.0);
-    KTestModel::Set(load, "Vmax", 10.0);
+    KTestModel model(1.0 / 1024);
+    KBlock& load =
+        model.Add("KMech2J", {{"Ks", 0.0}, {"Kcv", 0.0}, {"tApplied", 1.0}, {"Vmax", 10.0}});
     KBenchTop& benchTop = model.Build();
     ASSERT_TRUE(benchTop.Solver()->RunUntil(0.0625));
     EXPECT_EQ(model.Value(load, "Vm"), 10.0);
@@ -51,8 +46,7 @@ TEST(Motion, SpeedLimitedMotorTurnsAtExactlyVmax) {
 }
 
 TEST(Motion, DqToAbcAndBackReturnsTheInputs) {
-    KTestModel model;
-    model.AddSolver(0.01);
+    KTestModel model(0.01);
     KBlock& toAbc = model.Add("KDQ2ABC");
     KBlock& toDq = model.Add("KABC2DQ");
     for (const char* phase : {"Phase A", "Phase B", "Phase C"}) {
@@ -81,10 +75,8 @@ TEST(Motion, FrictionSticksWithinTheBreakSpeedAndSlidesBeyond) {
         {0.0, 1.0, 0.0}, {0.5, 1.0, -1.5}, {-0.5, 1.0, 1.5}, {2.0, 1.0, -3.0}, {-2.0, 1.0, 3.0},
         {0.0, 0.0, 0.0}, {0.1, 0.0, -3.0}, {-0.1, 0.0, 3.0}, {0.0, -1.0, 0.0}, {0.1, -1.0, -3.0},
     };
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& friction = model.Add("KFriction");
-    KTestModel::Set(friction, "Sliding Friction", 3.0);
+    KTestModel model(0.01);
+    KBlock& friction = model.Add("KFriction", {{"Sliding Friction", 3.0}});
     KBenchTop& benchTop = model.Build();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.velocity);
@@ -98,10 +90,8 @@ TEST(Motion, FrictionSticksWithinTheBreakSpeedAndSlidesBeyond) {
 
 // 2048 lines a turn: 8192 counts of 2 pi / 8192 (with the literal quarter turn).
 TEST(Motion, MotorFeedbackQuantisesToCounts) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& feedback = model.Add("KMotorFb");
-    KTestModel::Set(feedback, "Input Position", 1.0);
+    KTestModel model(0.01);
+    KBlock& feedback = model.Add("KMotorFb", {{"Input Position", 1.0}});
     KBenchTop& benchTop = model.Build();
     ASSERT_TRUE(benchTop.ComputeAll(0.0));
     const double q = 1.5707963 / 2048;
@@ -111,42 +101,57 @@ TEST(Motion, MotorFeedbackQuantisesToCounts) {
     EXPECT_EQ(model.Value(feedback, "Output Position"), 1.0);
 }
 
-struct Sample {
-    double t, pc, vc, ac, profiling, inMotion;
-};
-
-void ExpectProfile(KTestModel& model, KBlock& profile, const Sample* samples, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const Sample& s = samples[i];
-        SCOPED_TRACE(s.t);
-        ASSERT_TRUE(model.benchTop->ComputeAll(s.t));
-        EXPECT_NEAR(model.Value(profile, "Pc"), s.pc, 1e-12);
-        EXPECT_NEAR(model.Value(profile, "Vc"), s.vc, 1e-12);
-        EXPECT_NEAR(model.Value(profile, "Ac"), s.ac, 1e-12);
-        EXPECT_EQ(model.Value(profile, "Profiling"), s.profiling);
-        EXPECT_EQ(model.Value(profile, "In Motion"), s.inMotion);
-    }
-}
-
-// D = 2 at V = 4 from Pf = 5: half a second up at 8 rad/s^2, half down,
-// a dwell of 0.1 s, then idle at 7.
-TEST(MotionProfiles, TriangularMoveAtItsBreakpoints) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& profile = model.Add("KProfileTri");
-    KTestModel::Set(profile, "PDistance", 2.0);
-    KTestModel::Set(profile, "VMax", 4.0);
-    KTestModel::Set(profile, "Pf", 5.0);
-    KTestModel::Set(profile, "Continuous", 1.0);
-    model.Build();
-    const Sample samples[] = {
-        {0.0, 5.0, 0, 8, 1, 1},    {0.25, 5.25, 2, 8, 1, 1}, {0.5, 6.0, 4, -8, 1, 1},
-        {0.75, 6.75, 2, -8, 1, 1}, {1.0, 7.0, 0, 0, 1, 0},
+// Pc, Vc, Ac, Profiling and In Motion at chosen times. Triangular: D = 2 at
+// V = 4 from Pf = 5: half a second up at 8 rad/s^2, half down, a dwell of
+// 0.1 s, then idle at 7 (once not Continuous, at 1.2). AVD with D = 10, V = 4,
+// A = 8, B = 4: 1 rad up in 0.5 s, 7 rad at 4 rad/s in 1.75 s, 2 rad down in
+// 1 s. With D = 1 and A = B = 8 the move cannot reach V: it peaks at sqrt(8)
+// rad/s half way.
+TEST(MotionProfiles, MovesAtTheirBreakpoints) {
+    struct Sample {
+        double t, pc, vc, ac, profiling, inMotion;
     };
-    ExpectProfile(model, profile, samples, std::size(samples));
-    *model.Slot(profile, "Continuous") = 0.0;
-    const Sample idle[] = {{1.2, 7.0, 0, 0, 0, 0}};
-    ExpectProfile(model, profile, idle, 1);
+    const double top = std::sqrt(8.0);
+    const struct {
+        const char* tag;
+        NodeValues values;
+        std::vector<Sample> samples;
+    } kCases[] = {
+        {"KProfileTri",
+         {{"PDistance", 2.0}, {"VMax", 4.0}, {"Pf", 5.0}, {"Continuous", 1.0}},
+         {{0.0, 5.0, 0, 8, 1, 1},
+          {0.25, 5.25, 2, 8, 1, 1},
+          {0.5, 6.0, 4, -8, 1, 1},
+          {0.75, 6.75, 2, -8, 1, 1},
+          {1.0, 7.0, 0, 0, 1, 0},
+          {1.2, 7.0, 0, 0, 0, 0}}},
+        {"KProfileAVD",
+         {{"PDistance", 10.0}, {"VTraverse", 4.0}, {"AMax", 8.0}, {"DMax", 4.0}, {"Continuous", 1}},
+         {{0.0, 0, 0, 8, 1, 1},
+          {0.5, 1, 4, 0, 1, 1},
+          {2.25, 8, 4, -4, 1, 1},
+          {3.25, 10, 0, 0, 1, 0}}},
+        {"KProfileAVD",
+         {{"PDistance", 1.0}, {"VTraverse", 4.0}, {"AMax", 8.0}, {"DMax", 8.0}, {"Continuous", 1}},
+         {{0.0, 0, 0, 8, 1, 1},
+          {0.1, 0.04, 0.8, 8, 1, 1},
+          {top / 8 + 0.1, 0.5 + top * 0.1 - 0.04, top - 0.8, -8, 1, 1}}},
+    };
+    for (const auto& c : kCases) {
+        KTestModel model(0.01);
+        KBlock& profile = model.Add(c.tag, c.values);
+        model.Build();
+        for (const Sample& s : c.samples) {
+            SCOPED_TRACE(std::string(c.tag) + " " + std::to_string(s.t));
+            *model.Slot(profile, "Continuous") = s.profiling;  // off: the profile idles
+            ASSERT_TRUE(model.benchTop->ComputeAll(s.t));
+            EXPECT_NEAR(model.Value(profile, "Pc"), s.pc, 1e-12);
+            EXPECT_NEAR(model.Value(profile, "Vc"), s.vc, 1e-12);
+            EXPECT_NEAR(model.Value(profile, "Ac"), s.ac, 1e-12);
+            EXPECT_EQ(model.Value(profile, "Profiling"), s.profiling);
+            EXPECT_EQ(model.Value(profile, "In Motion"), s.inMotion);
+        }
+    }
 }
 
 // A move of -2 mirrors the move of +2 about its start.
@@ -155,8 +160,7 @@ TEST(MotionProfiles, ANegativeDistanceMovesBackwards) {
         SCOPED_TRACE(tag);
         double forward[3] = {};
         for (double distance : {2.0, -2.0}) {
-            KTestModel model;
-            model.AddSolver(0.01);
+            KTestModel model(0.01);
             KBlock& profile = model.Add(tag);
             KTestModel::Set(profile, "PDistance", distance);
             KTestModel::Set(profile, "Continuous", 1.0);
@@ -178,45 +182,9 @@ TEST(MotionProfiles, ANegativeDistanceMovesBackwards) {
     }
 }
 
-// AVD with D = 10, V = 4, A = 8, B = 4: 1 rad up in 0.5 s, 7 rad at 4 rad/s
-// in 1.75 s, 2 rad down in 1 s. With D = 1 and A = B = 8 the move cannot
-// reach V: it peaks at sqrt(8) rad/s half way.
-TEST(MotionProfiles, AvdTraversesOrPeaksBelowItsSpeed) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& profile = model.Add("KProfileAVD");
-    KTestModel::Set(profile, "PDistance", 10.0);
-    KTestModel::Set(profile, "VTraverse", 4.0);
-    KTestModel::Set(profile, "AMax", 8.0);
-    KTestModel::Set(profile, "DMax", 4.0);
-    KTestModel::Set(profile, "Continuous", 1.0);
-    model.Build();
-    const Sample samples[] = {
-        {0.0, 0, 0, 8, 1, 1}, {0.5, 1, 4, 0, 1, 1}, {2.25, 8, 4, -4, 1, 1}, {3.25, 10, 0, 0, 1, 0}};
-    ExpectProfile(model, profile, samples, std::size(samples));
-
-    KTestModel short_;
-    short_.AddSolver(0.01);
-    KBlock& peak = short_.Add("KProfileAVD");
-    KTestModel::Set(peak, "PDistance", 1.0);
-    KTestModel::Set(peak, "VTraverse", 4.0);
-    KTestModel::Set(peak, "AMax", 8.0);
-    KTestModel::Set(peak, "DMax", 8.0);
-    KTestModel::Set(peak, "Continuous", 1.0);
-    short_.Build();
-    const double top = std::sqrt(8.0);
-    const Sample peaked[] = {{0.0, 0, 0, 8, 1, 1},
-                             {0.1, 0.04, 0.8, 8, 1, 1},
-                             {top / 8 + 0.1, 0.5 + top * 0.1 - 0.04, top - 0.8, -8, 1, 1}};
-    ExpectProfile(short_, peak, peaked, std::size(peaked));
-}
-
 TEST(MotionProfiles, AnUnusableSpeedStopsTheRunWithAMessage) {
-    KTestModel model;
-    model.AddSolver(0.01);
-    KBlock& profile = model.Add("KProfileTri", "axis");
-    KTestModel::Set(profile, "VMax", 0.0);
-    KTestModel::Set(profile, "Continuous", 1.0);
+    KTestModel model(0.01);
+    model.Add("KProfileTri", {{"VMax", 0.0}, {"Continuous", 1.0}}, "axis");
     KBenchTop& benchTop = model.Build();
     EXPECT_FALSE(benchTop.ComputeAll(0.0));
     EXPECT_EQ(model.messages.Last().text,

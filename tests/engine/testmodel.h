@@ -23,6 +23,7 @@
 #include "engine/buildbenchtop.h"
 #include "engine/libraryclass.h"
 #include "engine/runerror.h"
+#include "engine/runobject.h"
 #include "engine/solver.h"
 #include "model/block.h"
 #include "model/blocktype.h"
@@ -32,9 +33,40 @@
 
 namespace korvel::test {
 
+using NodeValues = std::initializer_list<std::pair<const char*, double>>;
+
+// An instrument that asks for a sample at `next` (none while negative), then
+// every `period` seconds when one is given; records the sample times and
+// fails the sample numbered `failAt` (counted from 1).
+class KFakeInstrument : public KRunObject, public KSampledInstrument {
+public:
+    explicit KFakeInstrument(double first, double period = 0.0) : next(first), period_(period) {}
+    double NextSampleTime() const override { return next; }
+    bool Sample(double time) override {
+        samples.push_back(time);
+        if (period_ > 0 && time >= next - 1e-12) next += period_;
+        return samples.size() != failAt;
+    }
+    void PrepareForRun() override { ++prepared; }
+    bool WantsStop() const override { return wantsStop; }
+    bool IsRunning() const override { return running; }
+
+    double next;
+    std::vector<double> samples;
+    std::size_t failAt = 0;
+    int prepared = 0;
+    bool wantsStop = false;
+    bool running = false;
+
+private:
+    double period_;
+};
+
 class KTestModel {
 public:
     KTestModel() = default;
+    // A model with its Solver block of step h and time limit.
+    explicit KTestModel(double h, double limit = 0.0) { AddSolver(h, limit); }
     KTestModel(const KTestModel&) = delete;
     KTestModel& operator=(const KTestModel&) = delete;
 
@@ -47,6 +79,11 @@ public:
         block->SetPage(page);
         if (!name.empty()) block->userString = std::move(name);
         return static_cast<KBlock&>(elements.Add(std::move(block)));
+    }
+
+    // A block of the tag with its nodes set.
+    KBlock& Add(std::string_view tag, NodeValues values, std::string name = {}) {
+        return Set(Add(tag, std::move(name)), values);
     }
 
     // The Solver block with its step and time limit.
@@ -62,6 +99,10 @@ public:
         ASSERT_NE(n, nullptr) << node;
         n->value = value;
     }
+    static KBlock& Set(KBlock& block, NodeValues values) {
+        for (const auto& [node, value] : values) Set(block, node, value);
+        return block;
+    }
 
     void Wire(KBlock& from, std::string_view fromNode, KBlock& to, std::string_view toNode) {
         auto wire = std::make_unique<KWire>(nextNumber_++, from.Page());
@@ -71,6 +112,16 @@ public:
         ASSERT_GE(wire->EndBlockNode(), 0) << toNode;
         EXPECT_TRUE(wire->Connect(&from, &to, messages));
         elements.Add(std::move(wire));
+    }
+
+    // Wires each block's "Output" (a Time block's "Time") to the next one's "Input".
+    void Chain(std::initializer_list<KBlock*> blocks) {
+        KBlock* from = nullptr;
+        for (KBlock* to : blocks) {
+            if (from != nullptr)
+                Wire(*from, from->FindNode("Output") ? "Output" : "Time", *to, "Input");
+            from = to;
+        }
     }
 
     void Compile() {
@@ -124,6 +175,26 @@ public:
     double* Slot(KBlock& block, std::string_view node) { return NodeSlot(*benchTop, block, node); }
 
     KSolver& Solver() { return *benchTop->Solver(); }
+    // One solver step from the bench-top clock; a run to t.
+    bool Step() { return Solver().Step(benchTop->time); }
+    bool RunUntil(double t) { return Solver().RunUntil(t); }
+
+    // One step per expected value, each followed by a check of the node.
+    void ExpectSteps(KBlock& block, std::string_view node, std::initializer_list<double> values,
+                     double tolerance = 1e-12) {
+        for (double value : values) {
+            ASSERT_TRUE(Step());
+            EXPECT_NEAR(Value(block, node), value, tolerance) << "t = " << benchTop->time;
+        }
+    }
+
+    // Asserts that exactly one box was shown, with this caption and text.
+    void ExpectOnlyBox(std::string_view caption, std::string_view text) {
+        ASSERT_EQ(messages.boxes.size(), 1u)
+            << (messages.boxes.empty() ? "" : messages.Last().text);
+        EXPECT_EQ(messages.Last().caption, caption);
+        EXPECT_EQ(messages.Last().text, text);
+    }
 
     KMessageRecorder messages;
     KElements elements{messages};
@@ -164,18 +235,14 @@ private:
     const double* watched_;
 };
 
-using NodeValues = std::initializer_list<std::pair<const char*, double>>;
-
 // One block with its nodes set, evaluated once at time t in plain and in
 // batched order, which must agree to the bit; the output node's value.
 inline double Evaluate(const char* tag, NodeValues values, const char* output = "Output",
                        double t = 0) {
     double results[2] = {0, 0};
     for (bool batched : {false, true}) {
-        KTestModel model;
-        model.AddSolver(1e-3);
-        KBlock& block = model.Add(tag);
-        for (const auto& [node, value] : values) KTestModel::Set(block, node, value);
+        KTestModel model(1e-3);
+        KBlock& block = model.Add(tag, values);
         KBenchTop& benchTop = model.Build();
         benchTop.SetBatchedEvaluation(batched);
         EXPECT_TRUE(benchTop.ComputeAll(t)) << tag;
@@ -186,4 +253,3 @@ inline double Evaluate(const char* tag, NodeValues values, const char* output = 
 }
 
 }  // namespace korvel::test
-
