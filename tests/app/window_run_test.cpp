@@ -13,8 +13,6 @@
 #include "engine/benchtop.h"
 #include "engine/solver.h"
 #include "engine/variables.h"
-#include "model/block.h"
-#include "model/elements.h"
 #include "windowtesting.h"
 
 namespace korvel::testing {
@@ -50,9 +48,7 @@ TEST_F(WindowRun, TheIdleTimerRunsOnlyWhileRunning) {
 TEST_F(WindowRun, ACallKeepsToItsBudgetAndStopIsAnsweredAtOnce) {
     ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
     // A slow time base puts the scope's next sample far beyond the calls.
-    for (const auto& e : window->Session().Elements().All())
-        if (e->IsBlock() && static_cast<KBlock&>(*e).IsScope())
-            static_cast<KBlock&>(*e).FindNode("Time/Div")->value = 1000.0;
+    FindBlock("KScope")->FindNode("Time/Div")->value = 1000.0;
     window->Run();
     ASSERT_TRUE(window->IsRunning());
     window->SetStepBudget(50);
@@ -111,21 +107,11 @@ TEST_F(WindowRun, ResultsEqualAnUncutRun) {
         EXPECT_EQ(gui.Solver()->States()[i], uncut.Solver()->States()[i]) << i;
 }
 
-TEST_F(WindowRun, CompileListsNameClashesOnceThenSucceeds) {
-    ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
-    KElements& elements = window->Session().Elements();
-    for (int i = 0; i < 2; ++i) {
-        auto block = MakeBlock(ktype::kVariable);
-        block->Initialize(elements.NextFreeIDNumber(), 0, 400, 100 + 100 * i);
-        block->userString = "twin";
-        elements.Add(std::move(block));
-    }
+TEST_F(WindowRun, CompileWhileRunningStopsTheRunFirst) {
+    StartRunning();
     ASSERT_TRUE(window->Compile(true));
-    ASSERT_EQ(compileLists.size(), 1u);
-    bool clash = false;
-    for (const KCompileMessage& m : compileLists[0]) clash |= m.code == 48 && m.warning;
-    EXPECT_TRUE(clash);
-    EXPECT_EQ(messages.recorder.Last().text, "Compile Successful!");
+    EXPECT_FALSE(window->IsRunning());
+    EXPECT_EQ(window->Session().BenchTop()->time, 0.0);  // a new run-time model
 }
 
 TEST_F(WindowRun, AutoSaveBeforeCompileSavesAndACancelledSaveAsStillCompiles) {
@@ -133,7 +119,7 @@ TEST_F(WindowRun, AutoSaveBeforeCompileSavesAndACancelledSaveAsStillCompiles) {
     ASSERT_TRUE(window->OpenPath(model));
     Action("MIAutoSaveBeforeCompile")->setChecked(true);
     EXPECT_EQ(settings.Get("AutoSaveBeforeCompile"), "true");
-    window->Edit({4, "", ""}, [] {});
+    Touch();
     ASSERT_TRUE(window->Compile(false));
     EXPECT_FALSE(window->Session().IsModified());
     EXPECT_EQ(ReadFile(model), window->Session().Text());
@@ -146,12 +132,6 @@ TEST_F(WindowRun, AutoSaveBeforeCompileSavesAndACancelledSaveAsStillCompiles) {
     EXPECT_TRUE(askedSave[0]);
     EXPECT_TRUE(messages.recorder.HasText("at least one solver"));
 }
-
-}  // namespace
-}  // namespace korvel::testing
-
-namespace korvel::testing {
-namespace {
 
 // Deleting the blocks of a stopped, compiled model drops its run-time
 // model first, so the display timer and Run never reach a freed block
@@ -194,12 +174,6 @@ TEST_F(WindowRun, ARecoveryCopyHoldsTheModel) {
     EXPECT_EQ(ReadFile(path), window->Session().Text());
     QFile::remove(QString::fromStdString(path));
 }
-
-}  // namespace
-}  // namespace korvel::testing
-
-namespace korvel::testing {
-namespace {
 
 // The "Simulation Stopped" note is left unanswered while the event loop
 // turns: the idle timer fires meanwhile, but no pass runs inside the pass
