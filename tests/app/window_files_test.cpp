@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPrinter>
 #include <QTabBar>
+#include <QTest>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -155,7 +156,7 @@ TEST_F(WindowFiles, SaveWritesAFileThatHasGoneAway) {
     ASSERT_TRUE(window->OpenPath(model));
     Touch();
     QFile::remove(QString::fromStdString(model));
-    Trigger("MISave");
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(ReadFile(model), window->Session().Text());
     EXPECT_FALSE(window->Session().IsModified());
 }
@@ -242,8 +243,10 @@ TEST_F(WindowFiles, ElementsBeyondThePageCountGetTabs) {
 }
 
 TEST_F(WindowFiles, AFilesFontSizeIsLimitedLikeTheDialogsAnswer) {
-    for (auto [line, size] : {std::pair{"0,FontSize", 2}, {"-7,FontSize", 2},
-                              {"1000,FontSize", 40}, {"12,FontSize", 12}}) {
+    for (auto [line, size] : {std::pair{"0,FontSize", 2},
+                              {"-7,FontSize", 2},
+                              {"1000,FontSize", 40},
+                              {"12,FontSize", 12}}) {
         SCOPED_TRACE(line);
         std::string text = ReadFile(Example("oscillator.kvd"));
         text.replace(text.find("8,FontSize"), 10, line);

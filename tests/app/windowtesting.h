@@ -115,7 +115,9 @@ struct WindowFixture : ::testing::Test {
         return nullptr;
     }
     // Makes the open model modified by a real edit.
-    void Touch() { window->Edit({4, "", ""}, [this] { Place("KVariable", 0, 300, 300); }); }
+    void Touch() {
+        window->Edit({4, "", ""}, [this] { Place("KVariable", 0, 300, 300); });
+    }
 
     QAction* Action(const char* name) { return window->findChild<QAction*>(name); }
     void Trigger(const char* name) {
