@@ -23,44 +23,38 @@ TEST_F(WindowCommands, EditsAreRefusedWhileRunning) {
     StartRunning();
     Trigger("MISelectAll");
     Trigger("MICopy");
-    struct Case {
-        const char* action;
+    const struct {
         int number;
-        std::string_view description;
-    };
-    const Case cases[] = {
-        {"MINewDesign", 1, kRefuseNew.description},
-        {"MINewCustomModule", 1, kRefuseNew.description},
-        {"MIOpenDesign", 2, kRefuseOpen.description},
-        {"MIOpenCustomModule", 2, kRefuseOpen.description},
-        {"MIRecent0", 2, kRefuseOpenRecent.description},
-        {"MICut", 3, kRefuseDelete.description},
-        {"KeyDelete", 3, kRefuseDelete.description},
-        {"MIDeletePage", 3, kRefuseDelete.description},
-        {"MIPaste", 4, kRefuseInsert.description},
-        {"MIFlipHorizontal", 4, kRefuseChange.description},
-        {"MIFlipVertical", 4, kRefuseChange.description},
-        {"PuMBringToFront", 4, kRefuseChange.description},
-        {"PuMSendToBack", 4, kRefuseChange.description},
-        {"KeyLeft", 4, kRefuseChange.description},
-        {"MINewPage", 4, kRefusePages.description},
+        const KRefusal& refusal;
+        std::vector<const char*> actions;
+    } cases[] = {
+        {1, kRefuseNew, {"MINewDesign", "MINewCustomModule"}},
+        {2, kRefuseOpen, {"MIOpenDesign", "MIOpenCustomModule"}},
+        {2, kRefuseOpenRecent, {"MIRecent0"}},
+        {3, kRefuseDelete, {"MICut", "KeyDelete", "MIDeletePage"}},
+        {4, kRefuseInsert, {"MIPaste"}},
+        {4,
+         kRefuseChange,
+         {"MIFlipHorizontal", "MIFlipVertical", "PuMBringToFront", "PuMSendToBack", "KeyLeft"}},
+        {4, kRefusePages, {"MINewPage"}},
     };
     const std::string before = window->Session().Text();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.action);
-        messages.recorder.Clear();
-        Trigger(c.action);
-        ASSERT_EQ(messages.recorder.messages.size(), 1u);
-        const KTwoLineMessage& m = messages.recorder.messages.front();
-        EXPECT_EQ(m.caption, "Warning");
-        EXPECT_EQ(m.number, c.number);
-        EXPECT_EQ(m.description, c.description);
-        EXPECT_EQ(
-            m.advice.rfind("Stop model using Stop button (upper left) or escape key.  Then ", 0),
-            0u);
-        EXPECT_TRUE(window->IsRunning());
-        EXPECT_TRUE(window->Session().IsCompiled());
-        EXPECT_EQ(window->Session().Text(), before);
+    const std::string stop = "Stop model using Stop button (upper left) or escape key.  Then ";
+    for (const auto& c : cases) {
+        for (const char* action : c.actions) {
+            SCOPED_TRACE(action);
+            messages.recorder.Clear();
+            Trigger(action);
+            ASSERT_EQ(messages.recorder.messages.size(), 1u);
+            const KTwoLineMessage& m = messages.recorder.messages.front();
+            EXPECT_EQ(m.caption, "Warning");
+            EXPECT_EQ(m.number, c.number);
+            EXPECT_EQ(m.description, c.refusal.description);
+            EXPECT_EQ(m.advice.rfind(stop, 0), 0u);
+            EXPECT_TRUE(window->IsRunning());
+            EXPECT_TRUE(window->Session().IsCompiled());
+            EXPECT_EQ(window->Session().Text(), before);
+        }
     }
 
     messages.recorder.Clear();
