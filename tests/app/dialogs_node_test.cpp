@@ -3,7 +3,6 @@
 // custom module directories.
 #include <QApplication>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -12,16 +11,12 @@
 #include <QTimer>
 
 #include "app/dialogs/blocksetup.h"
-#include "app/dialogs/initcmb.h"
-#include "app/dialogs/initdouble.h"
 #include "app/dialogs/nodedialogs.h"
 #include "app/dialogs/selectdirectory.h"
 #include "app/dialogs/setcustmoddirs.h"
 #include "app/platform.h"
 #include "engine/benchtop.h"
 #include "engine/valuearena.h"
-#include "model/block.h"
-#include "model/elements.h"
 #include "windowtesting.h"
 
 namespace korvel::testing {
@@ -120,6 +115,10 @@ TEST_F(NodeDialogs, WhileRunningOnlyLiveNodesAreEditable) {
     EXPECT_EQ(variable->Nodes()[scale].value, before);
     EXPECT_TRUE(window->IsRunning());
     EXPECT_TRUE(messages.recorder.messages.empty());
+    // The block set-up offers every row for viewing only.
+    TKBlockSetupF setup(*window, *FindBlock("KScope"));
+    for (int r = 0; r < setup.Rows()->rowCount(); ++r)
+        EXPECT_EQ(setup.Rows()->item(r, 2)->toolTip(), "(Click to view)") << r;
 }
 
 TEST_F(NodeDialogs, AnUnwiredInputChangedWhileRunningReachesTheRun) {
@@ -180,13 +179,6 @@ TEST_F(NodeDialogs, BlockSetUpOfACustomModule) {
     KBlock* module = FindBlock("KCustMod");
     ASSERT_GT(module->NodeCount(), 0);
     EXPECT_EQ(TKBlockSetupF(*window, *module).Rows()->rowCount(), module->NodeCount());
-}
-
-TEST_F(NodeDialogs, BlockSetUpRowsAreViewOnlyWhileRunning) {
-    StartRunning();
-    TKBlockSetupF setup(*window, *FindBlock("KScope"));
-    for (int r = 0; r < setup.Rows()->rowCount(); ++r)
-        EXPECT_EQ(setup.Rows()->item(r, 2)->toolTip(), "(Click to view)") << r;
 }
 
 TEST_F(NodeDialogs, PropertiesOpensTheSetUpOfTheSelectedBlock) {
@@ -263,7 +255,8 @@ TEST_F(NodeDialogs, TheEditorsOwnQuestionsUseTheStringAndNumberDialogs) {
         d.accept();
     });
     Trigger("MIUserStringFont");
-    EXPECT_EQ(window->Session().Header().fontSize, ClampFontSize(1e12));
+    EXPECT_EQ(window->Session().Header().fontSize, 40);  // the largest
+    EXPECT_EQ(settings.Get("UserStringFontSize"), "40");
 }
 
 TEST_F(NodeDialogs, StringConstantListAndPick) {

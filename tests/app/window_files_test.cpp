@@ -242,7 +242,7 @@ TEST_F(WindowFiles, ElementsBeyondThePageCountGetTabs) {
     EXPECT_EQ(window->findChild<QTabBar*>("TCPages")->count(), 3);
 }
 
-TEST_F(WindowFiles, AFilesFontSizeIsLimitedLikeTheDialogsAnswer) {
+TEST_F(WindowFiles, AFilesFontSizeIsLimitedToTwoToForty) {
     for (auto [line, size] : {std::pair{"0,FontSize", 2},
                               {"-7,FontSize", 2},
                               {"1000,FontSize", 40},
@@ -255,14 +255,6 @@ TEST_F(WindowFiles, AFilesFontSizeIsLimitedLikeTheDialogsAnswer) {
         EXPECT_EQ(window->Session().Header().fontSize, size);
         EXPECT_EQ(window->Settings().userStringFontSize, size);
     }
-    window->askNumber = [](const QString& caption, double, QPoint where) -> std::optional<double> {
-        EXPECT_EQ(caption, "User String Font Size");
-        EXPECT_EQ(where, QPoint(25, 25));
-        return 9.5;
-    };
-    Trigger("MIUserStringFont");
-    EXPECT_EQ(window->Session().Header().fontSize, 10);  // floor(9.5 + 0.5)
-    EXPECT_EQ(settings.Get("UserStringFontSize"), "10");
 }
 
 TEST_F(WindowFiles, PageImageIsProposedByPageAndWrittenInTheChosenFormat) {
