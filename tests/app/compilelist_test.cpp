@@ -31,8 +31,6 @@ TEST_F(CompileList, RowsNameTheirBlockAndSheetAndADoubleClickShowsTheBlock) {
     std::unique_ptr<QDialog> list(
         MakeCompileList(window.get(), compileLists[0], window->CompileListPlaces()));
     auto* table = list->findChild<QTableWidget*>("SGMessages");
-    EXPECT_EQ(table->horizontalHeaderItem(kBlock)->text(), "Block");
-    EXPECT_EQ(table->horizontalHeaderItem(kSheet)->text(), "Sheet");
     int clashRow = -1;
     for (int row = 0; row < table->rowCount(); ++row)
         if (table->item(row, kNumber)->text() == "48") clashRow = row;

@@ -180,8 +180,6 @@ TEST_F(NumberDialog, EachConversionButtonWritesItsFactor) {
             EXPECT_EQ(d.Value(), factor);
         }
     }
-    TKInitInputMultF view(nullptr, false, QPoint(0, 0), "Mult", {}, 2.0, false, messages);
-    EXPECT_EQ(view.windowTitle(), "View Value");
 }
 
 }  // namespace
