@@ -72,16 +72,6 @@ TEST_F(WindowCommands, EditsAreRefusedWhileRunning) {
     EXPECT_FALSE(window->IsRunning());
 }
 
-TEST_F(WindowCommands, AnEditWhileStoppedDropsTheCompiledModel) {
-    ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
-    ASSERT_TRUE(window->Compile(false));
-    Trigger("MISelectAll");
-    Trigger("MIFlipHorizontal");
-    EXPECT_TRUE(window->Session().IsModified());
-    EXPECT_FALSE(window->Session().IsCompiled());
-    EXPECT_FALSE(window->IsDisplayTimerActive());
-}
-
 // Custom mode starts with its three template blocks; a missing file is
 // named and a new design starts; a module file opens in custom mode.
 TEST_F(WindowCommands, StartInCustomModeWithAMissingFileOrAModule) {
@@ -214,8 +204,11 @@ TEST_F(WindowCommands, F1OpensTheManualAtTheBlockUnderThePointer) {
     EXPECT_NE(messages.recorder.Last().text.find("Manual/Manual.htm"), std::string::npos);
 }
 
-TEST_F(WindowCommands, BlockMenuFollowsSelectionAndClipboard) {
+// The block pop-up follows the selection and the clipboard; an edit while
+// stopped drops the compiled model.
+TEST_F(WindowCommands, BlockMenuFollowsSelectionAndAnEditDropsTheCompiledModel) {
     ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
+    ASSERT_TRUE(window->Compile(false));
     window->UpdateBlockMenu();
     EXPECT_FALSE(Action("PuMCopy")->isEnabled());
     EXPECT_FALSE(Action("PuMPaste")->isEnabled());
@@ -226,6 +219,11 @@ TEST_F(WindowCommands, BlockMenuFollowsSelectionAndClipboard) {
     EXPECT_TRUE(Action("PuMCopy")->isEnabled());
     EXPECT_TRUE(Action("PuMPaste")->isEnabled());
     EXPECT_FALSE(Action("PuMReverseExtender")->isEnabled());  // no extender selected
+    EXPECT_TRUE(window->Session().IsCompiled());
+    Trigger("MIFlipHorizontal");
+    EXPECT_TRUE(window->Session().IsModified());
+    EXPECT_FALSE(window->Session().IsCompiled());
+    EXPECT_FALSE(window->IsDisplayTimerActive());
 }
 
 // The tool is read from the sheet that is showing; Escape and Run choose

