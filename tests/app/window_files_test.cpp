@@ -40,8 +40,8 @@ struct PromptCase {
     bool goesOn;
 };
 
-// The save-changes prompt: whether the command goes on, and the bytes of
-// the model's file afterwards.
+// The save-changes prompt: its text, whether the command goes on, and the
+// bytes of the model's file afterwards.
 TEST_F(WindowFiles, SaveChangesPromptMatrix) {
     const PromptCase cases[] = {
         {"titled yes", true, KChoice::Yes, Save::Ok, true},
@@ -68,6 +68,7 @@ TEST_F(WindowFiles, SaveChangesPromptMatrix) {
             Touch();
             const std::string edited = window->Session().Text();
             const std::string before = c.titled ? ReadFile(model) : "";
+            messages.recorder.Clear();
             messages.choices = {c.answer};
             fileAnswers.clear();
             if (!c.titled && c.answer == KChoice::Yes)
@@ -80,6 +81,10 @@ TEST_F(WindowFiles, SaveChangesPromptMatrix) {
             else
                 Trigger(then == Then::New ? "MINewDesign" : "MIOpenDesign");
             fs.failRename = false;
+            ASSERT_FALSE(messages.recorder.boxes.empty());
+            EXPECT_EQ(messages.recorder.boxes[0].caption, "Save File");
+            EXPECT_EQ(messages.recorder.boxes[0].text,
+                      c.titled ? "Save changes to" + model + "?" : "Save changes to unsaved file?");
             const bool wentOn =
                 then == Then::Close ? !window->isVisible() : !window->Session().IsModified();
             EXPECT_EQ(wentOn, c.goesOn);
@@ -99,22 +104,6 @@ TEST_F(WindowFiles, SaveChangesPromptMatrix) {
             if (!window->isVisible()) window->show();
         }
     }
-}
-
-TEST_F(WindowFiles, PromptTexts) {
-    Touch();
-    messages.choices = {KChoice::Cancel};
-    Trigger("MINewDesign");
-    EXPECT_EQ(messages.recorder.Last().caption, "Save File");
-    EXPECT_EQ(messages.recorder.Last().text, "Save changes to unsaved file?");
-    const std::string model = CopyExample("oscillator.kvd");
-    messages.choices = {KChoice::No};
-    Trigger("MINewDesign");
-    ASSERT_TRUE(window->OpenPath(model));
-    Touch();
-    messages.choices = {KChoice::Cancel};
-    Trigger("MINewDesign");
-    EXPECT_EQ(messages.recorder.Last().text, "Save changes to" + model + "?");
 }
 
 TEST_F(WindowFiles, AFailedOpenLeavesThePreviousModelAsItWas) {
