@@ -187,11 +187,21 @@ TEST_F(WindowFiles, SavedBytesDoNotDependOnTheLocale) {
     EXPECT_EQ(ReadFile(Path("german.kvd")), inC);
 }
 
-TEST_F(WindowFiles, RecentFiles) {
+// The open dialog starts in the bundled examples until a design was
+// opened, then in that design's folder; modules keep their own folder.
+// Opened files are listed, most recent first.
+TEST_F(WindowFiles, OpenStartsInTheLastDirectoryAndRecentFilesAreListed) {
+    Trigger("MIOpenDesign");
+    EXPECT_EQ(askedDirs.at(0), ExamplesFolder());
     const std::string a = CopyExample("oscillator.kvd");
     const std::string b = CopyExample("filter_step.kvd");
     ASSERT_TRUE(window->OpenPath(a));
     ASSERT_TRUE(window->OpenPath(b));
+    EXPECT_EQ(settings.Get("Last Dir"), dir.path().toStdString());
+    Trigger("MIOpenDesign");
+    EXPECT_EQ(askedDirs.at(1), dir.path());
+    Trigger("MIOpenCustomModule");
+    EXPECT_EQ(askedDirs.at(2), ExamplesFolder());
     EXPECT_EQ(Action("MIRecent0")->text().toStdString(), "&1  filter_step.kvd");
     EXPECT_EQ(Action("MIRecent1")->text().toStdString(), "&2  oscillator.kvd");
     EXPECT_FALSE(Action("MIRecent2")->isVisible());
@@ -203,20 +213,6 @@ TEST_F(WindowFiles, RecentFiles) {
     Trigger("MIRecent1");
     EXPECT_EQ(messages.recorder.messages.back().number, 5);
     EXPECT_EQ(window->Settings().recentFiles.size(), 2u);  // stays listed
-}
-
-// The open dialog starts in the bundled examples until a design was
-// opened, then in that design's folder; modules keep their own folder.
-TEST_F(WindowFiles, OpenStartsInTheLastDirectoryOfItsKind) {
-    Trigger("MIOpenDesign");
-    ASSERT_EQ(askedDirs.size(), 1u);
-    EXPECT_EQ(askedDirs[0], ExamplesFolder());
-    ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
-    EXPECT_EQ(settings.Get("Last Dir"), dir.path().toStdString());
-    Trigger("MIOpenDesign");
-    EXPECT_EQ(askedDirs[1], dir.path());
-    Trigger("MIOpenCustomModule");
-    EXPECT_EQ(askedDirs[2], ExamplesFolder());
 }
 
 TEST_F(WindowFiles, ClosingWritesTheSettings) {
