@@ -12,6 +12,7 @@
 #include "base/numberformat.h"
 #include "engine/benchtop.h"
 #include "engine/solver.h"
+#include "engine/valuearena.h"
 #include "engine/variables.h"
 #include "windowtesting.h"
 
@@ -52,13 +53,18 @@ TEST_F(WindowRun, TheIdleTimerRunsOnlyWhileRunning) {
 }
 
 // A pass toward a far sample time is cut into calls of at most the budget;
-// Stop between two calls is answered at the next one without a step.
+// Stop between two calls is answered at the next one without a step. The
+// display tick (every 250 ms) then shows the run's values on the nodes.
 TEST_F(WindowRun, ACallKeepsToItsBudgetAndStopIsAnsweredAtOnce) {
     ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
     // A slow time base puts the scope's next sample far beyond the calls.
     FindBlock("KScope")->FindNode("Time/Div")->value = 1000.0;
     window->Run();
     ASSERT_TRUE(window->IsRunning());
+    const KNode* out = nullptr;
+    for (const KNode& n : FindBlock("KInt")->Nodes())
+        if (n.IsOutput()) out = &n;
+    const double shownAtStart = out->value;
     window->SetStepBudget(50);
     KBenchTop& bench = *window->Session().BenchTop();
     const double h = bench.Solver()->StepSize();
@@ -74,6 +80,10 @@ TEST_F(WindowRun, ACallKeepsToItsBudgetAndStopIsAnsweredAtOnce) {
     EXPECT_EQ(bench.time, stoppedAt);
     auto* label = window->findChild<QLabel*>("LTime");
     EXPECT_EQ(label->text().toStdString(), FormatGeneral(stoppedAt, 6));
+    QTest::qWait(400);
+    KValueArena& arena = bench.Arena();
+    EXPECT_EQ(out->value, arena[static_cast<std::size_t>(arena.SlotOf(*out))]);
+    EXPECT_NE(out->value, shownAtStart);
 }
 
 TEST_F(WindowRun, NoPassRunsUnderAModalWindow) {
