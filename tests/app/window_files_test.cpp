@@ -1,10 +1,9 @@
 // The window's files: the save-changes prompt before New, Open and closing,
-// Save and Save As, failed opens, recent files and page images.
-#include <QCloseEvent>
+// Save and Save As, failed opens, recent files, page images and printing.
 #include <QFile>
-#include <QImage>
 #include <QPrinter>
 #include <QTabBar>
+#include <QTest>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -13,24 +12,22 @@
 #include "app/pageoutput.h"
 #include "app/platform.h"
 #include "engine/benchtop.h"
-#include "model/block.h"
-#include "model/blocktype.h"
-#include "model/elements.h"
 #include "windowtesting.h"
 
 namespace korvel::testing {
 namespace {
 
-using WindowFiles = WindowFixture;
-
-// Makes the open model modified by a real edit.
-void Touch(TKDiagramF& window) {
-    window.Edit({4, "", ""}, [&] {
-        auto block = MakeBlock(ktype::kVariable);
-        block->Initialize(window.Session().Elements().NextFreeIDNumber(), 0, 300, 300);
-        window.Session().Elements().Add(std::move(block));
-    });
-}
+struct WindowFiles : WindowFixture {
+    // Opens a copy of the oscillator example with one piece of its text
+    // replaced (the examples keep CR LF).
+    void OpenEdited(const std::string& from, const std::string& to) {
+        std::string text = ReadFile(Example("oscillator.kvd"));
+        const auto at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        WriteFile(Path("edited.kvd"), text.replace(at, from.size(), to));
+        ASSERT_TRUE(window->OpenPath(Path("edited.kvd")));
+    }
+};
 
 enum class Then { New, Open, Close };
 enum class Save { Ok, Fails, Cancelled };
@@ -43,8 +40,8 @@ struct PromptCase {
     bool goesOn;
 };
 
-// The save-changes prompt: whether the command goes on, and the bytes of
-// the model's file afterwards.
+// The save-changes prompt: its text, whether the command goes on, and the
+// bytes of the model's file afterwards.
 TEST_F(WindowFiles, SaveChangesPromptMatrix) {
     const PromptCase cases[] = {
         {"titled yes", true, KChoice::Yes, Save::Ok, true},
@@ -64,14 +61,14 @@ TEST_F(WindowFiles, SaveChangesPromptMatrix) {
             SCOPED_TRACE(std::string(c.name) + " then " + std::to_string(int(then)));
             const std::string model = Path("model" + std::to_string(round++) + ".kvd");
             window->Start(false, "");
-            fs.failRename = false;
             if (c.titled) {
                 WriteFile(model, ReadFile(Example("oscillator.kvd")));
                 ASSERT_TRUE(window->OpenPath(model));
             }
-            Touch(*window);
+            Touch();
             const std::string edited = window->Session().Text();
             const std::string before = c.titled ? ReadFile(model) : "";
+            messages.recorder.Clear();
             messages.choices = {c.answer};
             fileAnswers.clear();
             if (!c.titled && c.answer == KChoice::Yes)
@@ -79,26 +76,21 @@ TEST_F(WindowFiles, SaveChangesPromptMatrix) {
                                                                 : QString::fromStdString(model));
             if (then == Then::Open) fileAnswers.push_back(QString::fromStdString(other));
             fs.failRename = c.save == Save::Fails;
-            switch (then) {
-                case Then::New:
-                    Trigger("MINewDesign");
-                    break;
-                case Then::Open:
-                    Trigger("MIOpenDesign");
-                    break;
-                case Then::Close:
-                    window->close();
-                    break;
-            }
+            if (then == Then::Close)
+                window->close();
+            else
+                Trigger(then == Then::New ? "MINewDesign" : "MIOpenDesign");
             fs.failRename = false;
-            const bool saved = c.answer == KChoice::Yes && c.save == Save::Ok;
+            ASSERT_FALSE(messages.recorder.boxes.empty());
+            EXPECT_EQ(messages.recorder.boxes[0].caption, "Save File");
+            EXPECT_EQ(messages.recorder.boxes[0].text,
+                      c.titled ? "Save changes to" + model + "?" : "Save changes to unsaved file?");
             const bool wentOn =
                 then == Then::Close ? !window->isVisible() : !window->Session().IsModified();
             EXPECT_EQ(wentOn, c.goesOn);
-            if (saved) {
-                EXPECT_EQ(ReadFile(model), edited);
-            } else if (c.titled) {
-                EXPECT_EQ(ReadFile(model), before);
+            const bool saved = c.answer == KChoice::Yes && c.save == Save::Ok;
+            if (saved || c.titled) {
+                EXPECT_EQ(ReadFile(model), saved ? edited : before);
             } else {
                 EXPECT_FALSE(QFile::exists(QString::fromStdString(model)));
             }
@@ -114,59 +106,34 @@ TEST_F(WindowFiles, SaveChangesPromptMatrix) {
     }
 }
 
-TEST_F(WindowFiles, PromptTexts) {
-    Touch(*window);
-    messages.choices = {KChoice::Cancel};
-    Trigger("MINewDesign");
-    EXPECT_EQ(messages.recorder.Last().caption, "Save File");
-    EXPECT_EQ(messages.recorder.Last().text, "Save changes to unsaved file?");
-    const std::string model = CopyExample("oscillator.kvd");
-    messages.choices = {KChoice::No};
-    Trigger("MINewDesign");
-    ASSERT_TRUE(window->OpenPath(model));
-    Touch(*window);
-    messages.choices = {KChoice::Cancel};
-    Trigger("MINewDesign");
-    EXPECT_EQ(messages.recorder.Last().text, "Save changes to" + model + "?");
-}
-
 TEST_F(WindowFiles, AFailedOpenLeavesThePreviousModelAsItWas) {
     const std::string model = CopyExample("oscillator.kvd");
     ASSERT_TRUE(window->OpenPath(model));
-    Touch(*window);
+    Touch();
     const std::string text = window->Session().Text();
     const QString caption = window->windowTitle();
     const std::string whole = ReadFile(Example("pi_loop.kvd"));
-    struct Bad {
-        const char* name;
-        std::string bytes;
-    };
-    const Bad bad[] = {
-        {"truncated.kvd", whole.substr(0, whole.size() / 2)},
-        {"unknown.kvd",
-         "1.2,Version\nFalse,CustMod\n1,Pages\n8,FontSize\nPageNames,Start\n1,PageName\n"
-         "KNoSuchBlock,Start\n"},
-    };
-    for (const Bad& b : bad) {
-        SCOPED_TRACE(b.name);
-        WriteFile(Path(b.name), b.bytes);
-        EXPECT_FALSE(window->OpenPath(Path(b.name)));
+    WriteFile(Path("truncated.kvd"), whole.substr(0, whole.size() / 2));
+    WriteFile(Path("unknown.kvd"),
+              "1.2,Version\nFalse,CustMod\n1,Pages\n8,FontSize\nPageNames,Start\n1,PageName\n"
+              "KNoSuchBlock,Start\n");
+    for (const char* name : {"truncated.kvd", "unknown.kvd", "missing.kvd"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(window->OpenPath(Path(name)));
         EXPECT_EQ(window->Session().Text(), text);
         EXPECT_EQ(window->Session().FileName(), model);
         EXPECT_TRUE(window->Session().IsModified());
         EXPECT_EQ(window->windowTitle(), caption);
     }
-    EXPECT_FALSE(window->OpenPath(Path("missing.kvd")));
     ASSERT_FALSE(messages.recorder.messages.empty());
-    EXPECT_EQ(messages.recorder.messages.back().number, 5);
-    EXPECT_EQ(messages.recorder.messages.back().description, "Cannot open " + Path("missing.kvd"));
-    EXPECT_EQ(messages.recorder.messages.back().advice.rfind(
-                  "This may be a Windows or an internal error.", 0),
-              0u);
+    const KTwoLineMessage& m = messages.recorder.messages.back();
+    EXPECT_EQ(m.number, 5);
+    EXPECT_EQ(m.description, "Cannot open " + Path("missing.kvd"));
+    EXPECT_EQ(m.advice.rfind("This may be a Windows or an internal error.", 0), 0u);
 }
 
 TEST_F(WindowFiles, SaveAsAsksBeforeReplacingAndAddsTheSuffix) {
-    Touch(*window);
+    Touch();
     const std::string existing = Path("taken.kvd");
     WriteFile(existing, "old");
     fileAnswers = {QString::fromStdString(existing)};
@@ -186,18 +153,55 @@ TEST_F(WindowFiles, SaveAsAsksBeforeReplacingAndAddsTheSuffix) {
 TEST_F(WindowFiles, SaveWritesAFileThatHasGoneAway) {
     const std::string model = CopyExample("oscillator.kvd");
     ASSERT_TRUE(window->OpenPath(model));
-    Touch(*window);
+    Touch();
     QFile::remove(QString::fromStdString(model));
-    Trigger("MISave");
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(ReadFile(model), window->Session().Text());
     EXPECT_FALSE(window->Session().IsModified());
 }
 
-TEST_F(WindowFiles, RecentFiles) {
+TEST_F(WindowFiles, AModuleWithoutAnOutputIsNotSaved) {
+    window->Start(true, "");
+    for (const auto& e : Elements().All())
+        e->selected = e->IsBlock() && static_cast<const KBlock&>(*e).IsCustomOutput();
+    Trigger("KeyDelete");
+    fileAnswers = {QString::fromStdString(Path("module.kvc"))};
+    Trigger("MISave");
+    EXPECT_EQ(messages.recorder.Last().text,
+              "You must have at least one Custom Module Output block in a custom module.");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("module.kvc"))));
+    EXPECT_TRUE(window->Session().IsModified());
+}
+
+// A desktop with a decimal comma must not change a saved model by a byte.
+TEST_F(WindowFiles, SavedBytesDoNotDependOnTheLocale) {
+    ASSERT_TRUE(window->OpenPath(CopyExample("pi_loop.kvd")));
+    const std::string inC = window->Session().Text();
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE.UTF-8 locale";
+    char comma[16];
+    std::snprintf(comma, sizeof comma, "%.1f", 3.5);
+    fileAnswers = {QString::fromStdString(Path("german.kvd"))};
+    Trigger("MISaveAs");
+    std::setlocale(LC_ALL, "C");
+    EXPECT_STREQ(comma, "3,5") << "the locale took effect";
+    EXPECT_EQ(ReadFile(Path("german.kvd")), inC);
+}
+
+// The open dialog starts in the bundled examples until a design was
+// opened, then in that design's folder; modules keep their own folder.
+// Opened files are listed, most recent first.
+TEST_F(WindowFiles, OpenStartsInTheLastDirectoryAndRecentFilesAreListed) {
+    Trigger("MIOpenDesign");
+    EXPECT_EQ(askedDirs.at(0), ExamplesFolder());
     const std::string a = CopyExample("oscillator.kvd");
     const std::string b = CopyExample("filter_step.kvd");
     ASSERT_TRUE(window->OpenPath(a));
     ASSERT_TRUE(window->OpenPath(b));
+    EXPECT_EQ(settings.Get("Last Dir"), dir.path().toStdString());
+    Trigger("MIOpenDesign");
+    EXPECT_EQ(askedDirs.at(1), dir.path());
+    Trigger("MIOpenCustomModule");
+    EXPECT_EQ(askedDirs.at(2), ExamplesFolder());
     EXPECT_EQ(Action("MIRecent0")->text().toStdString(), "&1  filter_step.kvd");
     EXPECT_EQ(Action("MIRecent1")->text().toStdString(), "&2  oscillator.kvd");
     EXPECT_FALSE(Action("MIRecent2")->isVisible());
@@ -211,56 +215,77 @@ TEST_F(WindowFiles, RecentFiles) {
     EXPECT_EQ(window->Settings().recentFiles.size(), 2u);  // stays listed
 }
 
-TEST_F(WindowFiles, ClosingAsksWritesTheSettingsAndCancelKeepsTheWindow) {
-    Touch(*window);
-    messages.choices = {KChoice::Cancel};
-    window->close();
-    EXPECT_TRUE(window->isVisible());
-    messages.choices = {KChoice::No};
+TEST_F(WindowFiles, ClosingWritesTheSettings) {
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(settings.Get("WindowWidth").has_value());
     EXPECT_EQ(settings.Get("AutoSaveBeforeCompile"), "false");
 }
 
+// A hand-edited file whose blocks lie on pages beyond its page count gets
+// tabs for them, named by their numbers, so nothing is hidden.
+TEST_F(WindowFiles, ElementsBeyondThePageCountGetTabs) {
+    OpenEdited("KSolver,Start\r\n0,Page", "KSolver,Start\r\n2,Page");
+    EXPECT_EQ(window->Session().Header().pageNames,
+              (std::vector<std::string>{"Oscillator", "2", "3"}));
+    EXPECT_EQ(window->findChild<QTabBar*>("TCPages")->count(), 3);
+}
+
+TEST_F(WindowFiles, AFilesFontSizeIsLimitedToTwoToForty) {
+    for (auto [line, size] :
+         {std::pair{"0,FontSize", 2}, {"1000,FontSize", 40}, {"12,FontSize", 12}}) {
+        SCOPED_TRACE(line);
+        OpenEdited("8,FontSize", line);
+        EXPECT_EQ(window->Session().Header().fontSize, size);
+        EXPECT_EQ(window->Settings().userStringFontSize, size);
+    }
+}
+
+// The proposed name follows the page; the typed suffix, or else the chosen
+// filter, decides the format (checked by the file's own signature).
 TEST_F(WindowFiles, PageImageIsProposedByPageAndWrittenInTheChosenFormat) {
     ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
     Trigger("MINewPage");
-    for (const char* name : {"page.bmp", "page.png", "page.svg"}) {
-        SCOPED_TRACE(name);
-        askedDirs.clear();
-        fileAnswers = {QString::fromStdString(Path(name))};
+    const struct {
+        const char* typed;
+        const char* filter;
+        const char* written;
+        const char* signature;
+    } cases[] = {{"page.bmp", "", "page.bmp", "BM"},
+                 {"page.svg", "", "page.svg", "<svg"},
+                 {"plain", "PNG image (*.png)", "plain.png", "\x89PNG"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        fileAnswers = {QString::fromStdString(Path(c.typed))};
+        filterAnswer = c.filter;
         Trigger("MICopyPageImage");
-        ASSERT_EQ(askedDirs.size(), 1u);
-        EXPECT_TRUE(askedDirs[0].endsWith("/NewFile-00002.bmp"));
-        const std::string bytes = ReadFile(Path(name));
-        ASSERT_FALSE(bytes.empty());
-        if (QString(name).endsWith("svg"))
-            EXPECT_NE(bytes.find("<svg"), std::string::npos);
-        else
-            EXPECT_FALSE(QImage(QString::fromStdString(Path(name))).isNull());
+        EXPECT_TRUE(askedDirs.back().endsWith("/NewFile-00002.bmp"));
+        EXPECT_NE(ReadFile(Path(c.written)).substr(0, 80).find(c.signature), std::string::npos);
     }
-    EXPECT_EQ(ReadFile(Path("page.bmp")).substr(0, 2), "BM");
-    // No suffix typed: the chosen filter decides.
-    fileAnswers = {QString::fromStdString(Path("plain"))};
-    filterAnswer = "PNG image (*.png)";
-    Trigger("MICopyPageImage");
-    EXPECT_FALSE(QImage(QString::fromStdString(Path("plain.png"))).isNull());
 }
 
-TEST_F(WindowFiles, PrintingGivesOneSheetPerPage) {
+// One sheet per page, each with the header and its sheet name (the text is
+// read where poppler's pdftotext is installed).
+TEST_F(WindowFiles, PrintingGivesOneSheetPerPageWithItsHeader) {
     ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(Path("print.pdf")));
-    PrintPages(printer, window->Session().Elements(), {"Oscillator", "Second"},
-               "Korvel.  Untitled model.");
+    PrintPages(printer, Elements(), {"Oscillator", "Second"}, "Korvel.  Untitled model.");
     const std::string pdf = ReadFile(Path("print.pdf"));
     ASSERT_EQ(pdf.rfind("%PDF", 0), 0u);
     int pages = 0;
     for (std::size_t at = 0; (at = pdf.find("/Type /Page\n", at)) != std::string::npos; ++at)
         ++pages;
     EXPECT_EQ(pages, 2);
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "no pdftotext";
+    const std::string command = "pdftotext '" + Path("print.pdf") + "' '" + Path("print.txt") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string text = ReadFile(Path("print.txt"));
+    // pdftotext turns the header's two blanks into one.
+    EXPECT_NE(text.find("Korvel. Untitled model."), std::string::npos) << text;
+    EXPECT_NE(text.find("Sheet: Oscillator"), std::string::npos);
+    EXPECT_NE(text.find("Sheet: Second"), std::string::npos);
 }
 
 TEST(Manual, EveryBlockTypeHasItsAnchorAndTheShippedManualIsCurrent) {
@@ -269,152 +294,6 @@ TEST(Manual, EveryBlockTypeHasItsAnchorAndTheShippedManualIsCurrent) {
         EXPECT_NE(html.find("id=\"" + std::string(type.tag) + "\""), std::string::npos) << type.tag;
     // The shipped file is generated by "korvel --write-manual data/Manual/Manual.htm".
     EXPECT_EQ(ReadFile(std::string(KORVEL_DATA) + "/Manual/Manual.htm"), html);
-}
-
-}  // namespace
-}  // namespace korvel::testing
-
-namespace korvel::testing {
-namespace {
-
-TEST_F(WindowFiles, AModuleWithoutAnOutputIsNotSaved) {
-    window->Start(true, "");
-    for (const auto& e : window->Session().Elements().All())
-        e->selected = e->IsBlock() && static_cast<const KBlock&>(*e).IsCustomOutput();
-    Trigger("KeyDelete");
-    fileAnswers = {QString::fromStdString(Path("module.kvc"))};
-    Trigger("MISave");
-    EXPECT_EQ(messages.recorder.Last().text,
-              "You must have at least one Custom Module Output block in a custom module.");
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("module.kvc"))));
-    EXPECT_TRUE(window->Session().IsModified());
-}
-
-}  // namespace
-}  // namespace korvel::testing
-
-namespace korvel::testing {
-namespace {
-
-// A desktop with a decimal comma must not change a saved model by a byte.
-TEST_F(WindowFiles, SavedBytesDoNotDependOnTheLocale) {
-    ASSERT_TRUE(window->OpenPath(CopyExample("pi_loop.kvd")));
-    const std::string inC = window->Session().Text();
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE.UTF-8 locale";
-    char comma[16];
-    std::snprintf(comma, sizeof comma, "%.1f", 3.5);
-    const std::string inGerman = window->Session().Text();
-    fileAnswers = {QString::fromStdString(Path("german.kvd"))};
-    Trigger("MISaveAs");
-    std::setlocale(LC_ALL, "C");
-    EXPECT_STREQ(comma, "3,5") << "the locale took effect";
-    EXPECT_EQ(inGerman, inC);
-    EXPECT_EQ(ReadFile(Path("german.kvd")), inC);
-}
-
-}  // namespace
-}  // namespace korvel::testing
-
-namespace korvel::testing {
-namespace {
-
-// A hand-edited file whose blocks lie on pages beyond its page count gets
-// tabs for them, named by their numbers, so nothing is hidden.
-TEST_F(WindowFiles, ElementsBeyondThePageCountGetTabs) {
-    std::string text = ReadFile(Example("oscillator.kvd"));
-    const std::string solverPage = "KSolver,Start\r\n0,Page";  // the examples keep CR LF
-    const auto at = text.find(solverPage);
-    ASSERT_NE(at, std::string::npos);
-    text.replace(at, solverPage.size(), "KSolver,Start\r\n2,Page");
-    WriteFile(Path("pages.kvd"), text);
-    ASSERT_TRUE(window->OpenPath(Path("pages.kvd")));
-    EXPECT_EQ(window->Session().Header().pageNames,
-              (std::vector<std::string>{"Oscillator", "2", "3"}));
-    EXPECT_EQ(window->findChild<QTabBar*>("TCPages")->count(), 3);
-}
-
-}  // namespace
-}  // namespace korvel::testing
-
-namespace korvel::testing {
-namespace {
-
-// The printed text, where poppler's pdftotext is installed.
-TEST_F(WindowFiles, PrintedSheetsCarryTheHeaderAndTheSheetName) {
-    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "no pdftotext";
-    ASSERT_TRUE(window->OpenPath(CopyExample("oscillator.kvd")));
-    QPrinter printer;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(Path("print.pdf")));
-    PrintPages(printer, window->Session().Elements(), {"Oscillator", "Second"},
-               "Korvel.  Untitled model.");
-    const std::string command = "pdftotext '" + Path("print.pdf") + "' '" + Path("print.txt") + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    const std::string text = ReadFile(Path("print.txt"));
-    // pdftotext turns the header's two blanks into one.
-    EXPECT_NE(text.find("Korvel. Untitled model."), std::string::npos) << text;
-    EXPECT_NE(text.find("Sheet: Oscillator"), std::string::npos);
-    EXPECT_NE(text.find("Sheet: Second"), std::string::npos);
-    EXPECT_NE(text.find('\f'), std::string::npos) << "two pages";
-}
-
-}  // namespace
-}  // namespace korvel::testing
-
-namespace korvel::testing {
-namespace {
-
-TEST_F(WindowFiles, AFilesFontSizeIsLimitedLikeTheDialogsAnswer) {
-    struct Case {
-        const char* line;
-        int size;
-    };
-    for (Case c : {Case{"0,FontSize", 2}, Case{"-7,FontSize", 2}, Case{"1000,FontSize", 40},
-                   Case{"12,FontSize", 12}}) {
-        SCOPED_TRACE(c.line);
-        std::string text = ReadFile(Example("oscillator.kvd"));
-        text.replace(text.find("8,FontSize"), 10, c.line);
-        WriteFile(Path("font.kvd"), text);
-        ASSERT_TRUE(window->OpenPath(Path("font.kvd")));
-        EXPECT_EQ(window->Session().Header().fontSize, c.size);
-        EXPECT_EQ(window->Settings().userStringFontSize, c.size);
-    }
-    window->askNumber = [](const QString& caption, double, QPoint where) -> std::optional<double> {
-        EXPECT_EQ(caption, "User String Font Size");
-        EXPECT_EQ(where, QPoint(25, 25));
-        return 9.5;
-    };
-    Trigger("MIUserStringFont");
-    EXPECT_EQ(window->Session().Header().fontSize, 10);  // floor(9.5 + 0.5)
-    EXPECT_EQ(settings.Get("UserStringFontSize"), "10");
-}
-
-}  // namespace
-}  // namespace korvel::testing
-
-namespace korvel::testing {
-namespace {
-
-// The open dialog starts in the bundled examples until a design was
-// opened, then in that design's folder; modules keep their own folder.
-TEST_F(WindowFiles, OpenStartsInTheLastDirectoryOfItsKind) {
-    Trigger("MIOpenDesign");
-    ASSERT_EQ(askedDirs.size(), 1u);
-    EXPECT_EQ(askedDirs[0], ExamplesFolder());
-    const std::string model = CopyExample("oscillator.kvd");
-    ASSERT_TRUE(window->OpenPath(model));
-    EXPECT_EQ(settings.Get("Last Dir"), dir.path().toStdString());
-    Trigger("MIOpenDesign");
-    EXPECT_EQ(askedDirs[1], dir.path());
-    Trigger("MIOpenCustomModule");
-    EXPECT_EQ(askedDirs[2], ExamplesFolder());
-}
-
-TEST_F(WindowFiles, CompileWhileRunningStopsTheRunFirst) {
-    StartRunning();
-    ASSERT_TRUE(window->Compile(true));
-    EXPECT_FALSE(window->IsRunning());
-    EXPECT_EQ(window->Session().BenchTop()->time, 0.0);  // a new run-time model
 }
 
 }  // namespace

@@ -24,6 +24,9 @@
 #include "base/messagerecorder.h"
 #include "base/safefile.h"
 #include "base/settings.h"
+#include "model/block.h"
+#include "model/blocktype.h"
+#include "model/elements.h"
 
 namespace korvel::testing {
 
@@ -43,11 +46,7 @@ public:
         return c;
     }
     bool AskYesNo(std::string_view caption, std::string_view text) override {
-        recorder.boxes.push_back({std::string(caption), std::string(text), KButtons::OkCancel});
-        if (choices.empty()) return false;
-        KChoice c = choices.front();
-        choices.pop_front();
-        return c == KChoice::Yes;
+        return AskYesNoCancel(caption, text) == KChoice::Yes;
     }
 
     KMessageRecorder recorder;
@@ -98,6 +97,27 @@ struct WindowFixture : ::testing::Test {
         QApplication::setActiveWindow(window.get());
     }
     ~WindowFixture() override { window.reset(); }
+
+    KElements& Elements() { return window->Session().Elements(); }
+    // A block added straight to the model (not through the canvas), unselected.
+    KBlock& Place(const char* tag, int page = 0, int x = 100, int y = 100,
+                  const std::string& name = {}) {
+        std::unique_ptr<KBlock> block = MakeBlock(*FindBlockTypeByTag(tag));
+        block->Initialize(Elements().NextFreeIDNumber(), page, x, y);
+        block->selected = false;
+        if (!name.empty()) block->userString = name;
+        return static_cast<KBlock&>(Elements().Add(std::move(block)));
+    }
+    KBlock* FindBlock(const char* tag) {
+        for (const auto& e : Elements().All())
+            if (e->IsBlock() && static_cast<KBlock&>(*e).GetTypeTag() == tag)
+                return static_cast<KBlock*>(e.get());
+        return nullptr;
+    }
+    // Makes the open model modified by a real edit.
+    void Touch() {
+        window->Edit({4, "", ""}, [this] { Place("KVariable", 0, 300, 300); });
+    }
 
     QAction* Action(const char* name) { return window->findChild<QAction*>(name); }
     void Trigger(const char* name) {
