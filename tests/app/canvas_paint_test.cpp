@@ -149,24 +149,6 @@ TEST_F(CanvasPaint, PastedElementsLandBesideTheirOriginalsOnTheSamePageOnly) {
     EXPECT_EQ(onOther.Y(), 100);
 }
 
-}  // namespace
-}  // namespace korvel::testing
-
-namespace korvel::testing {
-namespace {
-
-bool NearAnyWire(const KElements& elements, int x, int y) {
-    for (const auto& e : elements.All()) {
-        if (!e->IsWire()) continue;
-        const auto& route = static_cast<const KWire&>(*e).route;
-        for (std::size_t i = 1; i < route.size(); ++i)
-            if (x >= std::min(route[i - 1].x, route[i].x) - 2 && x <= std::max(route[i - 1].x, route[i].x) + 2 &&
-                y >= std::min(route[i - 1].y, route[i].y) - 2 && y <= std::max(route[i - 1].y, route[i].y) + 2)
-                return true;
-    }
-    return false;
-}
-
 // The bundled examples as a user opens them: every block's fill just inside
 // its left edge, at zoom 1 and 2; pictures kept when a folder is named.
 TEST_F(CanvasPaint, BundledExamplesShowEveryBlocksFill) {
@@ -187,7 +169,7 @@ TEST_F(CanvasPaint, BundledExamplesShowEveryBlocksFill) {
                 const int x = b.X() + 1;
                 int y = -1;
                 for (int candidate : {b.Y() + 5, b.Y() + b.Height() - 6})
-                    if (y < 0 && !NearAnyWire(Elements(), x, candidate)) y = candidate;
+                    if (y < 0 && !NearAnyWire(Elements(), x, candidate, 2)) y = candidate;
                 ASSERT_GE(y, 0) << b.userString;
                 EXPECT_EQ(image.pixelColor(x * zoom + 1, y * zoom), BodyColours(b, true).fill) << b.userString;
             }

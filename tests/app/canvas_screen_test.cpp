@@ -20,20 +20,6 @@
 namespace korvel::testing {
 namespace {
 
-bool NearAnyWire(const KElements& elements, int x, int y) {
-    for (const auto& e : elements.All()) {
-        if (!e->IsWire()) continue;
-        const auto& route = static_cast<const KWire&>(*e).route;
-        for (std::size_t i = 1; i < route.size(); ++i)
-            if (x >= std::min(route[i - 1].x, route[i].x) - 3 &&
-                x <= std::max(route[i - 1].x, route[i].x) + 3 &&
-                y >= std::min(route[i - 1].y, route[i].y) - 3 &&
-                y <= std::max(route[i - 1].y, route[i].y) + 3)
-                return true;
-    }
-    return false;
-}
-
 // One row of pixels from just outside a block's body to just inside a
 // corner: the page, then the outline, then the fill.
 struct Probe {
@@ -55,7 +41,7 @@ Probe CornerProbe(const KElements& elements, const KBlock& b, int zoom) {
     QPoint model(left, top);
     for (QPoint corner :
          {QPoint(left, top), QPoint(right, top), QPoint(left, bottom), QPoint(right, bottom)}) {
-        if (!NearAnyWire(elements, corner.x(), corner.y())) {
+        if (!NearAnyWire(elements, corner.x(), corner.y(), 3)) {
             model = corner;
             break;
         }

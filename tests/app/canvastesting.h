@@ -2,6 +2,9 @@
 // that send the events a real mouse sends (buttons held during a drag).
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTabWidget>
@@ -94,5 +97,21 @@ struct CanvasFixture : WindowFixture {
 
     KDiagramCanvas* canvas = nullptr;
 };
+
+// Whether a model point lies within margin pixels of some wire's route:
+// probes of a body's fill keep clear of the wires drawn over it.
+inline bool NearAnyWire(const KElements& elements, int x, int y, int margin) {
+    for (const auto& e : elements.All()) {
+        if (!e->IsWire()) continue;
+        const auto& route = static_cast<const KWire&>(*e).route;
+        for (std::size_t i = 1; i < route.size(); ++i)
+            if (x >= std::min(route[i - 1].x, route[i].x) - margin &&
+                x <= std::max(route[i - 1].x, route[i].x) + margin &&
+                y >= std::min(route[i - 1].y, route[i].y) - margin &&
+                y <= std::max(route[i - 1].y, route[i].y) + margin)
+                return true;
+    }
+    return false;
+}
 
 }  // namespace korvel::testing
