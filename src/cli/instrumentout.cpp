@@ -60,6 +60,28 @@ KLibraryDsa* AnalyzerOf(const KBenchTop& bench, const KBlock* block) {
     return nullptr;
 }
 
+struct ScopeFile {
+    KScope* scope;
+    std::string path;
+};
+
+// Each scope's file in the --scope-out folder; scopes of the same name get
+// numbered files rather than overwrite each other.
+std::vector<ScopeFile> ScopeFiles(const KBenchTop& bench, const KRunnerOptions& opts) {
+    std::vector<ScopeFile> files;
+    if (opts.scopeOut.empty()) return files;
+    std::set<std::string> used;
+    for (KSampledInstrument* instrument : bench.Scopes()) {
+        auto* scope = dynamic_cast<KScope*>(instrument);
+        if (scope == nullptr || scope->Acquisition() == nullptr) continue;
+        const std::string base = FileNameFor(scope->Name());
+        std::string name = base;
+        for (int i = 2; !used.insert(name).second; ++i) name = base + "_" + std::to_string(i);
+        files.push_back({scope, (std::filesystem::path(opts.scopeOut) / (name + ".csv")).string()});
+    }
+    return files;
+}
+
 }  // namespace
 
 void AddInstrumentOptions(CLI::App& app, KRunnerOptions& opts) {
@@ -73,6 +95,9 @@ void AddInstrumentOptions(CLI::App& app, KRunnerOptions& opts) {
 
 bool KInstrumentOutputs::Prepare(KBenchTop& bench, KElements& elements,
                                  const KRunnerOptions& opts, Messages& messages) {
+    // A file the run would write must not be the model or a module it uses.
+    for (const ScopeFile& file : ScopeFiles(bench, opts))
+        if (!OutputSparesInputs("--scope-out", file.path, opts, elements, messages)) return false;
     if (opts.dsaOut.empty()) return true;
     for (const std::string& option : opts.dsaOut) {
         const auto eq = option.find('=');
@@ -107,6 +132,7 @@ bool KInstrumentOutputs::Prepare(KBenchTop& bench, KElements& elements,
             messages.ErrorBox("--dsa-out needs a file name: " + option);
             return false;
         }
+        if (!OutputSparesInputs("--dsa-out", file.path, opts, elements, messages)) return false;
         file.name = file.dsa->Name();
         dsaFiles_.push_back(file);
     }
@@ -152,16 +178,8 @@ int KInstrumentOutputs::Write(KBenchTop& bench, const KRunnerOptions& opts, Mess
     if (opts.scopeOut.empty()) return status;
     std::error_code error;
     std::filesystem::create_directories(opts.scopeOut, error);
-    std::set<std::string> used;
-    for (KSampledInstrument* instrument : bench.Scopes()) {
-        auto* scope = dynamic_cast<KScope*>(instrument);
-        if (scope == nullptr || scope->Acquisition() == nullptr) continue;
+    for (const auto& [scope, path] : ScopeFiles(bench, opts)) {
         const KScopeAcquisition& acquisition = *scope->Acquisition();
-        // Scopes of the same name get numbered files rather than overwrite each other.
-        std::string base = FileNameFor(scope->Name());
-        std::string name = base;
-        for (int i = 2; !used.insert(name).second; ++i) name = base + "_" + std::to_string(i);
-        const std::string path = (std::filesystem::path(opts.scopeOut) / (name + ".csv")).string();
         if (acquisition.CapturedScreen().captures == 0) {
             messages.NoteBox("Scope \"" + scope->Name() + "\" captured no screen; " + path +
                              " holds the column names only.");

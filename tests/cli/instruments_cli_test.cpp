@@ -189,6 +189,28 @@ TEST(DsaOut, RefusalsAndTheirExitStatus) {
     }
 }
 
+// The files the instruments write are never the model itself: the run is
+// refused before it starts and the model keeps its bytes.
+TEST(InstrumentOut, TheModelIsNeverATarget) {
+    const fs::path dir = TempDir();
+    const fs::path dsaModel = dir / "dsa.kvd";
+    fs::copy_file(Model("dsa_lowpass1.kvd"), dsaModel);
+    // The oscillator's scope is named "Scope": its screen would go to Scope.csv.
+    const fs::path scopeModel = dir / "Scope.csv";
+    fs::copy_file(Example("oscillator.kvd"), scopeModel);
+    const std::string dsaBytes = ReadFile(dsaModel), scopeBytes = ReadFile(scopeModel);
+    for (const std::string& args : {dsaModel.string() + " --dsa-out " + dsaModel.string(),
+                                    dsaModel.string() + " --dsa-out DSA=" + dsaModel.string(),
+                                    scopeModel.string() + " --until 0.01 --scope-out " + dir.string()}) {
+        SCOPED_TRACE(args);
+        Result r = RunCli(args);
+        EXPECT_EQ(r.status, 3);
+        EXPECT_NE(r.err.find("it would be overwritten"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(ReadFile(dsaModel), dsaBytes);
+    EXPECT_EQ(ReadFile(scopeModel), scopeBytes);
+}
+
 // Without --dsa-out the analyzer stays stopped, passes "Switched Input Wave"
 // (0 here) through and asks for no sample time, so the model runs on.
 TEST(DsaOut, AnAnalyzerNotStartedLeavesTheModelAlone) {
