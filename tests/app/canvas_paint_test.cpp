@@ -73,6 +73,28 @@ TEST_F(CanvasPaint, NodesAreTrianglesAndValueNodesSquares) {
     EXPECT_EQ(Pixel(image, 130, 143), QColor(Qt::black));
 }
 
+// A name wider than the body is drawn clear of the marks of the nodes on the
+// bottom edge: between the marks, the rows they occupy stay white.
+TEST_F(CanvasPaint, ANameIsDrawnBelowTheMarksOfBottomNodes) {
+    KBlock& scope = AddBlock("KScope", 100, 100);
+    scope.userString = "MMMMMMMMMMMMMMMMMMMM";
+    canvas->ModelChanged();
+    const QImage image = Picture();
+    const KRect label = scope.LabelRect();
+    ASSERT_GT(label.right - label.left, scope.Width());
+    auto nearMark = [&scope](int x) {
+        for (int i = 0; i < scope.NodeCount(); ++i)
+            if (scope.NodeEdge(i) == KEdge::Bottom && std::abs(scope.NodePoint(i).x - x) <= 4) return true;
+        return false;
+    };
+    const int bottom = scope.Y() + scope.Height();
+    for (int x = label.left; x < label.right; ++x) {
+        if (nearMark(x)) continue;
+        for (int y = bottom + 1; y <= bottom + 6; ++y)
+            ASSERT_EQ(Pixel(image, x, y), QColor(Qt::white)) << x << "," << y;
+    }
+}
+
 TEST_F(CanvasPaint, AFrameBlockShowsOnlyWhileSelected) {
     KBlock& b = AddBlock("KExtender", 100, 100);
     EXPECT_EQ(Pixel(Picture(), 110, 100 + b.Height() - 1), QColor(Qt::white));

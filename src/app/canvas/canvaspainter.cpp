@@ -171,6 +171,21 @@ bool PaintGlyph(QPainter& painter, const KBlock& block, const KGlyphs* glyphs) {
     return true;
 }
 
+// How far the name is drawn below the body: clear of the marks of nodes on
+// the bottom edge that lie under the name's own width, else right under it.
+// The label's place for hit tests stays where the model keeps it.
+int LabelDrop(const KBlock& block, const KRect& label) {
+    const int centre = (label.left + label.right) / 2;
+    const int halfText = std::max(block.labelWidth, 1) / 2;
+    for (int i = 0; i < block.NodeCount(); ++i) {
+        if (block.NodeEdge(i) != KEdge::Bottom) continue;
+        const int x = block.NodePoint(i).x;
+        if (x + kTriangleHalf >= centre - halfText && x - kTriangleHalf <= centre + halfText)
+            return kTriangleDepth + 1;
+    }
+    return 0;
+}
+
 void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection, const KGlyphs* glyphs) {
     PaintBody(painter, block, BodyColours(block, showSelection), showSelection);
     const bool legible = TextLegible(painter);
@@ -183,8 +198,9 @@ void PaintBlock(QPainter& painter, const KBlock& block, bool showSelection, cons
     for (int i = 0; i < block.NodeCount(); ++i) PaintNode(painter, block, i);
     if (block.userString.empty() || !legible) return;
     const KRect label = block.LabelRect();
+    const int drop = LabelDrop(block, label);
     painter.setPen(Qt::black);
-    painter.drawText(QRect(label.left, label.top, label.right - label.left, label.bottom - label.top),
+    painter.drawText(QRect(label.left, label.top + drop, label.right - label.left, label.bottom - label.top),
                      Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip, Q(block.userString));
 }
 
