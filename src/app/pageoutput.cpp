@@ -88,21 +88,4 @@ bool SavePageImage(const QString& path, const KElements& elements, int page, con
     return true;
 }
 
-namespace {
-
-QFont DefaultPageFont() {
-    return PageFont(QFont(), 8, 96.0);
-}
-
-}  // namespace
-
-void PrintPages(QPrinter& printer, const KElements& elements,
-                const std::vector<std::string>& pageNames, const QString& header) {
-    PrintPages(printer, elements, pageNames, header, DefaultPageFont());
-}
-
-bool SavePageImage(const QString& path, const KElements& elements, int page, std::string& error) {
-    return SavePageImage(path, elements, page, DefaultPageFont(), error);
-}
-
 }  // namespace korvel

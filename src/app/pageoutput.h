@@ -25,10 +25,4 @@ void PrintPages(QPrinter& printer, const KElements& elements,
 bool SavePageImage(const QString& path, const KElements& elements, int page, const QFont& pageFont,
                    std::string& error);
 
-// The same in the default page font (8 points at 96 dots per inch), for
-// callers without a canvas.
-void PrintPages(QPrinter& printer, const KElements& elements,
-                const std::vector<std::string>& pageNames, const QString& header);
-bool SavePageImage(const QString& path, const KElements& elements, int page, std::string& error);
-
 }  // namespace korvel

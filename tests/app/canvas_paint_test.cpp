@@ -127,7 +127,7 @@ TEST_F(CanvasPaint, PageImagesDrawWithoutTheSelection) {
     AddBlock("KInt", 100, 100).selected = true;
     const QString path = dir.filePath("page.png");
     std::string error;
-    ASSERT_TRUE(SavePageImage(path, Elements(), 0, error)) << error;
+    ASSERT_TRUE(SavePageImage(path, Elements(), 0, canvas->PageTextFont(), error)) << error;
     const QImage image(path);
     const QRect extent = CanvasExtent(Elements(), 0).adjusted(-10, -10, 10, 10);
     EXPECT_EQ(Pixel(image, 104 - extent.left(), 104 - extent.top()), QColor(Qt::white));

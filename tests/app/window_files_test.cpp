@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/canvas/diagramcanvas.h"
 #include "app/manual.h"
 #include "app/pageoutput.h"
 #include "app/platform.h"
@@ -271,7 +272,8 @@ TEST_F(WindowFiles, PrintingGivesOneSheetPerPageWithItsHeader) {
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(Path("print.pdf")));
-    PrintPages(printer, Elements(), {"Oscillator", "Second"}, "Korvel.  Untitled model.");
+    PrintPages(printer, Elements(), {"Oscillator", "Second"}, "Korvel.  Untitled model.",
+               window->findChild<KDiagramCanvas*>()->PageTextFont());
     const std::string pdf = ReadFile(Path("print.pdf"));
     ASSERT_EQ(pdf.rfind("%PDF", 0), 0u);
     int pages = 0;
