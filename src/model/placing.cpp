@@ -10,15 +10,6 @@ namespace korvel {
 
 namespace {
 
-// The blocks a reference node is bound to when it is the only one.
-bool Offers(const KNode& node, const KBlock& block) {
-    switch (node.Kind()) {
-        case KValueKind::DctlRef: return block.IsDigitalController();
-        case KValueKind::ExcelRef: return block.IsExcelFile();
-        default: return false;
-    }
-}
-
 // The model's own blocks besides `self` (not those a compile expanded).
 template <class Visit>
 void ForOtherBlocks(const KElements& elements, const KBlock& self, Visit visit) {
@@ -29,13 +20,22 @@ void ForOtherBlocks(const KElements& elements, const KBlock& self, Visit visit) 
 
 }  // namespace
 
+bool RefersTo(const KNode& node, const KBlock& block) {
+    switch (node.Kind()) {
+        case KValueKind::VarRef: return block.IsVariable();
+        case KValueKind::DctlRef: return block.IsDigitalController();
+        case KValueKind::ExcelRef: return block.IsExcelFile();
+        default: return false;
+    }
+}
+
 void BindUnsetReferences(KBlock& block, const KElements& elements) {
     for (KNode& node : block.Nodes()) {
         if (!(node.IsDctlNode() || node.IsExcelFileNode()) || node.value >= 0) continue;
         const KBlock* only = nullptr;
         int count = 0;
         ForOtherBlocks(elements, block, [&](const KBlock& b) {
-            if (!Offers(node, b)) return;
+            if (!RefersTo(node, b)) return;
             only = &b;
             ++count;
         });

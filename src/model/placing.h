@@ -21,6 +21,11 @@ namespace korvel {
 
 class KBlock;
 class KElements;
+class KNode;
+
+// Whether a reference node (Variable, Digital Controller or Excel File) can
+// name `block`: the blocks its dialog offers and a binding may choose.
+bool RefersTo(const KNode& node, const KBlock& block);
 
 // Numbered name, references and interface place of a new block; `elements`
 // is the model it joins (the block itself may already be in it).

@@ -16,12 +16,13 @@
 #include "app/modelsession.h"
 #include "app/refusals.h"
 #include "base/numberformat.h"
+#include "base/texthelpers.h"
 #include "engine/benchtop.h"
 #include "engine/valuearena.h"
-#include "base/texthelpers.h"
 #include "model/block.h"
 #include "model/elements.h"
 #include "model/node.h"
+#include "model/placing.h"
 
 namespace korvel {
 
@@ -29,15 +30,6 @@ namespace {
 
 QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-
-bool RefersTo(const KNode& node, const KBlock& block) {
-    switch (node.Kind()) {
-        case KValueKind::VarRef: return block.IsVariable();
-        case KValueKind::DctlRef: return block.IsDigitalController();
-        case KValueKind::ExcelRef: return block.IsExcelFile();
-        default: return false;
-    }
 }
 
 const KBlock* FindById(const KElements& elements, int id) {
