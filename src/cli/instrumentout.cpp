@@ -95,7 +95,7 @@ void AddInstrumentOptions(CLI::App& app, KRunnerOptions& opts) {
 
 bool KInstrumentOutputs::Prepare(KBenchTop& bench, KElements& elements,
                                  const KRunnerOptions& opts, Messages& messages) {
-    // A file the run would write must not be the model or a module it uses.
+    // A file the run would write must not be the model, a module or a workbook it uses.
     for (const ScopeFile& file : ScopeFiles(bench, opts))
         if (!OutputSparesInputs("--scope-out", file.path, opts, elements, messages)) return false;
     if (opts.dsaOut.empty()) return true;

@@ -5,6 +5,7 @@
 #include "base/messagerecorder.h"
 #include "base/messages.h"
 #include "base/safefile.h"
+#include "engine/blocks_excel.h"
 #include "model/block.h"
 #include "model/compile.h"
 #include "model/custmod.h"
@@ -34,11 +35,17 @@ bool OutputSparesInputs(const std::string& option, const std::string& path,
                         const KRunnerOptions& opts, const KElements& elements, Messages& messages) {
     std::string input;
     if (SameFile(path, opts.model)) input = "the model file " + opts.model;
+    const std::string modelFolder = std::filesystem::path(opts.model).parent_path().string();
     for (const auto& e : elements.All()) {
         if (!input.empty()) break;
         const auto* module = dynamic_cast<const KCustMod*>(e.get());
         if (module && SameFile(path, module->ResolvedPath()))
             input = "the module file " + module->ResolvedPath() + " that the model uses";
+        // A workbook is written back when the run ends, so it is an input too.
+        const auto* block = dynamic_cast<const KBlock*>(e.get());
+        const KNode* file = block && block->IsExcelFile() ? block->FindNode("File") : nullptr;
+        if (file && SameFile(path, ResolveWorkbookPath(file->Text(), modelFolder)))
+            input = "the workbook " + file->Text() + " that the model uses";
     }
     if (input.empty()) return true;
     messages.ErrorBox(option + " " + path + " is " + input +

@@ -40,8 +40,8 @@ int SaveAs(const KRunnerOptions& opts, Messages& messages);
 KModuleFinder FinderFor(const KRunnerOptions& opts);
 
 // Refuses, with a message naming the option, an output path that is the
-// model file or a module file the model uses (`elements` after expansion,
-// so nested modules count): writing there would destroy the input.
+// model file, a module file or a workbook the model uses (`elements` after
+// expansion, so nested modules count): writing there would destroy the input.
 [[nodiscard]] bool OutputSparesInputs(const std::string& option, const std::string& path,
                                       const KRunnerOptions& opts, const KElements& elements,
                                       Messages& messages);

@@ -28,13 +28,6 @@ std::string NodeText(const KBlock& block, std::string_view node) {
     return found == nullptr ? std::string{} : found->Text();
 }
 
-// A workbook name as typed (either separator) against the model's folder.
-std::string ResolveWorkbookPath(const std::string& file, const std::string& modelFolder) {
-    const std::filesystem::path path(SlashesForBackslashes(file));
-    if (path.is_absolute() || modelFolder.empty()) return path.string();
-    return (std::filesystem::path(modelFolder) / path).string();
-}
-
 // The run-time object of the Excel File block a Load, Store or motor block
 // is bound to: the compile's binding when there is one, else the block
 // whose IDNumber the node holds, -1 meaning the only Excel File block.
@@ -61,6 +54,12 @@ KLibraryExcelFile* BoundFile(KBenchTop& benchTop, KBlock& block) {
 }
 
 }  // namespace
+
+std::string ResolveWorkbookPath(const std::string& file, const std::string& modelFolder) {
+    const std::filesystem::path path(SlashesForBackslashes(file));
+    if (path.is_absolute() || modelFolder.empty()) return path.string();
+    return (std::filesystem::path(modelFolder) / path).string();
+}
 
 // --- Excel File ----------------------------------------------------------------
 

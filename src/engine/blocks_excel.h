@@ -35,6 +35,10 @@ namespace korvel {
 class KSheet;
 class KWorkbook;
 
+// The file a workbook name as typed (either separator) stands for: an
+// absolute name as it is, a relative one in the model's folder.
+std::string ResolveWorkbookPath(const std::string& file, const std::string& modelFolder);
+
 class KLibraryExcelFile final : public KLibraryClass {
 public:
     KLibraryExcelFile(KBenchTop& benchTop, KBlock& block);

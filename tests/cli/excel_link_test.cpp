@@ -95,4 +95,19 @@ TEST(ExcelLink, AFailedWriteBackIsStatusTwoAndLeavesTheWorkbookAsItWas) {
     EXPECT_EQ(entries, (std::vector<std::string>{"excel_link.kvd", "params.xlsx"}));
 }
 
+// The workbook is written back when the run ends: as a target of --out or
+// --save-as it is refused like the model, and keeps its bytes.
+TEST(ExcelLink, TheWorkbookIsNeverATarget) {
+    KTempDir dir;
+    const std::string model = CopyModel(dir, "excel_link.kvd");
+    const std::string before = korvel::test::ReadFileBytes(dir.File("params.xlsx"));
+    for (const char* option : {" --until 0.1 --out ", " --save-as "}) {
+        SCOPED_TRACE(option);
+        const Result r = RunCli(model + option + dir.File("params.xlsx"));
+        EXPECT_EQ(r.status, 3);
+        EXPECT_NE(r.err.find("the workbook params.xlsx that the model uses"), std::string::npos) << r.err;
+        EXPECT_EQ(korvel::test::ReadFileBytes(dir.File("params.xlsx")), before);
+    }
+}
+
 }  // namespace
