@@ -19,7 +19,8 @@ constexpr const char* kExitStatuses =
     "compile or cannot be built; 2 a run-time error stopped the run (the rows before it are "
     "written); 3 a file cannot be read, the arguments are bad, or the CSV cannot be written "
     "(to --out or to standard output). With --out, status 1 or 3 leaves an existing FILE as "
-    "it was; 0 or 2 replace it.";
+    "it was; 0 or 2 replace it. An output file (--out, --save-as, --scope-out, --dsa-out) that "
+    "is the model, a module or a workbook it uses is refused with status 3.";
 
 }  // namespace
 
